@@ -1,0 +1,45 @@
+#pragma once
+
+#include <cstddef>
+#include <ostream>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kamt {
+
+class ConsoleWindow;
+struct CliDevices;
+struct Session;
+
+// What a command of the command line works with: the session, already connected, the window
+// that collects what the logic shows, and the streams.
+struct CliContext {
+  Session& session;
+  ConsoleWindow& window;
+  CliDevices& devices;
+  const std::vector<std::string>& args;  // after the command word
+  std::ostream& out;
+  std::ostream& err;
+};
+
+struct CliCommand {
+  std::string_view name;
+  std::string_view synopsis;  // "archive hourly|daily|monthly [N]"
+  std::string_view help;      // what it does, for --help
+  std::size_t minArgs = 0;
+  std::size_t maxArgs = 0;
+  // Checks the arguments before anything is connected; an empty text when they are usable.
+  std::string (*checkArgs)(const std::vector<std::string>& args) = nullptr;
+  // Runs the command; true when it did what was asked.
+  bool (*run)(CliContext& context) = nullptr;
+};
+
+// Every command, in the order --help lists them.
+const std::vector<CliCommand>& CliCommands();
+const CliCommand* FindCliCommand(std::string_view name);
+
+// The commands, one file each.
+bool RunCurrentCommand(CliContext& context);
+
+}  // namespace kamt

@@ -1,0 +1,174 @@
+#include "cli/cli_options.h"
+
+#include <charconv>
+#include <map>
+
+#include "cli/cli_command.h"
+#include "setup/ip_address.h"
+#include "setup/link_settings.h"
+
+namespace kamt {
+namespace {
+
+std::optional<int> ParseInt(const std::string& text) {
+  int value = 0;
+  const char* end = text.data() + text.size();
+  const auto [ptr, ec] = std::from_chars(text.data(), end, value);
+  if (ec != std::errc() || ptr != end || text.empty()) return std::nullopt;
+  return value;
+}
+
+// Choice codes as the connection dialog's lists number them.
+const std::map<std::string, int> kDataBits = {{"5", 0}, {"6", 1}, {"7", 2}, {"8", 3}};
+const std::map<std::string, int> kParity = {{"even", 0}, {"odd", 1}, {"none", 2}, {"mark", 3}, {"space", 4}};
+const std::map<std::string, int> kStopBits = {{"1", 0}, {"1.5", 1}, {"2", 2}};
+
+std::optional<int> Choice(const std::map<std::string, int>& choices, const std::string& text) {
+  const auto it = choices.find(text);
+  return it == choices.end() ? std::nullopt : std::optional<int>(it->second);
+}
+
+class Parser {
+ public:
+  explicit Parser(const std::vector<std::string>& args) : args_(args) {}
+
+  CliParseResult Run() {
+    while (i_ < args_.size() && result_.error.empty()) {
+      const std::string& arg = args_[i_++];
+      if (!result_.options.command.empty() || arg.empty() || arg[0] != '-') {
+        result_.options.command.push_back(arg);
+      } else {
+        Option(arg);
+      }
+    }
+    if (result_.error.empty() && !result_.options.help) CheckCommand();
+    return result_;
+  }
+
+ private:
+  void Option(const std::string& name) {
+    CliOptions& o = result_.options;
+    if (name == "--help" || name == "-h") o.help = true;
+    else if (name == "--serial") o.serialDevice = Value(name);
+    else if (name == "--tcp") Tcp(Value(name));
+    else if (name == "--baud") o.baud = Number(name, 1, 4000000);
+    else if (name == "--address") o.address = Number(name, 1, 255);
+    else if (name == "--data-bits") o.dataBitsCode = FromList(name, kDataBits, "5, 6, 7 or 8");
+    else if (name == "--parity") o.parityCode = FromList(name, kParity, "none, odd, even, mark or space");
+    else if (name == "--stop-bits") o.stopBitsCode = FromList(name, kStopBits, "1, 1.5 or 2");
+    else Fail("unknown option " + name);
+  }
+
+  std::string Value(const std::string& name) {
+    if (i_ >= args_.size()) {
+      Fail(name + " needs a value");
+      return {};
+    }
+    return args_[i_++];
+  }
+
+  std::optional<int> Number(const std::string& name, int low, int high) {
+    const std::string text = Value(name);
+    if (!result_.error.empty()) return std::nullopt;
+    const auto value = ParseInt(text);
+    if (!value || *value < low || *value > high) {
+      Fail(name + " takes a whole number from " + std::to_string(low) + " to " + std::to_string(high));
+      return std::nullopt;
+    }
+    return value;
+  }
+
+  std::optional<int> FromList(const std::string& name, const std::map<std::string, int>& choices,
+                              const std::string& allowed) {
+    const std::string text = Value(name);
+    if (!result_.error.empty()) return std::nullopt;
+    const auto code = Choice(choices, text);
+    if (!code) Fail(name + " takes " + allowed);
+    return code;
+  }
+
+  void Tcp(const std::string& text) {
+    if (!result_.error.empty()) return;
+    const auto colon = text.rfind(':');
+    std::string host = text;
+    if (colon != std::string::npos) {
+      host = text.substr(0, colon);
+      const auto port = ParseInt(text.substr(colon + 1));
+      if (!port || *port < 1 || *port > 65535) {
+        Fail("--tcp takes HOST or HOST:PORT with a port from 1 to 65535");
+        return;
+      }
+      result_.options.tcpPort = port;
+    }
+    const auto address = ParseIpAddress(host);
+    if (!address) {
+      Fail("--tcp takes the meter's IPv4 address, such as 192.168.0.10 or 192.168.0.10:502");
+      return;
+    }
+    result_.options.tcpHost = host;
+    result_.options.tcpAddress = address;
+  }
+
+  void CheckCommand() {
+    const auto& command = result_.options.command;
+    if (command.empty()) return Fail("no command given");
+    const CliCommand* known = FindCliCommand(command[0]);
+    if (!known) return Fail("unknown command " + command[0]);
+    const std::vector<std::string> args(command.begin() + 1, command.end());
+    if (args.size() < known->minArgs) return Fail("too few arguments for " + command[0]);
+    if (args.size() > known->maxArgs) return Fail("too many arguments for " + command[0]);
+    if (known->checkArgs) Fail(known->checkArgs(args));
+  }
+
+  void Fail(const std::string& error) {
+    if (result_.error.empty() && !error.empty()) result_.error = error;
+  }
+
+  const std::vector<std::string>& args_;
+  std::size_t i_ = 0;
+  CliParseResult result_;
+};
+
+}  // namespace
+
+CliParseResult ParseCliOptions(const std::vector<std::string>& args) { return Parser(args).Run(); }
+
+void ApplyLineOptions(const CliOptions& o, LinkSettingsRecord& s) {
+  if (o.baud) s.Baudrate = *o.baud;
+  if (o.dataBitsCode) s.Bits = *o.dataBitsCode;
+  if (o.parityCode) s.Parity = *o.parityCode;
+  if (o.stopBitsCode) s.StopBits = *o.stopBitsCode;
+  if (o.address) s.NetAddr = *o.address;
+}
+
+std::string CliHelp() {
+  std::string help =
+      "Usage: kamt [CONNECTION] [LINE OPTIONS] COMMAND\n"
+      "Reads a KAMT flow meter over Modbus RTU (serial line) or Modbus TCP.\n"
+      "\n"
+      "Connection (without either, the one of Vedan_modbus.ini in this directory):\n"
+      "  --serial DEVICE        serial device: /dev/ttyUSB0, a pseudo-terminal, COM1\n"
+      "  --tcp HOST[:PORT]      Modbus TCP to the meter's IPv4 address, port 502 when not given\n"
+      "\n"
+      "Line options (serial):\n"
+      "  --baud N               bit rate, default 9600\n"
+      "  --data-bits 5|6|7|8    default 8\n"
+      "  --parity none|odd|even|mark|space   default none\n"
+      "  --stop-bits 1|1.5|2    default 1\n"
+      "  --address N            Modbus device address 1..255, default 1\n"
+      "\n"
+      "Commands:\n";
+  for (const CliCommand& command : CliCommands()) {
+    std::string line = "  " + std::string(command.synopsis);
+    line.resize(std::max<std::size_t>(line.size() + 2, 25), ' ');
+    help += line + std::string(command.help) + "\n";
+  }
+  help +=
+      "\n"
+      "  --help                 this text\n"
+      "\n"
+      "Exit status: 0 done, 1 the meter or the link failed, 2 a usage error.\n";
+  return help;
+}
+
+}  // namespace kamt

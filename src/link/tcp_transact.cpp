@@ -1,0 +1,110 @@
+#include "link/tcp_transact.h"
+
+#include <algorithm>
+#include <array>
+
+#include "link/client_socket.h"
+#include "link/clock.h"
+#include "link/link.h"
+#include "link/window.h"
+
+namespace kamt {
+namespace {
+
+constexpr std::size_t kHeaderSize = 7;  // MBAP header: transaction, protocol, length, unit
+
+using Frame = std::array<std::uint8_t, kTcpFrameSize>;
+
+// A late answer to an earlier request must never pass for the answer to the next one.
+void DiscardStaleBytes(ClientSocket& socket) {
+  std::array<std::uint8_t, 256> sink;
+  while (socket.ReceiveLength() > 0) {
+    if (socket.ReceiveBuf(sink) == 0) break;
+  }
+}
+
+std::size_t BuildRequest(Frame& tx, std::uint16_t transactionId, std::span<const std::uint8_t> pdu) {
+  const std::size_t length = pdu.size() + 1;  // the unit identifier counts too
+  tx[0] = static_cast<std::uint8_t>(transactionId & 0xFF);  // low byte first; the meter echoes it
+  tx[1] = static_cast<std::uint8_t>(transactionId >> 8);
+  tx[2] = 0;
+  tx[3] = 0;
+  tx[4] = static_cast<std::uint8_t>(length >> 8);
+  tx[5] = static_cast<std::uint8_t>(length & 0xFF);
+  tx[6] = kTcpUnitId;
+  std::copy(pdu.begin(), pdu.end(), tx.begin() + kHeaderSize);
+  return pdu.size() + kHeaderSize;
+}
+
+std::size_t LengthField(const Frame& rx) { return std::size_t{rx[4]} << 8 | rx[5]; }
+
+// TCP may deliver one answer in several pieces; it is whole when the bytes after the length
+// field number what that field says.
+bool IsWhole(const Frame& rx, std::size_t n) { return n >= 6 && n >= 6 + LengthField(rx); }
+
+// Collects the answer until it is whole, the limit has passed or the connection is gone.
+// Returns the bytes received, 0 when nothing came.
+std::size_t ReceiveAnswer(Link& link, Frame& rx) {
+  ClientSocket& socket = link.socket;
+  const std::uint64_t start = link.clock.NowMs();
+  std::size_t n = 0;
+  for (;;) {
+    link.window.ProcessEvents();
+    if (link.TcpDataReady || socket.ReceiveLength() > 0) {
+      link.TcpDataReady = false;
+      n += socket.ReceiveBuf(std::span(rx).subspan(n));
+      if (IsWhole(rx, n) || n == rx.size()) return n;
+    }
+    const std::uint64_t elapsed = link.clock.NowMs() - start;
+    if (elapsed > kTcpAnswerLimitMs || !socket.Connected()) return n;
+    socket.WaitForEvent(static_cast<int>(kTcpAnswerLimitMs - elapsed) + 1);
+  }
+}
+
+int Fail(Link& link, int& answerLength, const char* text) {
+  link.LastTcpFailure = TcpFailure::BadHeader;
+  link.window.SetStatusText(2, text);
+  answerLength = 0;
+  return -1;
+}
+
+}  // namespace
+
+int TcpTransact(Link& link, std::span<const std::uint8_t> pdu, std::span<std::uint8_t> answer,
+                int& answerLength) {
+  link.LastTcpFailure = TcpFailure::None;
+  if (!link.socket.Connected()) {
+    link.LastTcpFailure = TcpFailure::NotConnected;
+    return -1;
+  }
+  DiscardStaleBytes(link.socket);
+  ++link.TransactionId;
+  Frame tx{};
+  const std::size_t txSize = BuildRequest(tx, link.TransactionId, pdu);
+  link.TcpDataReady = false;
+  link.socket.SendBuf(std::span(tx).first(txSize));
+
+  Frame rx{};
+  const std::size_t n = ReceiveAnswer(link, rx);
+  if (n == 0) {  // no answer: no text, answerLength left as it was
+    link.LastTcpFailure = link.socket.Connected() ? TcpFailure::NoAnswer : TcpFailure::NotConnected;
+    return -1;
+  }
+
+  if (n < kHeaderSize + 1) return Fail(link, answerLength, "Неправильная длина пакета!");
+  if (rx[0] != (link.TransactionId & 0xFF) || rx[1] != (link.TransactionId >> 8)) {
+    return Fail(link, answerLength, "Неправильный идентификатор пакета!");
+  }
+  if (rx[2] != 0 || rx[3] != 0) return Fail(link, answerLength, "Неправильный идентификатор протокола!");
+  if (rx[6] != kTcpUnitId) return Fail(link, answerLength, "Неправильный идентификатор устройства!");
+  // Only the first whole frame counts; anything behind it is dropped before the next request.
+  const std::size_t length = LengthField(rx);
+  if (length < 2 || 6 + length > n || length - 1 > answer.size()) {
+    return Fail(link, answerLength, "Неправильная длина пакета!");
+  }
+  answerLength = static_cast<int>(length - 1);
+  std::copy_n(rx.begin() + kHeaderSize, length - 1, answer.begin());
+  return 0;
+}
+
+}  // namespace kamt

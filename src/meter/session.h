@@ -1,0 +1,42 @@
+#pragma once
+
+#include <string>
+
+#include "link/link.h"
+#include "meter/current_data.h"
+
+namespace kamt {
+
+// The state of one run of the program: the link with its buffers and settings, and what the
+// meter services keep between commands. Tests make a fresh one for every case.
+struct Session {
+  Session(Window& w, SerialPort& p, ClientSocket& s, Clock& c) : link(w, p, s, c) {}
+
+  Link link;
+  CurrentDataRecord CurrentData;
+  std::string DecimalSeparator = ".";  // the user's locale's, for numbers on screen
+  bool CommandRunning = false;
+
+  Window& window() { return link.window; }
+};
+
+// Holds the session for one command. Commands share the buffers and wait with the event loop
+// running, so a second command started meanwhile is refused rather than run inside the first.
+class CommandScope {
+ public:
+  explicit CommandScope(Session& s) : session_(s), acquired_(!s.CommandRunning) {
+    if (acquired_) session_.CommandRunning = true;
+  }
+  ~CommandScope() {
+    if (acquired_) session_.CommandRunning = false;
+  }
+  CommandScope(const CommandScope&) = delete;
+  CommandScope& operator=(const CommandScope&) = delete;
+  explicit operator bool() const { return acquired_; }
+
+ private:
+  Session& session_;
+  bool acquired_;
+};
+
+}  // namespace kamt

@@ -1,0 +1,127 @@
+#include "platform/qt_serial_port.h"
+
+#include <QEventLoop>
+#include <QFileInfo>
+#include <QTimer>
+
+namespace kamt {
+namespace {
+
+QSerialPort::Parity ToQt(Parity p) {
+  switch (p) {
+    case Parity::Odd: return QSerialPort::OddParity;
+    case Parity::Even: return QSerialPort::EvenParity;
+    case Parity::Mark: return QSerialPort::MarkParity;
+    case Parity::Space: return QSerialPort::SpaceParity;
+    case Parity::None: break;
+  }
+  return QSerialPort::NoParity;
+}
+
+QSerialPort::StopBits ToQt(StopBits s) {
+  switch (s) {
+    case StopBits::OneAndHalf: return QSerialPort::OneAndHalfStop;
+    case StopBits::Two: return QSerialPort::TwoStop;
+    case StopBits::One: break;
+  }
+  return QSerialPort::OneStop;
+}
+
+// A device gone from under an open port (a USB adapter pulled, a simulator ended).
+bool IsFatal(QSerialPort::SerialPortError e) {
+  return e == QSerialPort::ResourceError || e == QSerialPort::DeviceNotFoundError;
+}
+
+// POSIX terminals know one or two stop bits only; Qt quietly sets one where 1.5 is asked.
+bool StopBitsHonoured(StopBits s) {
+#ifdef Q_OS_WIN
+  (void)s;
+  return true;
+#else
+  return s != StopBits::OneAndHalf;
+#endif
+}
+
+}  // namespace
+
+QtSerialPort::QtSerialPort() {
+  QObject::connect(&port_, &QSerialPort::errorOccurred, &port_,
+                   [this](QSerialPort::SerialPortError e) { OnError(e); });
+}
+
+QtSerialPort::~QtSerialPort() { Close(); }
+
+bool QtSerialPort::Open(const std::string& name) {
+  Close();
+  failure_ = OpenFailure::None;
+  detail_.clear();
+  port_.setPortName(QString::fromStdString(name));
+  if (port_.open(QIODevice::ReadWrite)) return true;
+  detail_ = port_.errorString().toStdString();
+  const QFileInfo device(QString::fromStdString(name));
+  switch (port_.error()) {
+    case QSerialPort::DeviceNotFoundError: failure_ = OpenFailure::NotFound; break;
+    case QSerialPort::PermissionError:
+      // Qt says "permission" both for a device we may not open and for one that another
+      // program holds locked; the file's own rights tell the two apart.
+      failure_ = device.exists() && !(device.isReadable() && device.isWritable()) ? OpenFailure::AccessDenied
+                                                                                  : OpenFailure::InUse;
+      break;
+    default: failure_ = name.empty() || !device.exists() ? OpenFailure::NotFound : OpenFailure::Other; break;
+  }
+  return false;
+}
+
+bool QtSerialPort::IsOpen() const { return port_.isOpen(); }
+
+void QtSerialPort::Close() {
+  if (port_.isOpen()) port_.close();
+}
+
+std::vector<std::string> QtSerialPort::Configure(const LineParameters& line) {
+  std::vector<std::string> refused;
+  if (!port_.isOpen()) return refused;
+  // Each setting goes on its own: a device that refuses one (a pseudo-terminal refuses some
+  // parities) still gets the others.
+  if (!port_.setBaudRate(line.baudrate)) refused.emplace_back("bit rate");
+  if (!port_.setDataBits(static_cast<QSerialPort::DataBits>(line.dataBits))) refused.emplace_back("data bits");
+  if (!port_.setParity(ToQt(line.parity)) || port_.parity() != ToQt(line.parity)) refused.emplace_back("parity");
+  if (!port_.setStopBits(ToQt(line.stopBits)) || !StopBitsHonoured(line.stopBits)) refused.emplace_back("stop bits");
+  port_.clearError();
+  return refused;
+}
+
+void QtSerialPort::Purge() {
+  if (port_.isOpen()) port_.clear(QSerialPort::AllDirections);
+}
+
+void QtSerialPort::Write(std::span<const std::uint8_t> bytes) {
+  if (!port_.isOpen()) return;
+  port_.write(reinterpret_cast<const char*>(bytes.data()), static_cast<qint64>(bytes.size()));
+  port_.flush();
+}
+
+std::size_t QtSerialPort::ReadSome(std::span<std::uint8_t> destination, int timeoutMs) {
+  if (!port_.isOpen() || destination.empty()) return 0;
+  if (port_.bytesAvailable() == 0 && timeoutMs > 0) {
+    QEventLoop loop;
+    QTimer timer;
+    timer.setSingleShot(true);
+    timer.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
+    QObject::connect(&port_, &QSerialPort::readyRead, &loop, &QEventLoop::quit);
+    QObject::connect(&port_, &QSerialPort::errorOccurred, &loop, &QEventLoop::quit);
+    QObject::connect(&port_, &QSerialPort::aboutToClose, &loop, &QEventLoop::quit);
+    timer.start(timeoutMs);
+    loop.exec();
+  }
+  if (!port_.isOpen()) return 0;
+  const qint64 n = port_.read(reinterpret_cast<char*>(destination.data()), static_cast<qint64>(destination.size()));
+  return n > 0 ? static_cast<std::size_t>(n) : 0;
+}
+
+void QtSerialPort::OnError(QSerialPort::SerialPortError error) {
+  if (IsFatal(error) && port_.isOpen()) port_.close();
+}
+
+}  // namespace kamt

@@ -1,0 +1,111 @@
+#include "setup/settings_file.h"
+
+#include <charconv>
+#include <cstdint>
+#include <system_error>
+
+#include "platform/cp1251.h"
+#include "platform/text_file.h"
+#include "setup/ini_document.h"
+
+namespace kamt {
+namespace {
+
+constexpr const char* kFileName = "Vedan_modbus.ini";
+
+std::string_view TrimBlanks(std::string_view s) {
+  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
+  while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
+  return s;
+}
+
+struct Reader {
+  const IniDocument& ini;
+  int Integer(const char* section, const char* key, int fallback) const {
+    const auto value = ini.Value(section, key);
+    return value ? ReadSettingsInteger(*value, fallback) : fallback;
+  }
+  bool Boolean(const char* section, const char* key, bool fallback) const {
+    return Integer(section, key, fallback ? 1 : 0) != 0;
+  }
+  std::string Text(const char* section, const char* key, const char* fallback) const {
+    return ini.Value(section, key).value_or(fallback);
+  }
+};
+
+}  // namespace
+
+std::filesystem::path DefaultSettingsPath() {
+  std::error_code ec;
+  const std::filesystem::path dir = std::filesystem::current_path(ec);
+  return ec ? std::filesystem::path(kFileName) : dir / kFileName;
+}
+
+int ReadSettingsInteger(std::string_view text, int fallback) {
+  text = TrimBlanks(text);
+  bool negative = false;
+  if (!text.empty() && (text[0] == '-' || text[0] == '+')) {
+    negative = text[0] == '-';
+    text.remove_prefix(1);
+  }
+  int base = 10;
+  if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
+    base = 16;
+    text.remove_prefix(2);
+  }
+  std::uint64_t value = 0;
+  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value, base);
+  if (ec != std::errc() || end != text.data() + text.size() || text.empty()) return fallback;
+  // Decimal must fit a 32-bit integer; hexadecimal may use all 32 bits, 0xFFFFFFFF being -1.
+  const std::uint64_t limit = base == 16 ? 0xFFFFFFFFu : (negative ? 0x80000000u : 0x7FFFFFFFu);
+  if (value > limit) return fallback;
+  const auto bits = static_cast<std::uint32_t>(negative ? (~value + 1) : value);
+  return static_cast<int>(bits);
+}
+
+void LoadSettings(LinkSettingsRecord& s, const std::filesystem::path& SettingsPath) {
+  const IniDocument ini = IniDocument::Parse(Cp1251ToUtf8(ReadFileBytes(SettingsPath).value_or("")));
+  const Reader r{ini};
+  s.Type = r.Integer("Communication", "Type", 0);
+  s.NetAddr = r.Integer("Communication", "NetAddr", 1);
+  s.PortIndex = r.Integer("Serial", "Port", 0);
+  s.Baudrate = r.Integer("Serial", "Baudrate", 9600);
+  s.Bits = r.Integer("Serial", "Bits", 4);
+  s.Parity = r.Integer("Serial", "Parity", 2);
+  s.StopBits = r.Integer("Serial", "StopBits", 0);
+  s.Delay = r.Integer("Serial", "Delay", 100);
+  s.Modem = r.Boolean("Serial", "Modem", false);
+  s.IpAddr = r.Text("Ethernet", "IP_Addr", "192.168.0.1");
+  s.TcpPort = r.Integer("Ethernet", "Port", 502);
+}
+
+bool SaveSettings(const LinkSettingsRecord& s, const std::filesystem::path& SettingsPath, std::string& message) {
+  message.clear();
+  std::error_code ec;
+  const auto existing = ReadFileBytes(SettingsPath);
+  // A file that is there but cannot be read must not be replaced by ours alone.
+  if (!existing && std::filesystem::exists(SettingsPath, ec)) {
+    message = "Unable to write to " + SettingsPath.string();
+    return false;
+  }
+  IniDocument ini = IniDocument::Parse(Cp1251ToUtf8(existing.value_or("")));
+  const auto set = [&](const char* section, const char* key, const std::string& value) { ini.Set(section, key, value); };
+  set("Communication", "Type", std::to_string(s.Type));
+  set("Communication", "NetAddr", std::to_string(s.NetAddr));
+  set("Ethernet", "IP_Addr", s.IpAddr);
+  set("Ethernet", "Port", std::to_string(s.TcpPort));
+  set("Serial", "Port", std::to_string(s.PortIndex));
+  set("Serial", "Baudrate", std::to_string(s.Baudrate));
+  set("Serial", "Bits", std::to_string(s.Bits));
+  set("Serial", "Parity", std::to_string(s.Parity));
+  set("Serial", "StopBits", std::to_string(s.StopBits));
+  set("Serial", "Delay", std::to_string(s.Delay));
+  set("Serial", "Modem", s.Modem ? "1" : "0");
+  if (!WriteTextFile(SettingsPath, ini.Serialize())) {
+    message = "Unable to write to " + SettingsPath.string();
+    return false;
+  }
+  return true;
+}
+
+}  // namespace kamt

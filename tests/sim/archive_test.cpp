@@ -1,0 +1,152 @@
+#include "archive.h"
+
+#include <gtest/gtest.h>
+
+#include <bit>
+
+#include "meter.h"
+#include "sim_test_util.h"
+
+namespace kamt::sim {
+namespace {
+
+struct Decoded {
+  std::int64_t taken_s;
+  unsigned voltage, failures;
+  std::int64_t forward, reverse;
+  std::uint32_t work;
+  float pressure, temperature;
+  unsigned error;
+};
+
+std::uint64_t BigEndian(const ArchiveRecord& r, std::size_t at, std::size_t n) {
+  std::uint64_t v = 0;
+  for (std::size_t i = 0; i < n; ++i) v = v << 8 | r[at + i];
+  return v;
+}
+
+Decoded Decode(const ArchiveRecord& r) {
+  std::uint32_t pressure = 0;
+  for (std::size_t i = 0; i < 4; ++i) pressure |= std::uint32_t{r[28 + i]} << (8 * i);  // least significant first
+  return {FromCivil({2000 + r[3], r[2], r[1], r[0], 0, 0}),
+          static_cast<unsigned>(BigEndian(r, 4, 2)),
+          static_cast<unsigned>(BigEndian(r, 6, 2)),
+          static_cast<std::int64_t>(BigEndian(r, 8, 8)),
+          static_cast<std::int64_t>(BigEndian(r, 16, 8)),
+          static_cast<std::uint32_t>(BigEndian(r, 24, 4)),
+          std::bit_cast<float>(pressure),
+          std::bit_cast<float>(static_cast<std::uint32_t>(BigEndian(r, 32, 4))),
+          r[39]};
+}
+
+std::vector<Decoded> ReadAll(ArchiveKind kind, std::uint16_t count, Millis start) {
+  MeterSettings s;
+  s.hour_records = s.day_records = s.month_records = count;
+  const Meter meter(s, start);
+  std::vector<Decoded> out;
+  for (std::uint16_t i = 0; i < count; ++i) out.push_back(Decode(meter.Record(kind, i, start)));
+  return out;
+}
+
+// Runs through a leap day and a year end in each archive.
+struct Span {
+  ArchiveKind kind;
+  std::uint16_t count;
+  Millis start;
+  std::int64_t newest_s;
+};
+
+const Span kSpans[] = {
+    {ArchiveKind::Hourly, 1500, test::At(2024, 3, 1, 1, 30), test::At(2024, 3, 1, 1) / 1000},
+    {ArchiveKind::Hourly, 60, test::At(2027, 1, 1, 2, 5), test::At(2027, 1, 1, 2) / 1000},
+    {ArchiveKind::Daily, 800, test::At(2024, 3, 2, 9), test::At(2024, 3, 2) / 1000},
+    {ArchiveKind::Monthly, 40, test::At(2025, 2, 10, 9), test::At(2025, 2, 1) / 1000},
+};
+
+TEST(SimArchive, RecordsFollowEachOtherPeriodByPeriod) {
+  for (const Span& span : kSpans) {
+    const auto records = ReadAll(span.kind, span.count, span.start);
+    EXPECT_EQ(records.back().taken_s, span.newest_s);
+    for (std::size_t i = 1; i < records.size(); ++i) {
+      ASSERT_EQ(PeriodsBack(PeriodOf(span.kind), records[i].taken_s, 1), records[i - 1].taken_s)
+          << "record " << i << " of " << span.count;
+    }
+  }
+}
+
+TEST(SimArchive, CountersAndWorkingTimeGrowPlausibly) {
+  for (const Span& span : kSpans) {
+    const auto r = ReadAll(span.kind, span.count, span.start);
+    int reverse_grew = 0, worked_less = 0, with_failures = 0;
+    for (std::size_t i = 1; i < r.size(); ++i) {
+      const std::int64_t interval = r[i].taken_s - r[i - 1].taken_s;
+      ASSERT_GT(r[i].forward, r[i - 1].forward);
+      ASSERT_GE(r[i].reverse, r[i - 1].reverse);
+      ASSERT_LE(r[i].work - r[i - 1].work, interval);
+      ASSERT_GT(r[i].work - r[i - 1].work, interval / 2);
+      ASSERT_NEAR(r[i].voltage, 360, 5);
+      EXPECT_EQ(r[i].error != 0, r[i].failures != 0);
+      reverse_grew += r[i].reverse > r[i - 1].reverse;
+      worked_less += r[i].work - r[i - 1].work < interval;
+      with_failures += r[i].failures != 0;
+    }
+    if (r.back().taken_s - r.front().taken_s < 500 * 3600) continue;  // too short for rare events
+    EXPECT_GT(reverse_grew, 0);
+    EXPECT_GT(worked_less, 0);
+    EXPECT_GT(with_failures, 0);
+    if (span.kind == ArchiveKind::Hourly) {
+      EXPECT_LT(with_failures * 20, static_cast<int>(r.size()));
+    }
+  }
+}
+
+TEST(SimArchive, PressureIsLittleEndianAndTemperatureBigEndian) {
+  for (const Decoded& d : ReadAll(ArchiveKind::Hourly, 48, test::StartTime())) {
+    EXPECT_GT(d.pressure, 3.5f);
+    EXPECT_LT(d.pressure, 5.0f);
+    EXPECT_GT(d.temperature, 10.0f);
+    EXPECT_LT(d.temperature, 25.0f);
+  }
+}
+
+TEST(SimArchive, SameStartGivesTheSameBytes) {
+  MeterSettings s;
+  const Meter a(s, test::StartTime());
+  const Meter b(s, test::StartTime());
+  for (const int i : {0, 1, 357, 719}) {
+    const auto index = static_cast<std::uint16_t>(i);
+    EXPECT_EQ(a.Record(ArchiveKind::Hourly, index, test::StartTime()),
+              b.Record(ArchiveKind::Hourly, index, test::StartTime() + 1000));
+  }
+  s.plus_decimals = 1;
+  const Meter c(s, test::StartTime());
+  const auto ten_times = Decode(a.Record(ArchiveKind::Daily, 10, test::StartTime())).forward;
+  EXPECT_NEAR(static_cast<double>(Decode(c.Record(ArchiveKind::Daily, 10, test::StartTime())).forward),
+              static_cast<double>(ten_times) / 10, 1.0);
+}
+
+TEST(SimArchive, CurrentCountersAreAheadOfTheNewestRecord) {
+  const MeterSettings s;
+  const Meter meter(s, test::StartTime());
+  const auto current = meter.InputRegisters(test::StartTime());
+  const std::uint64_t forward = std::uint64_t{current[17]} << 48 | std::uint64_t{current[18]} << 32 |
+                                std::uint64_t{current[19]} << 16 | current[20];
+  const Decoded newest = Decode(meter.Record(ArchiveKind::Hourly, 719, test::StartTime()));
+  EXPECT_GE(static_cast<std::int64_t>(forward), newest.forward);
+  EXPECT_LT(static_cast<std::int64_t>(forward) - newest.forward, 1875);  // under half an hour of flow, in 0.01 m³
+}
+
+TEST(SimArchive, SettingTheClockMovesTheDatesNotTheCounters) {
+  const MeterSettings s;
+  Meter meter(s, test::StartTime());
+  const Decoded before = Decode(meter.Record(ArchiveKind::Daily, 61, test::StartTime()));
+  // 12:05:30 on 9 March 2021.
+  const std::uint16_t clock[] = {30, 5, 12, 9, 2, 3, 2021};
+  ASSERT_TRUE(meter.WriteHolding(Meter::kClockFirst, clock, test::StartTime()));
+  const Decoded after = Decode(meter.Record(ArchiveKind::Daily, 61, test::StartTime()));
+  EXPECT_EQ(after.taken_s, test::At(2021, 3, 9) / 1000);
+  EXPECT_NEAR(static_cast<double>(after.forward), static_cast<double>(before.forward), 100.0 * 24 * 12.5 * 2);
+}
+
+}  // namespace
+}  // namespace kamt::sim

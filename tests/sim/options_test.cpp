@@ -1,0 +1,44 @@
+#include "sim_options.h"
+
+#include <gtest/gtest.h>
+
+namespace kamt::sim {
+namespace {
+
+TEST(SimOptions, ReadsEveryKindOfOption) {
+  const auto parsed = ParseCommandLine({"--tcp", "0", "--no-serial", "--address=7", "--baud", "19200",
+                                        "--status", "0x00104001", "--month-records", "0", "--fault", "delay:250",
+                                        "--fault", "archive-fail-index:0x10", "--fault-times", "3", "--modem",
+                                        "--busy", "555", "--busy", "556", "--modem-echo", "off"});
+  ASSERT_TRUE(parsed.options) << parsed.error;
+  const SimOptions& o = *parsed.options;
+  EXPECT_EQ(o.tcp_port, 0);
+  EXPECT_FALSE(o.serial);
+  EXPECT_EQ(o.meter.address, 7);
+  EXPECT_EQ(o.baud, 19200u);
+  EXPECT_EQ(o.meter.status, 0x00104001u);
+  EXPECT_EQ(o.meter.month_records, 0);
+  ASSERT_EQ(o.faults.size(), 2u);
+  EXPECT_EQ(o.faults[0].mode, FaultMode::Delay);
+  EXPECT_EQ(o.faults[0].value, 250);
+  EXPECT_EQ(o.faults[1].value, 16);
+  EXPECT_EQ(o.fault_times, 3u);
+  EXPECT_TRUE(o.modem);
+  EXPECT_EQ(o.modem_config.busy, (std::vector<std::string>{"555", "556"}));
+  EXPECT_FALSE(o.modem_config.echo);
+}
+
+TEST(SimOptions, RefusesWhatItDoesNotKnow) {
+  const std::vector<std::vector<std::string>> bad = {
+      {"--frobnicate"}, {"--address"},          {"--address", "0"},       {"--hour-records", "65536"},
+      {"--fault", "crc:5"}, {"--fault", "delay"}, {"--fault", "exception:256"}, {"--archive-fault", "loud"},
+      {"--no-serial"},  {"--modem-echo", "maybe"}, {"--tcp", "-1"}};
+  for (const auto& args : bad) {
+    const auto parsed = ParseCommandLine(args);
+    EXPECT_FALSE(parsed.options) << args[0];
+    EXPECT_EQ(parsed.error.find('\n'), std::string::npos);
+  }
+}
+
+}  // namespace
+}  // namespace kamt::sim

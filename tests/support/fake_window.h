@@ -1,0 +1,42 @@
+#pragma once
+
+#include <functional>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "cli/console_window.h"
+
+namespace kamt::test {
+
+// A window without a display that keeps, in order, everything the logic did to it: status
+// texts, message boxes and enabled changes, so tests can check texts and their sequence.
+class FakeWindow : public ConsoleWindow {
+ public:
+  FakeWindow() : ConsoleWindow(shown_) {}
+
+  void SetStatusText(int panel, std::string_view text) override;
+  void SetEnabled(std::string_view control, bool enabled) override;
+  void SetVisible(std::string_view control, bool visible) override;
+  bool Visible(std::string_view control) const;
+  void ShowMessage(std::string_view text) override;
+  void ProcessEvents() override;
+
+  // Entries such as "panel1 Чтение данных", "message Ошибка CRC!", "GroupBox1 off",
+  // "Connect hidden".
+  std::vector<std::string> log;
+  std::vector<std::string> messages;
+  int processEventsCalls = 0;
+  // Runs inside ProcessEvents: what a user's click during a wait would do.
+  std::function<void()> onProcessEvents;
+
+  // The log entries that start with prefix, in order.
+  std::vector<std::string> Entries(std::string_view prefix) const;
+
+ private:
+  std::ostringstream shown_;
+  std::map<std::string, bool, std::less<>> visible_;
+};
+
+}  // namespace kamt::test

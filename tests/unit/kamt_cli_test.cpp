@@ -1,0 +1,246 @@
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "cli/cli_options.h"
+#include "cli/kamt_cli.h"
+#include "fake_client_socket.h"
+#include "fake_serial_port.h"
+#include "hex.h"
+#include "meter/registers.h"
+#include "setup/link_settings.h"
+#include "temp_dir.h"
+#include <fstream>
+
+namespace kamt {
+namespace {
+
+using test::Hex;
+
+class KamtCliTest : public ::testing::Test {
+ protected:
+  int Run(std::vector<std::string> args) {
+    out.str("");
+    err.str("");
+    return RunKamt(args, devices, out, err);
+  }
+
+  std::vector<std::string> OutLines() const {
+    std::vector<std::string> lines;
+    std::istringstream in(out.str());
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    return lines;
+  }
+
+  static std::vector<std::uint8_t> Answer() {
+    std::vector<std::uint8_t> frame = Hex("01 04 60");
+    frame.resize(3 + 96);
+    RegisterWriter regs{std::span(frame).subspan(3)};
+    regs.U16(0, 1);
+    regs.Float(2, 2.5f);
+    regs.U16(6, 2);
+    regs.U16(29, 77);
+    regs.U16(47, 1);
+    regs.Float(43, 6.4f);
+    return test::WithCrc(frame);
+  }
+
+  test::FakeClock clock;
+  test::FakeSerialPort port{clock};
+  test::FakeClientSocket socket{clock};
+  test::TempDir dir;
+  CliDevices devices{port, socket, clock, ",", dir.path / "Vedan_modbus.ini"};
+
+  void WriteSettings(const std::string& text) { std::ofstream(devices.settingsPath, std::ios::binary) << text; }
+
+  // A peer that accepts the connection as soon as it is asked for, then answers with `pdu`.
+  void TcpMeter(std::vector<std::uint8_t> pdu) {
+    socket.responders.push_back([pdu](std::span<const std::uint8_t> sent) {
+      std::vector<std::uint8_t> frame = {sent[0], sent[1], 0, 0, 0, static_cast<std::uint8_t>(pdu.size() + 1), 0xFF};
+      frame.insert(frame.end(), pdu.begin(), pdu.end());
+      return std::vector<test::FakeClientSocket::Segment>{{2, frame}};
+    });
+  }
+  std::ostringstream out, err;
+};
+
+TEST_F(KamtCliTest, CurrentPrintsTheTwelveTextsInOrder) {
+  port.ReplyWith(Answer());
+  EXPECT_EQ(Run({"--serial", "/dev/ttyX", "current"}), kExitOk);
+  const auto lines = OutLines();
+  ASSERT_EQ(lines.size(), 12u);
+  EXPECT_EQ(lines[0], "Расход: 2,50 м3/час");
+  EXPECT_EQ(lines[5], "Давление: 6,40 кг/см2");
+  EXPECT_EQ(lines[7], "Зав. номер: 77");
+  EXPECT_TRUE(lines[8].starts_with("Всего записей:"));
+  EXPECT_TRUE(lines[11].starts_with("Текущее время: "));
+  EXPECT_EQ(err.str(), "");
+  EXPECT_FALSE(port.IsOpen());
+}
+
+TEST_F(KamtCliTest, LineOptionsReachThePortAndTheFrame) {
+  port.ReplyWith(Answer());
+  Run({"--serial", "/dev/ttyX", "--baud", "19200", "--data-bits", "7", "--parity", "even", "--stop-bits", "2",
+       "--address", "17", "current"});
+  ASSERT_EQ(port.configured.size(), 1u);
+  EXPECT_EQ(port.configured[0].baudrate, 19200);
+  EXPECT_EQ(port.configured[0].dataBits, 7);
+  EXPECT_EQ(port.configured[0].parity, Parity::Even);
+  EXPECT_EQ(port.configured[0].stopBits, StopBits::Two);
+  EXPECT_EQ(port.written.at(0).at(0), 17);
+}
+
+TEST_F(KamtCliTest, DefaultsAreNineThousandSixHundredEightNoneOneAtAddressOne) {
+  port.ReplyWith(Answer());
+  Run({"--serial", "/dev/ttyX", "current"});
+  EXPECT_EQ(port.configured.at(0).baudrate, 9600);
+  EXPECT_EQ(port.configured[0].dataBits, 8);
+  EXPECT_EQ(port.configured[0].parity, Parity::None);
+  EXPECT_EQ(port.configured[0].stopBits, StopBits::One);
+  EXPECT_EQ(port.written.at(0).at(0), 1);
+}
+
+TEST_F(KamtCliTest, FailedReadPrintsTheMessageAndTheStatusTexts) {
+  port.ReplySilence();
+  EXPECT_EQ(Run({"--serial", "/dev/ttyX", "current"}), kExitFailed);
+  EXPECT_EQ(err.str(), "Устройство не отвечает!\nОшибка чтения\nПринято 0 байт\n");
+  EXPECT_EQ(out.str(), "");
+}
+
+TEST_F(KamtCliTest, ExceptionAnswerIsReported) {
+  port.ReplyWith(test::WithCrc(Hex("01 84 02")));
+  EXPECT_EQ(Run({"--serial", "/dev/ttyX", "current"}), kExitFailed);
+  EXPECT_EQ(err.str(), "Недопустимый адрес данных!\nОшибка чтения\nПринято 5 байт\n");
+}
+
+TEST_F(KamtCliTest, PortThatCannotBeOpenedSaysWhy) {
+  port.openFailure = OpenFailure::AccessDenied;
+  EXPECT_EQ(Run({"--serial", "/dev/ttyUSB0", "current"}), kExitFailed);
+  EXPECT_TRUE(err.str().starts_with("Порт не открыт: /dev/ttyUSB0: нет доступа")) << err.str();
+  EXPECT_NE(err.str().find("dialout"), std::string::npos);
+}
+
+TEST_F(KamtCliTest, RefusedLineSettingIsNotPassedOffAsApplied) {
+  port.refuse = {"parity"};
+  port.ReplyWith(Answer());
+  EXPECT_EQ(Run({"--serial", "/dev/pts/3", "--parity", "even", "current"}), kExitOk);
+  EXPECT_NE(err.str().find("parity"), std::string::npos);
+}
+
+TEST_F(KamtCliTest, HelpListsEveryOption) {
+  EXPECT_EQ(Run({"--help"}), kExitOk);
+  for (const char* option : {"--serial", "--tcp", "--baud", "--data-bits", "--parity", "--stop-bits", "--address",
+                             "current"}) {
+    EXPECT_NE(out.str().find(option), std::string::npos) << option;
+  }
+}
+
+TEST_F(KamtCliTest, UsageErrorsExitWithTwoAndAHint) {
+  const std::vector<std::vector<std::string>> cases = {
+      {},
+      {"--serial", "/dev/ttyX"},
+      {"--serial"},
+      {"--bogus", "current"},
+      {"--serial", "/dev/ttyX", "fly"},
+      {"--serial", "/dev/ttyX", "current", "extra"},
+      {"--parity", "evn", "current"},
+      {"--data-bits", "9", "current"},
+      {"--stop-bits", "3", "current"},
+      {"--address", "0", "current"},
+      {"--address", "256", "current"},
+      {"--baud", "fast", "current"},
+      {"--tcp", "host:0", "current"},
+      {"--tcp", ":502", "current"},
+  };
+  for (const auto& args : cases) {
+    EXPECT_EQ(Run(args), kExitUsage) << ::testing::PrintToString(args);
+    EXPECT_NE(err.str().find("kamt --help"), std::string::npos) << err.str();
+    EXPECT_TRUE(port.calls.empty());
+  }
+}
+
+TEST_F(KamtCliTest, TcpReadConnectsToTheParsedAddress) {
+  socket.onOpen = [&] { socket.AcceptConnection(); };
+  auto pdu = Hex("04 60");
+  pdu.resize(2 + 96);
+  pdu[2 + 2 * 29 + 1] = 42;
+  TcpMeter(pdu);
+  EXPECT_EQ(Run({"--tcp", "127.000.000.001:1502", "current"}), kExitOk) << err.str();
+  EXPECT_EQ(socket.calls.at(0), "open 127.0.0.1:1502");
+  EXPECT_EQ(OutLines().at(7), "Зав. номер: 42");
+}
+
+TEST_F(KamtCliTest, RefusedConnectionSaysWhy) {
+  socket.onOpen = [&] { socket.FailConnection("соединение отклонено"); };
+  EXPECT_EQ(Run({"--tcp", "127.0.0.1", "current"}), kExitFailed);
+  EXPECT_EQ(err.str(), "Нет соединения с 127.0.0.1, порт:502: соединение отклонено\n");
+}
+
+TEST_F(KamtCliTest, ConnectionThatNeverCompletesGivesUp) {
+  EXPECT_EQ(Run({"--tcp", "10.1.2.3", "current"}), kExitFailed);
+  EXPECT_EQ(err.str(), "Нет соединения с 10.1.2.3, порт:502: время ожидания истекло\n");
+}
+
+TEST_F(KamtCliTest, SilentTcpMeterIsNotSilentOnTheCommandLine) {
+  socket.onOpen = [&] { socket.AcceptConnection(); };
+  EXPECT_EQ(Run({"--tcp", "127.0.0.1", "current"}), kExitFailed);
+  EXPECT_EQ(err.str(), "Чтение данных\nkamt: no answer within 3 s\n");
+}
+
+TEST_F(KamtCliTest, TcpHeaderFaultIsPrinted) {
+  socket.onOpen = [&] { socket.AcceptConnection(); };
+  socket.responders.push_back([](std::span<const std::uint8_t> sent) {
+    return std::vector<test::FakeClientSocket::Segment>{{2, {sent[0], sent[1], 0, 0, 0, 3, 0x01, 0x04, 0x00}}};
+  });
+  EXPECT_EQ(Run({"--tcp", "127.0.0.1", "current"}), kExitFailed);
+  EXPECT_EQ(err.str(), "Чтение данных\nНеправильный идентификатор устройства!\n");
+}
+
+TEST_F(KamtCliTest, WithoutAConnectionOptionTheSettingsFileDecides) {
+  WriteSettings("[Communication]\r\nType=1\r\nNetAddr=9\r\n[Ethernet]\r\nIP_Addr=192.168.000.010\r\nPort=1502\r\n");
+  socket.onOpen = [&] { socket.AcceptConnection(); };
+  Run({"current"});
+  EXPECT_EQ(socket.calls.at(0), "open 192.168.0.8:1502");
+}
+
+TEST_F(KamtCliTest, SettingsFileChoosingTheSerialLineStillNeedsTheDevice) {
+  EXPECT_EQ(Run({"current"}), kExitUsage);
+  EXPECT_NE(err.str().find("--serial DEVICE"), std::string::npos);
+  WriteSettings("[Serial]\r\nBaudrate=4800\r\nParity=0\r\n[Communication]\r\nNetAddr=3\r\n");
+  port.ReplySilence();
+  Run({"--serial", "/dev/ttyX", "current"});
+  EXPECT_EQ(port.configured.at(0).baudrate, 4800);
+  EXPECT_EQ(port.configured[0].parity, Parity::Even);
+  EXPECT_EQ(port.written.at(0).at(0), 3);
+}
+
+TEST_F(KamtCliTest, CommandLineNeverWritesTheSettingsFile) {
+  port.ReplyWith(Answer());
+  Run({"--serial", "/dev/ttyX", "--baud", "1200", "current"});
+  EXPECT_FALSE(std::filesystem::exists(devices.settingsPath));
+}
+
+TEST(CliOptions, TcpHostAndPort) {
+  auto r = ParseCliOptions({"--tcp", "10.0.0.5:1502", "current"});
+  ASSERT_EQ(r.error, "");
+  EXPECT_EQ(r.options.tcpHost, "10.0.0.5");
+  EXPECT_EQ(r.options.tcpPort, 1502);
+  r = ParseCliOptions({"--tcp", "010.0.0.1", "current"});
+  EXPECT_EQ(r.options.tcpAddress, (std::array<std::uint8_t, 4>{8, 0, 0, 1}));
+  EXPECT_FALSE(r.options.tcpPort.has_value());
+  EXPECT_NE(ParseCliOptions({"--tcp", "meter.local", "current"}).error, "");
+}
+
+TEST(CliOptions, ChoiceCodesFollowTheDialogLists) {
+  const auto r = ParseCliOptions({"--data-bits", "5", "--parity", "space", "--stop-bits", "1.5", "current"});
+  ASSERT_EQ(r.error, "");
+  LinkSettingsRecord s;
+  ApplyLineOptions(r.options, s);
+  EXPECT_EQ(s.Bits, 0);
+  EXPECT_EQ(s.Parity, 4);
+  EXPECT_EQ(s.StopBits, 1);
+  EXPECT_EQ(s.Baudrate, 9600);  // not given: left alone
+}
+
+}  // namespace
+}  // namespace kamt

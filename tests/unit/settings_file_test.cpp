@@ -1,0 +1,148 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "platform/cp1251.h"
+#include "platform/text_file.h"
+#include "setup/ini_document.h"
+#include "setup/settings_file.h"
+#include "temp_dir.h"
+
+namespace kamt {
+namespace {
+
+constexpr const char* kFreshFile =
+    "[Communication]\r\nType=0\r\nNetAddr=1\r\n[Ethernet]\r\nIP_Addr=192.168.0.1\r\nPort=502\r\n"
+    "[Serial]\r\nPort=0\r\nBaudrate=9600\r\nBits=4\r\nParity=2\r\nStopBits=0\r\nDelay=100\r\nModem=0\r\n";
+
+class SettingsFileTest : public ::testing::Test {
+ protected:
+  std::filesystem::path Path() const { return dir.path / "Vedan_modbus.ini"; }
+  void WriteRaw(const std::string& bytes) const { std::ofstream(Path(), std::ios::binary) << bytes; }
+  std::string ReadRaw() const { return ReadFileBytes(Path()).value_or("<none>"); }
+  LinkSettingsRecord Load() const {
+    LinkSettingsRecord s;
+    s.Type = s.NetAddr = s.PortIndex = s.Baudrate = -99;  // so that a field not read shows
+    LoadSettings(s, Path());
+    return s;
+  }
+
+  test::TempDir dir;
+};
+
+TEST_F(SettingsFileTest, MissingFileGivesTheDefaults) {
+  const LinkSettingsRecord s = Load();
+  EXPECT_EQ(s.Type, 0);
+  EXPECT_EQ(s.NetAddr, 1);
+  EXPECT_EQ(s.PortIndex, 0);
+  EXPECT_EQ(s.Baudrate, 9600);
+  EXPECT_EQ(s.Bits, 4);
+  EXPECT_EQ(s.Parity, 2);
+  EXPECT_EQ(s.StopBits, 0);
+  EXPECT_EQ(s.Delay, 100);
+  EXPECT_FALSE(s.Modem);
+  EXPECT_EQ(s.IpAddr, "192.168.0.1");
+  EXPECT_EQ(s.TcpPort, 502);
+}
+
+TEST_F(SettingsFileTest, FreshFileComesOutByteForByte) {
+  std::string message;
+  ASSERT_TRUE(SaveSettings(Load(), Path(), message)) << message;
+  EXPECT_EQ(ReadRaw(), kFreshFile);
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path), {}), 1) << "nothing left beside it";
+}
+
+TEST_F(SettingsFileTest, ValuesAreReadByTheFileRules) {
+  WriteRaw("[serial]\nBaudrate=0x2580\nDelay=abc\nModem=5\nBits = 2 \nParity=-1\nStopBits=12x\n"
+           "[ETHERNET]\nip_addr= 10.0.0.7 \nPort=0X1F6\n[Communication]\nType=1\nNetAddr=\n");
+  const LinkSettingsRecord s = Load();
+  EXPECT_EQ(s.Baudrate, 9600);
+  EXPECT_EQ(s.Delay, 100);
+  EXPECT_TRUE(s.Modem);
+  EXPECT_EQ(s.Bits, 2);
+  EXPECT_EQ(s.Parity, -1);  // no range test here
+  EXPECT_EQ(s.StopBits, 0);
+  EXPECT_EQ(s.IpAddr, "10.0.0.7");
+  EXPECT_EQ(s.TcpPort, 502);
+  EXPECT_EQ(s.Type, 1);
+  EXPECT_EQ(s.NetAddr, 1);
+}
+
+TEST(ReadSettingsInteger, DecimalHexAndTheirLimits) {
+  EXPECT_EQ(ReadSettingsInteger("2147483647", 7), 2147483647);
+  EXPECT_EQ(ReadSettingsInteger("2147483648", 7), 7);
+  EXPECT_EQ(ReadSettingsInteger("-2147483648", 7), -2147483647 - 1);
+  EXPECT_EQ(ReadSettingsInteger("0xFFFFFFFF", 7), -1);
+  EXPECT_EQ(ReadSettingsInteger("0x100000000", 7), 7);
+  EXPECT_EQ(ReadSettingsInteger("0x", 7), 7);
+  EXPECT_EQ(ReadSettingsInteger("-", 7), 7);
+  EXPECT_EQ(ReadSettingsInteger("1.5", 7), 7);
+}
+
+TEST_F(SettingsFileTest, ForeignKeysAndSectionsKeepTheirPlace) {
+  WriteRaw("; kept comment\r\n[Tools]\r\nEditor=vi\r\n\r\n[Serial]\r\nbaudrate=19200\r\nExtra=1\r\n\r\n"
+           "[Communication]\r\nType=0\r\n");
+  LinkSettingsRecord s = Load();
+  s.Baudrate = 38400;
+  s.NetAddr = 5;
+  std::string message;
+  ASSERT_TRUE(SaveSettings(s, Path(), message));
+  EXPECT_EQ(ReadRaw(),
+            "; kept comment\r\n[Tools]\r\nEditor=vi\r\n\r\n"
+            "[Serial]\r\nbaudrate=38400\r\nExtra=1\r\nPort=0\r\nBits=4\r\nParity=2\r\nStopBits=0\r\nDelay=100\r\nModem=0\r\n\r\n"
+            "[Communication]\r\nType=0\r\nNetAddr=5\r\n"
+            "[Ethernet]\r\nIP_Addr=192.168.0.1\r\nPort=502\r\n");
+}
+
+TEST_F(SettingsFileTest, TextValueTravelsInWindows1251) {
+  LinkSettingsRecord s = Load();
+  s.IpAddr = "счетчик";
+  std::string message;
+  ASSERT_TRUE(SaveSettings(s, Path(), message));
+  EXPECT_NE(ReadRaw().find("IP_Addr=\xF1\xF7\xE5\xF2\xF7\xE8\xEA\r\n"), std::string::npos);
+  EXPECT_EQ(Load().IpAddr, "счетчик");
+}
+
+TEST_F(SettingsFileTest, UnwritableDirectoryGivesTheMessageAndKeepsTheOldFile) {
+  WriteRaw("[Communication]\r\nType=1\r\n");
+  std::filesystem::permissions(dir.path, std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
+  if (std::ofstream(dir.path / "probe")) GTEST_SKIP() << "running with rights that ignore permissions";
+  std::string message;
+  EXPECT_FALSE(SaveSettings(Load(), Path(), message));
+  EXPECT_EQ(message, "Unable to write to " + Path().string());
+  std::filesystem::permissions(dir.path, std::filesystem::perms::owner_all);
+  EXPECT_EQ(ReadRaw(), "[Communication]\r\nType=1\r\n");
+}
+
+TEST_F(SettingsFileTest, PathThroughAFileGivesTheMessage) {
+  WriteRaw("x");
+  std::string message;
+  EXPECT_FALSE(SaveSettings(Load(), Path() / "Vedan_modbus.ini", message));
+  EXPECT_EQ(message, "Unable to write to " + (Path() / "Vedan_modbus.ini").string());
+}
+
+TEST(IniDocument, FirstOfTwoEqualKeysWinsAndIsTheOneChanged) {
+  IniDocument ini = IniDocument::Parse("[A]\rk=1\rK=2\r");
+  EXPECT_EQ(ini.Value("a", "K"), "1");
+  ini.Set("A", "k", "3");
+  EXPECT_EQ(ini.Serialize(), "[A]\r\nk=3\r\nK=2\r\n");
+}
+
+TEST(IniDocument, NewKeyGoesBeforeTheBlankLinesThatEndItsSection) {
+  IniDocument ini = IniDocument::Parse("[A]\nx=1\n\n\n[B]\ny=2");
+  ini.Set("A", "z", "9");
+  EXPECT_EQ(ini.Serialize(), "[A]\r\nx=1\r\nz=9\r\n\r\n\r\n[B]\r\ny=2\r\n");
+  EXPECT_EQ(ini.Value("B", "x"), std::nullopt);
+}
+
+TEST(Cp1251, RoundTripsEveryByte) {
+  std::string all;
+  for (int b = 0; b < 256; ++b) all += static_cast<char>(b);
+  EXPECT_EQ(Utf8ToCp1251(Cp1251ToUtf8(all)), all);
+  EXPECT_EQ(Utf8ToCp1251("КАМТ №5 ё"), "\xCA\xC0\xCC\xD2 \xB9" "5 \xB8");
+  EXPECT_EQ(Utf8ToCp1251("日\xFF"), "??");
+}
+
+}  // namespace
+}  // namespace kamt

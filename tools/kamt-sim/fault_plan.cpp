@@ -1,0 +1,158 @@
+#include "fault_plan.h"
+
+#include <charconv>
+#include <string>
+
+#include "modbus_handler.h"
+
+namespace kamt::sim {
+
+namespace {
+struct NamedMode {
+  std::string_view name;
+  FaultMode mode;
+  bool takes_value;
+};
+
+constexpr NamedMode kModes[] = {
+    {"silent", FaultMode::Silent, false},
+    {"exception", FaultMode::Exception, true},
+    {"delay", FaultMode::Delay, true},
+    {"crc", FaultMode::Crc, false},
+    {"short", FaultMode::Short, false},
+    {"wrong-transaction", FaultMode::WrongTransaction, false},
+    {"wrong-protocol", FaultMode::WrongProtocol, false},
+    {"wrong-unit", FaultMode::WrongUnit, false},
+    {"wrong-length", FaultMode::WrongLength, false},
+    {"split", FaultMode::Split, true},
+    {"two-frames", FaultMode::TwoFrames, false},
+    {"late", FaultMode::Late, true},
+    {"drop", FaultMode::Drop, false},
+    {"archive-fail-first", FaultMode::ArchiveFailFirst, true},
+    {"archive-fail-index", FaultMode::ArchiveFailIndex, true},
+};
+
+std::optional<int> ParseNumber(std::string_view s, int max) {
+  int base = 10;
+  if (s.size() > 2 && s[0] == '0' && (s[1] == 'x' || s[1] == 'X')) {
+    s.remove_prefix(2);
+    base = 16;
+  }
+  int v = 0;
+  const auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), v, base);
+  if (ec != std::errc{} || end != s.data() + s.size() || s.empty() || v < 0 || v > max) return std::nullopt;
+  return v;
+}
+
+int MaxValue(FaultMode mode) {
+  if (mode == FaultMode::Exception) return 255;
+  if (mode == FaultMode::ArchiveFailIndex) return 65535;
+  return 10'000'000;
+}
+
+bool AppliesTo(FaultMode mode, Transport t) {
+  switch (mode) {
+    case FaultMode::Silent:
+    case FaultMode::Exception:
+    case FaultMode::Delay:
+      return true;
+    case FaultMode::Crc:
+    case FaultMode::Short:
+      return t == Transport::Serial;
+    case FaultMode::ArchiveFailFirst:
+    case FaultMode::ArchiveFailIndex:
+      return false;
+    default:
+      return t == Transport::Tcp;
+  }
+}
+
+void Strike(const Fault& f, FaultAction& a) {
+  switch (f.mode) {
+    case FaultMode::Silent: a.silent = true; break;
+    case FaultMode::Exception: a.exception = static_cast<std::uint8_t>(f.value); break;
+    case FaultMode::Delay:
+    case FaultMode::Late: a.delay_ms += f.value; break;
+    case FaultMode::Crc: a.bad_crc = true; break;
+    case FaultMode::Short: a.half = true; break;
+    case FaultMode::WrongTransaction: a.wrong_transaction = true; break;
+    case FaultMode::WrongProtocol: a.wrong_protocol = true; break;
+    case FaultMode::WrongUnit: a.wrong_unit = true; break;
+    case FaultMode::WrongLength: a.wrong_length = true; break;
+    case FaultMode::Split: a.split_ms = f.value; break;
+    case FaultMode::TwoFrames: a.two_frames = true; break;
+    case FaultMode::Drop: a.drop = true; break;
+    case FaultMode::ArchiveFailFirst:
+    case FaultMode::ArchiveFailIndex: break;
+  }
+}
+}  // namespace
+
+std::optional<Fault> ParseFault(std::string_view text) {
+  const std::size_t colon = text.find(':');
+  const std::string_view name = text.substr(0, colon);
+  for (const NamedMode& m : kModes) {
+    if (m.name != name) continue;
+    if (!m.takes_value) return colon == std::string_view::npos ? std::optional(Fault{m.mode}) : std::nullopt;
+    if (colon == std::string_view::npos) return std::nullopt;
+    const auto v = ParseNumber(text.substr(colon + 1), MaxValue(m.mode));
+    if (!v) return std::nullopt;
+    return Fault{m.mode, *v};
+  }
+  return std::nullopt;
+}
+
+std::optional<ArchiveFailure> ParseArchiveFailure(std::string_view text) {
+  if (text == "silent") return ArchiveFailure::Silent;
+  if (text == "crc") return ArchiveFailure::Crc;
+  if (text == "exception") return ArchiveFailure::Exception;
+  return std::nullopt;
+}
+
+FaultPlan::FaultPlan(std::vector<Fault> faults, std::optional<unsigned> times, ArchiveFailure archive_failure)
+    : faults_(std::move(faults)), struck_(faults_.size(), 0), times_(times), archive_failure_(archive_failure) {}
+
+FaultAction FaultPlan::Decide(Transport transport, std::span<const std::uint8_t> pdu) {
+  FaultAction action;
+  for (std::size_t i = 0; i < faults_.size(); ++i) {
+    if (!AppliesTo(faults_[i].mode, transport) || (times_ && struck_[i] >= *times_)) continue;
+    ++struck_[i];
+    Strike(faults_[i], action);
+  }
+  if (pdu.size() >= 3 && IsArchiveFunction(pdu[0])) {
+    const auto index = static_cast<std::uint16_t>(pdu[1] << 8 | pdu[2]);
+    if (ArchiveRequestFails(pdu[0], index, action.Spoils())) ApplyArchiveFailure(transport, action);
+  } else {
+    last_archive_.reset();  // any other request ends a read of an archive
+  }
+  return action;
+}
+
+// A read of an archive starts with its first request, or when the index goes back, or when the
+// same index comes again after it was answered; the same index after a failure (of any fault)
+// is the master's retry and belongs to the read under way.
+bool FaultPlan::ArchiveRequestFails(std::uint8_t function, std::uint16_t index, bool spoiled) {
+  const bool new_read = !last_archive_ || last_archive_->function != function || index < last_archive_->index ||
+                        (index == last_archive_->index && !last_archive_->failed);
+  position_in_read_ = new_read ? 0 : position_in_read_ + 1;
+  bool fails = false;
+  for (const Fault& f : faults_) {
+    if (f.mode == FaultMode::ArchiveFailFirst && position_in_read_ < static_cast<unsigned>(f.value)) fails = true;
+    if (f.mode == FaultMode::ArchiveFailIndex && index == f.value) fails = true;
+  }
+  last_archive_ = LastArchive{function, index, fails || spoiled};
+  return fails;
+}
+
+// A TCP frame has no CRC to spoil: there the "crc" failure is an exception answer instead.
+void FaultPlan::ApplyArchiveFailure(Transport transport, FaultAction& action) const {
+  if (archive_failure_ == ArchiveFailure::Silent) {
+    action.silent = true;
+  } else if (archive_failure_ == ArchiveFailure::Crc && transport == Transport::Serial) {
+    action.bad_crc = true;
+  } else {
+    action.exception = exc::kDeviceFailure;
+  }
+}
+
+}  // namespace kamt::sim

@@ -1,0 +1,84 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string_view>
+#include <vector>
+
+namespace kamt::sim {
+
+enum class FaultMode {
+  // both transports
+  Silent, Exception, Delay,
+  // serial line
+  Crc, Short,
+  // Modbus TCP
+  WrongTransaction, WrongProtocol, WrongUnit, WrongLength, Split, TwoFrames, Late, Drop,
+  // archive requests
+  ArchiveFailFirst, ArchiveFailIndex,
+};
+
+struct Fault {
+  FaultMode mode;
+  int value = 0;  // exception code, milliseconds, count or index, as the mode needs
+};
+
+std::optional<Fault> ParseFault(std::string_view text);
+
+enum class ArchiveFailure { Silent, Crc, Exception };
+std::optional<ArchiveFailure> ParseArchiveFailure(std::string_view text);
+
+enum class Transport { Serial, Tcp };
+
+// What to do to one answer instead of, or besides, sending it as it is.
+struct FaultAction {
+  bool silent = false;
+  bool drop = false;
+  std::optional<std::uint8_t> exception;
+  int delay_ms = 0;
+  bool bad_crc = false;
+  bool half = false;
+  bool wrong_transaction = false;
+  bool wrong_protocol = false;
+  bool wrong_unit = false;
+  bool wrong_length = false;
+  std::optional<int> split_ms;
+  bool two_frames = false;
+
+  bool Skips() const { return silent || drop || exception.has_value(); }  // the meter never acts
+  bool Spoils() const {  // the master will not take the answer
+    return Skips() || bad_crc || half || wrong_transaction || wrong_protocol || wrong_unit || wrong_length ||
+           split_ms.has_value() || two_frames;
+  }
+};
+
+// Decides, request by request, which of the chosen faults strike. The general faults strike
+// the first `times` requests they apply to (all when not limited); the archive faults follow
+// the master's reads.
+class FaultPlan {
+ public:
+  FaultPlan() = default;
+  FaultPlan(std::vector<Fault> faults, std::optional<unsigned> times, ArchiveFailure archive_failure);
+
+  FaultAction Decide(Transport transport, std::span<const std::uint8_t> pdu);
+
+ private:
+  bool ArchiveRequestFails(std::uint8_t function, std::uint16_t index, bool spoiled);
+  void ApplyArchiveFailure(Transport transport, FaultAction& action) const;
+
+  std::vector<Fault> faults_;
+  std::vector<unsigned> struck_;
+  std::optional<unsigned> times_;
+  ArchiveFailure archive_failure_ = ArchiveFailure::Crc;
+
+  struct LastArchive {
+    std::uint8_t function;
+    std::uint16_t index;
+    bool failed;
+  };
+  std::optional<LastArchive> last_archive_;
+  unsigned position_in_read_ = 0;
+};
+
+}  // namespace kamt::sim

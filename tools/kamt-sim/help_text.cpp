@@ -1,0 +1,54 @@
+#include "sim_options.h"
+
+namespace kamt::sim {
+
+std::string HelpText() {
+  return R"(Usage: kamt-sim [options]
+A simulated KAMT flow meter: a Modbus RTU slave on a pseudo-terminal and/or a Modbus TCP
+server on 127.0.0.1. When ready it prints "serial /dev/pts/N" and/or "tcp 127.0.0.1:PORT",
+then "ready", one line each. It runs until SIGTERM/SIGINT or --exit-after-ms.
+
+Transports:
+  --link PATH             make PATH a symlink to the serial device (removed on exit)
+  --tcp PORT              also serve Modbus TCP on 127.0.0.1:PORT (0: any free port)
+  --no-serial             serve Modbus TCP only
+  --address N             RTU address the meter answers (default 1)
+  --baud N                pace serial answers at the line time of N bit/s (default: at once)
+
+Meter:
+  --serial-number N       serial number (default 1234)
+  --hour-records N        hourly archive record count (default 720)
+  --day-records N         daily archive record count (default 62)
+  --month-records N       monthly archive record count (default 24)
+  --sensor-type N         0 none, 1 pressure, 2 temperature (default 1)
+  --status HEX            32-bit status word (default 00000001)
+  --plus-decimals N       decimals of the forward counter (default 2)
+  --minus-decimals N      decimals of the reverse counter (default 2)
+
+Faults (--fault may be repeated):
+  --fault silent | exception:N | delay:MS          both transports
+  --fault crc | short                              serial
+  --fault wrong-transaction | wrong-protocol | wrong-unit | wrong-length
+          | split:MS | two-frames | late:MS | drop  TCP
+  --fault archive-fail-first:K | archive-fail-index:I
+  --fault-times N         the general faults strike only the first N requests (default: all)
+  --archive-fault silent|crc|exception   how a failing archive request fails (default crc)
+
+Modem (serial line):
+  --modem                 a Hayes modem in front of the meter
+  --modem-echo on|off     echo in command mode (default on)
+  --dial-delay MS         time to answer a dial (default 300)
+  --busy NUMBER           answer BUSY when NUMBER is dialled (repeatable)
+  --no-carrier NUMBER     answer NO CARRIER (repeatable)
+  --no-dialtone NUMBER    answer NO DIALTONE (repeatable)
+  --modem-silent          never answer a dial
+  --guard-ms MS           escape guard time around "+++" (default 900)
+
+Other:
+  --exit-after-ms N       exit after N ms
+  --verbose               trace requests and answers on stderr
+  --help                  this text
+)";
+}
+
+}  // namespace kamt::sim

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <span>
+#include <string>
+
+class QSocketNotifier;
+
+namespace kamt::sim {
+
+// The meter's end of a pseudo-terminal; the master program opens the other end as its serial
+// port. The slave side is held open here as well, so that the master program may open and
+// close it as often as it likes without the pair hanging up.
+class PtyPort {
+ public:
+  using Receiver = std::function<void(std::span<const std::uint8_t>)>;
+
+  explicit PtyPort(Receiver receiver);
+  ~PtyPort();
+  PtyPort(const PtyPort&) = delete;
+  PtyPort& operator=(const PtyPort&) = delete;
+
+  bool Open(std::string& error);
+  const std::string& SlavePath() const { return slave_path_; }
+  void Write(std::span<const std::uint8_t> bytes);
+  // Drops what the master program was sent and never read: nobody waits for it any more, and
+  // on a real line it would be gone.
+  void DiscardUnread();
+
+ private:
+  void OnReadable();
+  void PauseReading();
+
+  Receiver receiver_;
+  int master_ = -1;
+  int slave_ = -1;
+  std::string slave_path_;
+  std::unique_ptr<QSocketNotifier> notifier_;
+};
+
+}  // namespace kamt::sim

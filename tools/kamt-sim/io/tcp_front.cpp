@@ -1,0 +1,80 @@
+#include "io/tcp_front.h"
+
+#include <QHostAddress>
+#include <QTcpSocket>
+#include <QTimer>
+#include <algorithm>
+
+namespace kamt::sim {
+
+struct TcpFront::Connection {
+  Connection(std::uint8_t address, ModbusHandler& handler, FaultPlan& faults, Logger log)
+      : session(address, handler, faults, std::move(log)) {}
+  TcpSession session;
+  QTimer timer;
+};
+
+TcpFront::TcpFront(std::uint8_t address, ModbusHandler& handler, FaultPlan& faults, Logger log, const SimClock& clock)
+    : address_(address), handler_(handler), faults_(faults), log_(std::move(log)), clock_(clock) {
+  QObject::connect(&server_, &QTcpServer::newConnection, [this] { Accept(); });
+}
+
+TcpFront::~TcpFront() {
+  for (auto& [socket, connection] : connections_) {
+    socket->disconnect();
+    socket->abort();
+    socket->deleteLater();
+  }
+}
+
+bool TcpFront::Listen(std::uint16_t port, std::string& error) {
+  if (server_.listen(QHostAddress::LocalHost, port)) return true;
+  error = "tcp port " + std::to_string(port) + ": " + server_.errorString().toStdString();
+  return false;
+}
+
+void TcpFront::Accept() {
+  while (QTcpSocket* socket = server_.nextPendingConnection()) {
+    // The split fault sends an answer in two segments: each write must leave at once.
+    socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
+    auto connection = std::make_unique<Connection>(address_, handler_, faults_, log_);
+    connection->timer.setSingleShot(true);
+    connection->timer.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&connection->timer, &QTimer::timeout, socket, [this, socket] { Pump(socket); });
+    QObject::connect(socket, &QTcpSocket::readyRead, socket, [this, socket] {
+      const QByteArray bytes = socket->readAll();
+      const auto* data = reinterpret_cast<const std::uint8_t*>(bytes.constData());
+      connections_.at(socket)->session.Receive({data, static_cast<std::size_t>(bytes.size())}, clock_.Now());
+      Pump(socket);
+    });
+    QObject::connect(socket, &QTcpSocket::disconnected, socket, [this, socket] { Forget(socket); });
+    connections_.emplace(socket, std::move(connection));
+  }
+}
+
+void TcpFront::Pump(QTcpSocket* socket) {
+  const auto found = connections_.find(socket);
+  if (found == connections_.end()) return;
+  Connection& c = *found->second;
+  const Millis now = clock_.Now();
+  for (const Emission& e : c.session.TakeDue(now)) {
+    if (e.close) {
+      socket->disconnectFromHost();
+      Forget(socket);
+      return;
+    }
+    socket->write(reinterpret_cast<const char*>(e.bytes.data()), static_cast<qint64>(e.bytes.size()));
+    socket->flush();
+  }
+  if (const auto wake = c.session.NextWake()) {
+    c.timer.start(static_cast<int>(std::clamp<Millis>(*wake - now, 0, 3'600'000)));
+  }
+}
+
+void TcpFront::Forget(QTcpSocket* socket) {
+  if (connections_.erase(socket) == 0) return;
+  socket->disconnect();
+  socket->deleteLater();
+}
+
+}  // namespace kamt::sim

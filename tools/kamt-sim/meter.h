@@ -1,0 +1,61 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <span>
+
+#include "archive.h"
+#include "civil_time.h"
+#include "flow_history.h"
+
+namespace kamt::sim {
+
+// What the command line can set about the meter.
+struct MeterSettings {
+  std::uint8_t address = 1;
+  std::uint16_t serial_number = 1234;
+  std::uint16_t hour_records = 720;
+  std::uint16_t day_records = 62;
+  std::uint16_t month_records = 24;
+  std::uint16_t sensor_type = 1;
+  std::uint32_t status = 0x00000001;  // bit 0: the flow runs forward
+  std::uint16_t plus_decimals = 2;
+  std::uint16_t minus_decimals = 2;
+  std::uint32_t baud = 9600;  // what the stored RS485 parameters claim
+  std::uint16_t tcp_port = 502;
+  double mean_flow_m3h = 12.5;
+};
+
+// The meter's registers and archives. Time comes in from outside: `now` is the simulator's own
+// time base; the meter clock runs at the same pace, shifted by whatever a clock write set.
+class Meter {
+ public:
+  static constexpr std::uint16_t kHoldingCount = 0x2A;
+  static constexpr std::uint16_t kClockFirst = 0x08;
+  static constexpr std::uint16_t kClockCount = 7;
+  static constexpr std::uint16_t kSerialNumber = 0x21;
+  static constexpr std::uint16_t kSensorType = 0x28;
+  static constexpr std::uint16_t kInputFirst = 0x1000;
+  static constexpr std::uint16_t kInputCount = 48;
+
+  Meter(const MeterSettings& settings, Millis now);
+
+  Millis ClockMs(Millis now) const { return now + clock_offset_ms_; }
+  std::uint16_t ReadHolding(std::uint16_t address, Millis now) const;
+  // False when the values would set an impossible clock; nothing is changed then.
+  bool WriteHolding(std::uint16_t first, std::span<const std::uint16_t> values, Millis now);
+  std::array<std::uint16_t, kInputCount> InputRegisters(Millis now) const;
+
+  std::uint16_t RecordCount(ArchiveKind kind) const;
+  ArchiveRecord Record(ArchiveKind kind, std::uint16_t index, Millis now) const;
+
+ private:
+  std::array<std::uint16_t, kClockCount> ClockRegisters(Millis now) const;
+
+  MeterSettings settings_;
+  std::array<std::uint16_t, kHoldingCount> holding_{};
+  Millis clock_offset_ms_ = 0;
+  FlowHistory history_;
+};
+
+}  // namespace kamt::sim

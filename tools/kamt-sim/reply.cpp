@@ -1,0 +1,66 @@
+#include "reply.h"
+
+#include <cmath>
+
+#include "link/crc16.h"
+
+namespace kamt::sim {
+
+namespace {
+constexpr std::uint8_t kWrongUnit = 0x01;
+}
+
+Millis LineTime(std::size_t bytes, std::uint32_t baud) {
+  if (baud == 0) return 0;
+  return std::llround(static_cast<double>(bytes) * 10.0 * 1000.0 / baud);
+}
+
+std::vector<std::uint8_t> RtuFrame(std::uint8_t address, const Pdu& pdu) {
+  std::vector<std::uint8_t> frame{address};
+  frame.insert(frame.end(), pdu.begin(), pdu.end());
+  const auto n = static_cast<std::uint8_t>(frame.size());
+  frame.resize(frame.size() + 2);
+  Crc16Append(frame, n);
+  return frame;
+}
+
+std::vector<Emission> ShapeSerialReply(std::uint8_t address, const Pdu& pdu, const FaultAction& fault,
+                                       Millis request_end, std::size_t request_size, std::uint32_t baud) {
+  if (fault.silent || fault.drop || pdu.empty()) return {};
+  std::vector<std::uint8_t> frame = RtuFrame(address, pdu);
+  if (fault.bad_crc) frame.back() ^= 0xFF;
+  if (fault.half) frame.resize(frame.size() / 2);
+  const Millis at = request_end + fault.delay_ms + LineTime(request_size + frame.size(), baud);
+  return {Emission{at, std::move(frame), true, false}};
+}
+
+std::vector<std::uint8_t> TcpFrame(const MbapRequest& request, const Pdu& pdu, const FaultAction& fault) {
+  std::array<std::uint8_t, 2> transaction = request.transaction;
+  if (fault.wrong_transaction) transaction[1] = static_cast<std::uint8_t>(transaction[1] + 1);
+  const std::size_t length = pdu.size() + 1 + (fault.wrong_length ? 1 : 0);
+  std::vector<std::uint8_t> frame{transaction[0], transaction[1],
+                                  0x00, static_cast<std::uint8_t>(fault.wrong_protocol ? 0x01 : 0x00),
+                                  static_cast<std::uint8_t>(length >> 8), static_cast<std::uint8_t>(length),
+                                  fault.wrong_unit ? kWrongUnit : request.unit};
+  frame.insert(frame.end(), pdu.begin(), pdu.end());
+  return frame;
+}
+
+std::vector<Emission> ShapeTcpReply(const MbapRequest& request, const Pdu& pdu, const FaultAction& fault, Millis now) {
+  const Millis at = now + fault.delay_ms;
+  if (fault.drop) return {Emission{at, {}, true, true}};
+  if (fault.silent || pdu.empty()) return {};
+  std::vector<std::uint8_t> frame = TcpFrame(request, pdu, fault);
+  if (fault.split_ms) {
+    const auto half = static_cast<std::ptrdiff_t>(frame.size() / 2);
+    return {Emission{at, {frame.begin(), frame.begin() + half}, true, false},
+            Emission{at + *fault.split_ms, {frame.begin() + half, frame.end()}, true, false}};
+  }
+  if (fault.two_frames) {
+    const std::vector<std::uint8_t> copy = frame;
+    frame.insert(frame.end(), copy.begin(), copy.end());
+  }
+  return {Emission{at, std::move(frame), true, false}};
+}
+
+}  // namespace kamt::sim

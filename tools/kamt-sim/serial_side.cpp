@@ -1,0 +1,79 @@
+#include "serial_side.h"
+
+#include <algorithm>
+#include <string>
+
+#include "reply.h"
+
+namespace kamt::sim {
+
+SerialSide::SerialSide(SerialConfig config, ModbusHandler& handler, FaultPlan& faults, Logger log)
+    : config_(std::move(config)), handler_(handler), faults_(faults), log_(std::move(log)) {
+  if (config_.modem) modem_.emplace(*config_.modem);
+}
+
+void SerialSide::Receive(std::span<const std::uint8_t> bytes, Millis now) {
+  if (modem_) {
+    modem_->Receive(bytes, now);
+    CollectModemOutput(now);
+  } else {
+    framer_.Push(bytes, now);
+  }
+  Serve(now);
+}
+
+void SerialSide::Advance(Millis now) {
+  if (modem_) {
+    modem_->Advance(now);
+    CollectModemOutput(now);
+  }
+  Serve(now);
+}
+
+void SerialSide::CollectModemOutput(Millis now) {
+  const std::string text = modem_->TakeToLine();
+  if (!text.empty()) out_.Add(Emission{now, {text.begin(), text.end()}, false, false});
+  const std::vector<std::uint8_t> data = modem_->TakeToMeter();
+  framer_.Push(data, now);
+}
+
+void SerialSide::Serve(Millis now) {
+  while (auto frame = framer_.Next(now)) Answer(*frame, now);
+}
+
+void SerialSide::Answer(const std::vector<std::uint8_t>& frame, Millis now) {
+  if (log_) log_("serial rx " + Hex(frame));
+  if (frame[0] != config_.address) return;  // for another meter on the line
+  const std::span<const std::uint8_t> pdu(frame.begin() + 1, frame.end() - 2);
+  const FaultAction fault = faults_.Decide(Transport::Serial, pdu);
+  Pdu answer;
+  if (fault.exception) {
+    answer = ExceptionPdu(pdu[0], *fault.exception);
+  } else if (!fault.Skips()) {
+    answer = handler_.Answer(pdu, now);
+  }
+  for (Emission& e : ShapeSerialReply(config_.address, answer, fault, now, frame.size(), config_.baud)) {
+    out_.Add(std::move(e));
+  }
+}
+
+std::vector<Emission> SerialSide::TakeDue(Millis now) {
+  Advance(now);
+  std::vector<Emission> due = out_.TakeDue(now);
+  // A modem back in command mode no longer carries the meter's answers.
+  if (!ModemPassesAnswers()) std::erase_if(due, [](const Emission& e) { return e.answer; });
+  if (log_) {
+    for (const Emission& e : due) log_(std::string(e.answer ? "serial tx " : "modem tx ") + Hex(e.bytes));
+  }
+  return due;
+}
+
+std::optional<Millis> SerialSide::NextWake() const {
+  std::optional<Millis> wake = out_.Next();
+  for (const auto& t : {framer_.Deadline(), modem_ ? modem_->Deadline() : std::nullopt}) {
+    if (t && (!wake || *t < *wake)) wake = t;
+  }
+  return wake;
+}
+
+}  // namespace kamt::sim

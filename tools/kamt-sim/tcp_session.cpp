@@ -1,0 +1,60 @@
+#include "tcp_session.h"
+
+#include <string>
+
+#include "reply.h"
+
+namespace kamt::sim {
+
+TcpSession::TcpSession(std::uint8_t address, ModbusHandler& handler, FaultPlan& faults, Logger log)
+    : address_(address), handler_(handler), faults_(faults), log_(std::move(log)) {}
+
+// The master addresses the meter as unit 0xFF; 0 and the meter's own address are taken too.
+bool TcpSession::ForThisMeter(std::uint8_t unit) const { return unit == 0xFF || unit == 0 || unit == address_; }
+
+void TcpSession::Receive(std::span<const std::uint8_t> bytes, Millis now) {
+  if (broken_) return;
+  buffer_.insert(buffer_.end(), bytes.begin(), bytes.end());
+  while (buffer_.size() >= kHeaderSize) {
+    const bool modbus = buffer_[2] == 0 && buffer_[3] == 0;
+    const std::size_t length = std::size_t{buffer_[4]} << 8 | buffer_[5];
+    if (!modbus || length < 2 || length > kMaxPdu + 1) {
+      // Once a header is wrong the stream cannot be framed again: a Modbus server hangs up.
+      if (log_) log_("tcp rx bad header " + Hex(std::span(buffer_).first(kHeaderSize)));
+      broken_ = true;
+      buffer_.clear();
+      out_.Add(Emission{now, {}, false, true});
+      return;
+    }
+    const std::size_t total = 6 + length;
+    if (buffer_.size() < total) return;
+    const std::vector<std::uint8_t> frame(buffer_.begin(), buffer_.begin() + static_cast<std::ptrdiff_t>(total));
+    buffer_.erase(buffer_.begin(), buffer_.begin() + static_cast<std::ptrdiff_t>(total));
+    Answer(frame, now);
+  }
+}
+
+void TcpSession::Answer(std::span<const std::uint8_t> frame, Millis now) {
+  if (log_) log_("tcp rx " + Hex(frame));
+  const MbapRequest request{{frame[0], frame[1]}, frame[6]};
+  if (!ForThisMeter(request.unit)) return;
+  const std::span<const std::uint8_t> pdu = frame.subspan(kHeaderSize);
+  const FaultAction fault = faults_.Decide(Transport::Tcp, pdu);
+  Pdu answer;
+  if (fault.exception) {
+    answer = ExceptionPdu(pdu[0], *fault.exception);
+  } else if (!fault.Skips()) {
+    answer = handler_.Answer(pdu, now);
+  }
+  for (Emission& e : ShapeTcpReply(request, answer, fault, now)) out_.Add(std::move(e));
+}
+
+std::vector<Emission> TcpSession::TakeDue(Millis now) {
+  std::vector<Emission> due = out_.TakeDue(now);
+  if (log_) {
+    for (const Emission& e : due) log_(e.close ? std::string("tcp close") : "tcp tx " + Hex(e.bytes));
+  }
+  return due;
+}
+
+}  // namespace kamt::sim
