@@ -41,5 +41,9 @@ const CliCommand* FindCliCommand(std::string_view name);
 
 // The commands, one file each.
 bool RunCurrentCommand(CliContext& context);
+bool RunArchiveCommand(CliContext& context);
+bool RunConfigCommand(CliContext& context);
+bool RunClockCommand(CliContext& context);
+bool RunCommCommand(CliContext& context);
 
 }  // namespace kamt

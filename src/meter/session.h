@@ -1,9 +1,14 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "link/link.h"
+#include "meter/archive_record.h"
+#include "meter/comm_params.h"
 #include "meter/current_data.h"
+#include "meter/meter_clock.h"
+#include "meter/meter_config.h"
 
 namespace kamt {
 
@@ -14,6 +19,13 @@ struct Session {
 
   Link link;
   CurrentDataRecord CurrentData;
+  // Sized from the record count the meter reports, entry i holding record i of this read.
+  std::vector<ArchiveRecord> ArchiveTable;
+  bool ArchiveAbort = false;
+  MeterConfigRecord MeterConfig;    // the configuration last read
+  MeterConfigRecord ConfigToWrite;  // the one validated for writing
+  MeterClockRecord MeterClock;
+  CommParamsRecord CommParams;
   std::string DecimalSeparator = ".";  // the user's locale's, for numbers on screen
   bool CommandRunning = false;
 
