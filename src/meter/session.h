@@ -1,5 +1,6 @@
 #pragma once
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -27,6 +28,9 @@ struct Session {
   MeterClockRecord MeterClock;
   CommParamsRecord CommParams;
   std::string DecimalSeparator = ".";  // the user's locale's, for numbers on screen
+  // Where the archive files and the configuration report go: the current directory, unless
+  // tests say otherwise.
+  std::filesystem::path OutputDirectory = ".";
   bool CommandRunning = false;
 
   Window& window() { return link.window; }
