@@ -1,7 +1,9 @@
 // kamt: the service tool's commands on the command line.
 #include <QCoreApplication>
+#include <csignal>
 #include <iostream>
 
+#include "cli/console_window.h"
 #include "cli/kamt_cli.h"
 #include "platform/qt_client_socket.h"
 #include "platform/qt_clock.h"
@@ -9,8 +11,16 @@
 #include "platform/system_locale.h"
 #include "setup/settings_file.h"
 
+// The first Ctrl+C asks a command that can stop cleanly (an archive read, which then saves
+// what it has) to do so; a second one, or one when no such command runs, ends the program.
+extern "C" void OnInterrupt(int) {
+  std::signal(SIGINT, SIG_DFL);
+  if (!kamt::RequestConsoleInterrupt()) std::raise(SIGINT);
+}
+
 int main(int argc, char** argv) {
   QCoreApplication app(argc, argv);
+  std::signal(SIGINT, OnInterrupt);
   kamt::QtSerialPort port;
   kamt::QtClientSocket socket;
   kamt::QtClock clock;

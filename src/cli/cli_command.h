@@ -42,8 +42,12 @@ const CliCommand* FindCliCommand(std::string_view name);
 // The commands, one file each.
 bool RunCurrentCommand(CliContext& context);
 bool RunArchiveCommand(CliContext& context);
+std::string CheckArchiveArgs(const std::vector<std::string>& args);
 bool RunConfigCommand(CliContext& context);
+std::string CheckConfigArgs(const std::vector<std::string>& args);
 bool RunClockCommand(CliContext& context);
+std::string CheckClockArgs(const std::vector<std::string>& args);
 bool RunCommCommand(CliContext& context);
+std::string CheckCommArgs(const std::vector<std::string>& args);
 
 }  // namespace kamt

@@ -4,6 +4,7 @@
 #include <map>
 
 #include "cli/cli_command.h"
+#include "cli/form_fields.h"
 #include "setup/ip_address.h"
 #include "setup/link_settings.h"
 
@@ -163,6 +164,7 @@ std::string CliHelp() {
     line.resize(std::max<std::size_t>(line.size() + 2, 25), ' ');
     help += line + std::string(command.help) + "\n";
   }
+  help += CliFieldsHelp();
   help +=
       "\n"
       "  --help                 this text\n"

@@ -1,7 +1,14 @@
 #include "cli/console_window.h"
 
+#include <atomic>
+
 namespace kamt {
 namespace {
+
+// Ctrl+C arrives on a signal handler: a lock-free flag is all it may touch.
+enum InterruptState : int { kNotTaken, kTaken, kRequested };
+std::atomic<int> interruptState{kNotTaken};
+static_assert(std::atomic<int>::is_always_lock_free);
 
 template <typename Map, typename Value>
 Value Find(const Map& map, std::string_view key, Value fallback) {
@@ -10,6 +17,10 @@ Value Find(const Map& map, std::string_view key, Value fallback) {
 }
 
 }  // namespace
+
+ConsoleWindow::~ConsoleWindow() {
+  if (interruptHandler_) SetInterruptHandler(nullptr);
+}
 
 void ConsoleWindow::SetStatusText(int panel, std::string_view text) {
   if (panel >= 0 && panel < 3) status_[panel] = text;
@@ -29,13 +40,23 @@ int ConsoleWindow::ItemIndex(std::string_view control) const { return Find(index
 
 void ConsoleWindow::SetItemIndex(std::string_view control, int index) {
   const int count = ItemCount(control);
-  indexes_.insert_or_assign(std::string(control), index >= 0 && index < count ? index : -1);
+  const int selected = index >= 0 && index < count ? index : -1;
+  indexes_.insert_or_assign(std::string(control), selected);
+  const auto items = items_.find(control);
+  if (items == items_.end()) return;
+  const auto at = static_cast<std::size_t>(selected);
+  SetText(control, selected >= 0 && at < items->second.size() ? items->second[at] : std::string());
 }
 
 int ConsoleWindow::ItemCount(std::string_view control) const { return Find(counts_, control, 0); }
 
 void ConsoleWindow::SetItemCount(std::string_view control, int count) {
   counts_.insert_or_assign(std::string(control), count);
+}
+
+void ConsoleWindow::SetItems(std::string_view control, std::vector<std::string> items) {
+  SetItemCount(control, static_cast<int>(items.size()));
+  items_.insert_or_assign(std::string(control), std::move(items));
 }
 
 bool ConsoleWindow::Enabled(std::string_view control) const { return Find(enabled_, control, true); }
@@ -50,11 +71,36 @@ void ConsoleWindow::SetProgress(int done, int total) {
   if (!progress_) return;
   if (total > 0) {
     *progress_ << '\r' << done << '/' << total << std::flush;
+    progressShown_ = true;
   } else {
-    *progress_ << '\n' << std::flush;
+    EndProgressLine();
   }
 }
 
-void ConsoleWindow::ShowMessage(std::string_view text) { messages_ << text << '\n' << std::flush; }
+void ConsoleWindow::EndProgressLine() {
+  if (!progressShown_) return;
+  *progress_ << '\n' << std::flush;
+  progressShown_ = false;
+}
+
+void ConsoleWindow::ShowMessage(std::string_view text) {
+  EndProgressLine();
+  messages_ << text << '\n' << std::flush;
+}
+
+void ConsoleWindow::SetInterruptHandler(std::function<void()> handler) {
+  interruptHandler_ = std::move(handler);
+  interruptState = interruptHandler_ ? kTaken : kNotTaken;
+}
+
+void ConsoleWindow::ProcessEvents() {
+  int requested = kRequested;
+  if (interruptHandler_ && interruptState.compare_exchange_strong(requested, kTaken)) interruptHandler_();
+}
+
+bool RequestConsoleInterrupt() noexcept {
+  int taken = kTaken;
+  return interruptState.compare_exchange_strong(taken, kRequested) || taken == kRequested;
+}
 
 }  // namespace kamt

@@ -1,8 +1,10 @@
 #pragma once
 
+#include <functional>
 #include <map>
 #include <ostream>
 #include <string>
+#include <vector>
 
 #include "link/window.h"
 
@@ -13,6 +15,9 @@ namespace kamt {
 class ConsoleWindow : public Window {
  public:
   explicit ConsoleWindow(std::ostream& messages) : messages_(messages) {}
+  ~ConsoleWindow() override;
+  ConsoleWindow(const ConsoleWindow&) = delete;
+  ConsoleWindow& operator=(const ConsoleWindow&) = delete;
 
   void SetStatusText(int panel, std::string_view text) override;
   std::string StatusText(int panel) const override;
@@ -22,23 +27,38 @@ class ConsoleWindow : public Window {
   void SetItemIndex(std::string_view control, int index) override;
   int ItemCount(std::string_view control) const override;
   void SetItemCount(std::string_view control, int count);
+  // Gives a combo box its items: selecting one then shows its text, as a real combo box does.
+  void SetItems(std::string_view control, std::vector<std::string> items);
   bool Enabled(std::string_view control) const override;
   void SetEnabled(std::string_view control, bool enabled) override;
   void SetVisible(std::string_view control, bool visible) override;
   void SetProgress(int done, int total) override;
   void ShowMessage(std::string_view text) override;
-  // Where progress goes, if anywhere (the command line reports it on stderr).
+  // Where progress goes, if anywhere (the command line reports it on stderr): a counter
+  // "done/total" rewritten in place, its line ended when the command ends or a message comes.
   void SetProgressStream(std::ostream* stream) { progress_ = stream; }
-  void ProcessEvents() override {}
+  // What a Ctrl+C does while a command waits: the handler runs inside ProcessEvents, where a
+  // click would arrive in the window. An empty handler lets Ctrl+C end the program again.
+  void SetInterruptHandler(std::function<void()> handler);
+  void ProcessEvents() override;
 
  private:
+  void EndProgressLine();
+
   std::ostream& messages_;
   std::ostream* progress_ = nullptr;
+  bool progressShown_ = false;
+  std::function<void()> interruptHandler_;
   std::string status_[3];
   std::map<std::string, std::string, std::less<>> texts_;
   std::map<std::string, int, std::less<>> indexes_;
   std::map<std::string, int, std::less<>> counts_;
+  std::map<std::string, std::vector<std::string>, std::less<>> items_;
   std::map<std::string, bool, std::less<>> enabled_;
 };
+
+// Called from the SIGINT handler, so it only sets a flag. False when no command takes an
+// interrupt now: the program should then end as Ctrl+C always ends it.
+bool RequestConsoleInterrupt() noexcept;
 
 }  // namespace kamt

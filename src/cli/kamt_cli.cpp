@@ -4,6 +4,7 @@
 #include "cli/cli_options.h"
 #include "cli/console_window.h"
 #include "link/client_socket.h"
+#include "link/connection_text.h"
 #include "link/clock.h"
 #include "link/port_open_failure.h"
 #include "link/serial_port.h"
@@ -17,10 +18,6 @@ namespace {
 
 // How long the command line waits for a TCP connection before giving up on it.
 constexpr int kTcpConnectLimitMs = 10000;
-
-std::string DottedAddress(const std::array<std::uint8_t, 4>& ip) {
-  return std::to_string(ip[0]) + "." + std::to_string(ip[1]) + "." + std::to_string(ip[2]) + "." + std::to_string(ip[3]);
-}
 
 class CliRun {
  public:

@@ -24,6 +24,8 @@ struct ArchiveRecord {
   float pressure = 0;
   float temperature = 0;
   std::uint8_t errorCode = 0;
+
+  bool operator==(const ArchiveRecord&) const = default;
 };
 
 }  // namespace kamt

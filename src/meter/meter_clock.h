@@ -18,4 +18,17 @@ struct MeterClockRecord {
   std::int16_t year = 0;       // all four digits
 };
 
+// A reading of a wall clock (the computer's), in local time.
+struct LocalDateTime {
+  int year = 2000;
+  int month = 1;  // 1..12
+  int day = 1;    // 1..31
+  int hour = 0;
+  int minute = 0;
+  int second = 0;
+};
+
+// The computer's own clock; the session reads it through a replaceable source.
+LocalDateTime SystemLocalTime();
+
 }  // namespace kamt

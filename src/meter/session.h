@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -32,6 +33,9 @@ struct Session {
   // tests say otherwise.
   std::filesystem::path OutputDirectory = ".";
   bool CommandRunning = false;
+  // The computer's clock, read when the meter's clock is compared with it or set from it;
+  // tests put a fixed time here.
+  std::function<LocalDateTime()> ComputerTime = SystemLocalTime;
 
   Window& window() { return link.window; }
 };

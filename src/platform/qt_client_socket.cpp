@@ -80,7 +80,13 @@ void QtClientSocket::WaitForEvent(int timeoutMs) {
   QObject::connect(&socket_, &QTcpSocket::disconnected, &loop, &QEventLoop::quit);
   QObject::connect(&socket_, &QTcpSocket::errorOccurred, &loop, &QEventLoop::quit);
   timer.start(timeoutMs);
+  waiting_ = &loop;
   loop.exec();
+  waiting_ = nullptr;
+}
+
+void QtClientSocket::Interrupt() {
+  if (waiting_) waiting_->quit();
 }
 
 }  // namespace kamt

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QEventLoop>
 #include <QTcpSocket>
 
 #include "link/client_socket.h"
@@ -24,12 +25,15 @@ class QtClientSocket : public ClientSocket {
   std::size_t ReceiveBuf(std::span<std::uint8_t> destination) override;
   void SendBuf(std::span<const std::uint8_t> bytes) override;
   void WaitForEvent(int timeoutMs) override;
+  // Ends a WaitForEvent now under way, as if its time had run out.
+  void Interrupt();
 
  private:
   QTcpSocket socket_;
   Handlers handlers_;
   std::string host_;
   int port_ = 0;
+  QEventLoop* waiting_ = nullptr;
 };
 
 }  // namespace kamt

@@ -113,11 +113,17 @@ std::size_t QtSerialPort::ReadSome(std::span<std::uint8_t> destination, int time
     QObject::connect(&port_, &QSerialPort::errorOccurred, &loop, &QEventLoop::quit);
     QObject::connect(&port_, &QSerialPort::aboutToClose, &loop, &QEventLoop::quit);
     timer.start(timeoutMs);
+    waiting_ = &loop;
     loop.exec();
+    waiting_ = nullptr;
   }
   if (!port_.isOpen()) return 0;
   const qint64 n = port_.read(reinterpret_cast<char*>(destination.data()), static_cast<qint64>(destination.size()));
   return n > 0 ? static_cast<std::size_t>(n) : 0;
+}
+
+void QtSerialPort::Interrupt() {
+  if (waiting_) waiting_->quit();
 }
 
 void QtSerialPort::OnError(QSerialPort::SerialPortError error) {

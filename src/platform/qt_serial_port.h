@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QEventLoop>
 #include <QSerialPort>
 
 #include "link/serial_port.h"
@@ -22,6 +23,9 @@ class QtSerialPort : public SerialPort {
   void Purge() override;
   void Write(std::span<const std::uint8_t> bytes) override;
   std::size_t ReadSome(std::span<std::uint8_t> destination, int timeoutMs) override;
+  // Ends the wait of a ReadSome now under way, as if its time had run out (the program is
+  // closing and the command waiting must end first).
+  void Interrupt();
 
  private:
   void OnError(QSerialPort::SerialPortError error);
@@ -29,6 +33,7 @@ class QtSerialPort : public SerialPort {
   QSerialPort port_;
   OpenFailure failure_ = OpenFailure::None;
   std::string detail_;
+  QEventLoop* waiting_ = nullptr;
 };
 
 }  // namespace kamt

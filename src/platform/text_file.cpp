@@ -35,8 +35,10 @@ bool SetError(std::string* error, const std::string& text) {
 }
 
 // Writes and flushes to the disk, so that the rename publishes bytes that are really there.
-bool WriteAndSync(const std::filesystem::path& temp, std::string_view bytes, std::string* error) {
+bool WriteAndSync(const std::filesystem::path& temp, std::string_view bytes, std::string* error,
+                  WriteFailure& failure) {
   std::FILE* f = std::fopen(temp.string().c_str(), "wb");
+  failure = f ? WriteFailure::Write : WriteFailure::Create;
   if (!f) return SetError(error, std::strerror(errno));
   bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size() && std::fflush(f) == 0;
   int saved = errno;
@@ -55,23 +57,30 @@ bool WriteAndSync(const std::filesystem::path& temp, std::string_view bytes, std
 
 }  // namespace
 
-bool WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes, std::string* error) {
+bool WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes, std::string* error,
+                         WriteFailure* failure) {
   const std::filesystem::path temp = TemporaryBeside(path);
   std::error_code ec;
-  if (!WriteAndSync(temp, bytes, error)) {
+  WriteFailure step = WriteFailure::None;
+  if (!WriteAndSync(temp, bytes, error, step)) {
+    if (failure) *failure = step;
     std::filesystem::remove(temp, ec);
     return false;
   }
   std::filesystem::rename(temp, path, ec);
   if (ec) {
+    // The final name cannot be had (a folder of that name, say): as if it could not be made.
+    if (failure) *failure = WriteFailure::Create;
     std::filesystem::remove(temp, ec);
     return SetError(error, ec.message());
   }
+  if (failure) *failure = WriteFailure::None;
   return true;
 }
 
-bool WriteTextFile(const std::filesystem::path& path, std::string_view utf8Text, std::string* error) {
-  return WriteFileAtomically(path, Utf8ToCp1251(utf8Text), error);
+bool WriteTextFile(const std::filesystem::path& path, std::string_view utf8Text, std::string* error,
+                   WriteFailure* failure) {
+  return WriteFileAtomically(path, Utf8ToCp1251(utf8Text), error, failure);
 }
 
 std::optional<std::string> ReadFileBytes(const std::filesystem::path& path) {

@@ -5,51 +5,7 @@
 
 namespace kamt::test {
 
-SimMeter::SimMeter(const QStringList& options) {
-  process_.setProgram(QStringLiteral(KAMT_SIM_BIN));
-  process_.setArguments(options);
-  process_.start();
-  if (!process_.waitForStarted(10000)) {
-    failure_ = "kamt-sim did not start";
-    return;
-  }
-  QElapsedTimer timer;
-  timer.start();
-  while (!ready_ && timer.elapsed() < 15000) {
-    if (!process_.canReadLine() && !process_.waitForReadyRead(1000)) {
-      if (process_.state() != QProcess::Running) break;
-      continue;
-    }
-    while (process_.canReadLine()) {
-      const QString line = QString::fromUtf8(process_.readLine()).trimmed();
-      if (line.startsWith("serial ")) serialPath_ = line.mid(7).toStdString();
-      if (line.startsWith("tcp ")) tcpPort_ = line.section(':', -1).toInt();
-      if (line == "ready") ready_ = true;
-    }
-  }
-  if (!ready_) failure_ = "kamt-sim did not get ready: " + process_.readAllStandardError().toStdString();
-}
-
-SimMeter::~SimMeter() {
-  if (process_.state() == QProcess::NotRunning) return;
-  process_.terminate();
-  if (!process_.waitForFinished(5000)) {
-    process_.kill();
-    process_.waitForFinished(5000);
-  }
-}
-
-std::string SimMeter::TcpAddress() const { return "127.0.0.1:" + std::to_string(tcpPort_); }
-
-void SimMeter::Kill() {
-  process_.kill();
-  process_.waitForFinished(5000);
-}
-
-std::string SimMeter::Log() { return process_.readAllStandardError().toStdString(); }
-
-ProgramResult RunKamt(const QStringList& args, const QString& workDir, const QStringList& extraEnv, int limitMs) {
-  QProcess kamt;
+void PrepareKamt(QProcess& kamt, const QStringList& args, const QString& workDir, const QStringList& extraEnv) {
   kamt.setProgram(QStringLiteral(KAMT_BIN));
   kamt.setArguments(args);
   kamt.setWorkingDirectory(workDir);
@@ -57,6 +13,11 @@ ProgramResult RunKamt(const QStringList& args, const QString& workDir, const QSt
   env.insert("LC_ALL", "C.UTF-8");
   for (const QString& pair : extraEnv) env.insert(pair.section('=', 0, 0), pair.section('=', 1));
   kamt.setProcessEnvironment(env);
+}
+
+ProgramResult RunKamt(const QStringList& args, const QString& workDir, const QStringList& extraEnv, int limitMs) {
+  QProcess kamt;
+  PrepareKamt(kamt, args, workDir, extraEnv);
   QElapsedTimer timer;
   timer.start();
   kamt.start();

@@ -1,35 +1,14 @@
 #pragma once
 
-#include <QProcess>
 #include <QStringList>
 #include <memory>
 #include <string>
 
+#include "sim_meter.h"
+
+class QProcess;
+
 namespace kamt::test {
-
-// The simulated meter as a running program: started with the given options, ready when it
-// has said so, ended (SIGTERM) when this goes.
-class SimMeter {
- public:
-  explicit SimMeter(const QStringList& options);
-  ~SimMeter();
-  SimMeter(const SimMeter&) = delete;
-  SimMeter& operator=(const SimMeter&) = delete;
-
-  bool Ready() const { return ready_; }
-  std::string Failure() const { return failure_; }
-  std::string SerialPath() const { return serialPath_; }  // the pseudo-terminal
-  std::string TcpAddress() const;                        // "127.0.0.1:PORT"
-  void Kill();                                           // as a crash would end it
-  std::string Log();                                     // what it printed on stderr
-
- private:
-  QProcess process_;
-  bool ready_ = false;
-  std::string failure_;
-  std::string serialPath_;
-  int tcpPort_ = 0;
-};
 
 struct ProgramResult {
   int exitCode = -1;
@@ -37,6 +16,10 @@ struct ProgramResult {
   std::string err;
   long long elapsedMs = 0;
 };
+
+// Sets kamt up to run with the arguments in workDir, under the C.UTF-8 locale and extraEnv
+// ("NAME=VALUE"), for a test that drives the process itself.
+void PrepareKamt(QProcess& kamt, const QStringList& args, const QString& workDir, const QStringList& extraEnv = {});
 
 // Runs kamt with the arguments in workDir and waits for it (at most limitMs).
 ProgramResult RunKamt(const QStringList& args, const QString& workDir, const QStringList& extraEnv = {},

@@ -4,6 +4,7 @@
 
 #include "cli/cli_options.h"
 #include "cli/kamt_cli.h"
+#include "cli_harness.h"
 #include "fake_client_socket.h"
 #include "fake_serial_port.h"
 #include "hex.h"
@@ -17,21 +18,8 @@ namespace {
 
 using test::Hex;
 
-class KamtCliTest : public ::testing::Test {
+class KamtCliTest : public test::CliHarness {
  protected:
-  int Run(std::vector<std::string> args) {
-    out.str("");
-    err.str("");
-    return RunKamt(args, devices, out, err);
-  }
-
-  std::vector<std::string> OutLines() const {
-    std::vector<std::string> lines;
-    std::istringstream in(out.str());
-    for (std::string line; std::getline(in, line);) lines.push_back(line);
-    return lines;
-  }
-
   static std::vector<std::uint8_t> Answer() {
     std::vector<std::uint8_t> frame = Hex("01 04 60");
     frame.resize(3 + 96);
@@ -45,11 +33,6 @@ class KamtCliTest : public ::testing::Test {
     return test::WithCrc(frame);
   }
 
-  test::FakeClock clock;
-  test::FakeSerialPort port{clock};
-  test::FakeClientSocket socket{clock};
-  test::TempDir dir;
-  CliDevices devices{port, socket, clock, ",", dir.path / "Vedan_modbus.ini"};
 
   void WriteSettings(const std::string& text) { std::ofstream(devices.settingsPath, std::ios::binary) << text; }
 
@@ -61,7 +44,6 @@ class KamtCliTest : public ::testing::Test {
       return std::vector<test::FakeClientSocket::Segment>{{2, frame}};
     });
   }
-  std::ostringstream out, err;
 };
 
 TEST_F(KamtCliTest, CurrentPrintsTheTwelveTextsInOrder) {

@@ -1,0 +1,83 @@
+#!/usr/bin/env python3
+"""Whole-program measurements of kamt, each against a peer this script plays itself, so that
+what is timed is the tool and nothing else. Prints one JSON object of results."""
+import json
+import os
+import resource
+import select
+import socket
+import statistics
+import subprocess
+import sys
+import time
+
+KAMT = sys.argv[1]
+
+
+def crc16(data):
+    crc = 0xFFFF
+    for b in data:
+        crc ^= b
+        for _ in range(8):
+            crc = (crc >> 1) ^ 0xA001 if crc & 1 else crc >> 1
+    return bytes(data) + bytes([crc & 0xFF, crc >> 8])
+
+
+def read_exactly(fd, n, limit=10.0):
+    data = b""
+    end = time.monotonic() + limit
+    while len(data) < n and time.monotonic() < end:
+        if select.select([fd], [], [], 0.1)[0]:
+            data += os.read(fd, n - len(data))
+    return data
+
+
+def exception_latency(runs=15):
+    """From the last byte of an exception answer to the end of the command, over a pty."""
+    samples = []
+    for _ in range(runs):
+        master, slave = os.openpty()
+        path = os.ttyname(slave)
+        env = dict(os.environ, LC_ALL="C.UTF-8")
+        proc = subprocess.Popen([KAMT, "--serial", path, "current"], stdout=subprocess.DEVNULL,
+                                stderr=subprocess.DEVNULL, env=env, cwd="/tmp")
+        request = read_exactly(master, 8)
+        if len(request) != 8:
+            proc.kill()
+            raise SystemExit("kamt sent no request over the pseudo-terminal")
+        os.write(master, crc16([1, 0x84, 2]))
+        t0 = time.monotonic()
+        proc.wait()
+        samples.append((time.monotonic() - t0) * 1000)
+        os.close(master)
+        os.close(slave)
+    return statistics.median(samples)
+
+
+def cpu_while_waiting():
+    """CPU seconds of a command that waits out the 3 s Modbus TCP limit."""
+    server = socket.socket()
+    server.bind(("127.0.0.1", 0))
+    server.listen(1)
+    port = server.getsockname()[1]
+    before = resource.getrusage(resource.RUSAGE_CHILDREN)
+    start = time.monotonic()
+    proc = subprocess.Popen([KAMT, "--tcp", f"127.0.0.1:{port}", "current"], stdout=subprocess.DEVNULL,
+                            stderr=subprocess.DEVNULL, cwd="/tmp")
+    connection, _ = server.accept()
+    proc.wait()
+    wall = time.monotonic() - start
+    after = resource.getrusage(resource.RUSAGE_CHILDREN)
+    connection.close()
+    server.close()
+    cpu = (after.ru_utime - before.ru_utime) + (after.ru_stime - before.ru_stime)
+    return cpu, wall
+
+
+def main():
+    latency = exception_latency()
+    cpu, wall = cpu_while_waiting()
+    print(json.dumps({"exception_latency_ms": latency, "tcp_wait_cpu_s": cpu, "tcp_wait_wall_s": wall}))
+
+
+main()

@@ -1,0 +1,152 @@
+#include "link/connection.h"
+
+#include <algorithm>
+#include <string>
+#include <string_view>
+
+#include "link/client_socket.h"
+#include "link/clock.h"
+#include "link/command_sets.h"
+#include "link/connection_text.h"
+#include "link/link.h"
+#include "link/port_open_failure.h"
+#include "link/serial_port.h"
+#include "link/serial_transact.h"
+#include "link/window.h"
+#include "setup/connection_dialog.h"
+#include "setup/modem_dialog.h"
+
+namespace kamt {
+namespace {
+
+// A Hayes modem leaves its data mode only after a second of silence on both sides of "+++".
+constexpr int kGuardTimeMs = 1000;
+// "\r\nOK\r\n": the modem's whole answer to "+++" and to "ATH".
+constexpr std::size_t kModemAnswerLength = 6;
+
+void ShowConnected(Window& w) {
+  w.SetVisible("Connect", false);
+  w.SetVisible("Disconnect", true);
+}
+
+void ShowNotConnected(Window& w) {
+  w.SetVisible("Disconnect", false);
+  w.SetVisible("Connect", true);
+}
+
+// What panel 0 says about a port that is not open: why, when an attempt to open it failed.
+std::string PortNotOpenText(const Link& link) {
+  const SerialPort& port = link.port;
+  if (port.LastOpenFailure() == OpenFailure::None) return "Порт не открыт";
+  return PortOpenFailureText(link.LinkSettings.PortName, port.LastOpenFailure(), port.LastOpenDetail());
+}
+
+void ConnectSerial(Link& link, bool throughModem, const ModemDialog& modem) {
+  Window& w = link.window;
+  if (!link.port.IsOpen()) {
+    w.SetStatusText(0, PortNotOpenText(link));
+    return;
+  }
+  ShowConnected(w);
+  std::string text = LineDescription(link.LinkSettings);
+  if (throughModem) text += " Соед: " + modem.TelNumText();
+  w.SetStatusText(0, text);
+  for (const char* button : kConnectSet) w.SetEnabled(button, true);
+}
+
+// Completes later, in ClientSocket1Connect. The text comes first so that a connection that
+// fails at once leaves its reason in the panel.
+void ConnectTcp(Link& link) {
+  const LinkSettingsRecord& s = link.LinkSettings;
+  const std::string host = DottedAddress(s.IpBytes);
+  link.window.SetStatusText(0, "Подключение к " + host + ", порт:" + std::to_string(s.TcpPort) + "...");
+  link.socket.Open(host, s.TcpPort);
+}
+
+void ShowFailedDial(Link& link, const ModemDialog& modem) {
+  Window& w = link.window;
+  w.SetStatusText(0, link.port.IsOpen() ? LineDescription(link.LinkSettings) + " Нет соед:" + modem.TelNumText()
+                                        : PortNotOpenText(link));
+  for (const char* button : kFailedDialSet) w.SetEnabled(button, false);
+  ShowNotConnected(w);
+}
+
+void SendToModem(Link& link, std::string_view command) {
+  FrameBuffers& f = link.frames;
+  std::copy(command.begin(), command.end(), f.TxBuffer.begin());
+  f.TxLength = static_cast<int>(command.size());
+  link.port.Purge();
+  link.port.Write(std::span(f.TxBuffer).first(command.size()));
+}
+
+bool ModemAnsweredOk(Link& link) {
+  FrameBuffers& f = link.frames;
+  const std::size_t n = ReadAnswer(link.port, std::span(f.RxBuffer).first(kModemAnswerLength), link.clock);
+  f.RxLength = static_cast<int>(n);
+  const std::string_view answer(reinterpret_cast<const char*>(f.RxBuffer.data()), n);
+  return n == kModemAnswerLength && answer.find("OK") != std::string_view::npos;
+}
+
+// Back to command mode with "+++" between two guard times, then "ATH". Whatever the modem
+// answers, the port is closed afterwards.
+void HangUpModem(Link& link) {
+  link.clock.Sleep(kGuardTimeMs);
+  SendToModem(link, "+++");
+  link.clock.Sleep(kGuardTimeMs);
+  if (!ModemAnsweredOk(link)) return;
+  link.window.SetStatusText(1, "Командный режим");
+  SendToModem(link, "ATH\r");
+  if (ModemAnsweredOk(link)) link.window.SetStatusText(1, "Соединение разорвано");
+}
+
+}  // namespace
+
+void ShowDisconnected(Window& w) {
+  for (const char* button : kDisconnectSet) w.SetEnabled(button, false);
+  ShowNotConnected(w);
+}
+
+void ConnectClick(Link& link, SettingsDialog& form2, ModemDialog& modem) {
+  const LinkSettingsRecord& s = link.LinkSettings;
+  form2.Form().SetItemIndex("RadioGroup1", s.Type == 0 ? 0 : 1);
+  link.window.SetStatusText(1, "");
+  const bool ok = form2.ShowModal();
+  const bool throughModem = IsTicked(form2.Form(), "ModemConnect_CheckBox");
+  if (ok) {
+    // An attempt still under way would otherwise complete later and take the window over.
+    if (link.socket.Connecting()) link.socket.Close();
+    if (s.Type == 0) {
+      ConnectSerial(link, throughModem, modem);
+    } else {
+      ConnectTcp(link);
+    }
+    return;
+  }
+  if (s.Type != 0 || !throughModem) return;
+  ShowFailedDial(link, modem);
+}
+
+void DisconnectClick(Link& link, const Window& form2) {
+  Window& w = link.window;
+  if (!link.IsSerial()) {
+    link.socket.Close();
+    w.SetStatusText(0, "");
+    w.SetStatusText(1, "Соединение разорвано");
+    ShowDisconnected(w);
+    return;
+  }
+  // A port that went away under the connection (an adapter pulled out) still leaves the
+  // window connected; it is put back to "not connected" all the same.
+  if (link.port.IsOpen()) {
+    if (IsTicked(form2, "ModemConnect_CheckBox")) {
+      HangUpModem(link);
+    } else {
+      w.SetStatusText(1, "Соединение разорвано");
+    }
+  }
+  link.port.Close();
+  w.SetStatusText(0, "");
+  ShowDisconnected(w);
+}
+
+}  // namespace kamt

@@ -1,0 +1,29 @@
+#include <string>
+
+#include "link/client_socket.h"
+#include "link/connection.h"
+#include "link/link.h"
+#include "link/serial_port.h"
+#include "link/window.h"
+#include "setup/settings_file.h"
+
+namespace kamt {
+
+bool FormClose(Link& link, const std::filesystem::path& SettingsPath, bool& saveFailedBefore) {
+  Window& w = link.window;
+  const bool wasConnected = link.port.IsOpen() || link.socket.Connected() || link.socket.Connecting();
+  link.port.Close();
+  link.socket.Close();
+  std::string message;
+  if (SaveSettings(link.LinkSettings, SettingsPath, message) || saveFailedBefore) return true;
+  saveFailedBefore = true;
+  // The window stays open with nothing connected any more: it says so.
+  if (wasConnected) {
+    w.SetStatusText(0, "");
+    ShowDisconnected(w);
+  }
+  w.ShowMessage(message);
+  return false;
+}
+
+}  // namespace kamt

@@ -1,0 +1,152 @@
+#include "meter/archive_read.h"
+
+#include <array>
+#include <optional>
+
+#include "link/clock.h"
+#include "link/exchange.h"
+#include "link/window.h"
+#include "meter/archive_decode.h"
+#include "meter/archive_kinds.h"
+#include "meter/input_number.h"
+#include "meter/session.h"
+
+namespace kamt {
+namespace {
+
+// Five failed attempts in a row end a serial read; a record read starts the count again.
+constexpr int kFailureLimit = 5;
+constexpr int kSerialAnswerLength = 46;  // address, function, two bytes, 40-byte record, CRC
+
+void SetLocked(Window& w, const ArchiveKindInfo& info, bool locked) {
+  for (const std::string_view control : info.lockedControls) w.SetEnabled(control, !locked);
+}
+
+// One read in progress.
+class ArchiveReader {
+ public:
+  ArchiveReader(Session& s, const ArchiveKindInfo& info, int count, long long start)
+      : s_(s), w_(s.window()), info_(info), count_(count), index_(start), readNow_(static_cast<std::size_t>(count)) {
+    result_.recordsAsked = start < count ? static_cast<int>(count - start) : 0;
+  }
+
+  ArchiveReadResult Run() {
+    s_.ArchiveAbort = false;
+    s_.ArchiveTable.assign(static_cast<std::size_t>(count_), ArchiveRecord{});
+    if (result_.recordsAsked > 0) w_.SetProgress(0, result_.recordsAsked);
+    while (index_ < count_ && !s_.ArchiveAbort && !result_.failed) Attempt();
+    result_.aborted = s_.ArchiveAbort && index_ < count_ && !result_.failed;
+    w_.SetStatusText(1, "Чтение архива закончено");
+    w_.ProcessEvents();
+    SetLocked(w_, info_, false);
+    w_.SetProgress(0, 0);
+    if (result_.recordsRead < 2) {
+      result_.outcome = ArchiveOutcome::TooFewRecords;
+      return result_;
+    }
+    Save();
+    return result_;
+  }
+
+ private:
+  void Attempt() {
+    w_.SetStatusText(1, "Идет чтение архива: " + std::to_string(index_) + ":" + std::to_string(count_ - 1));
+    w_.ProcessEvents();
+    std::array<std::uint8_t, kArchiveRecordSize> record{};
+    const auto hi = static_cast<std::uint8_t>(index_ >> 8 & 0xFF);
+    const auto lo = static_cast<std::uint8_t>(index_ & 0xFF);
+    if (s_.link.IsSerial()) {
+      if (s_.link.LinkSettings.Delay > 0) s_.link.clock.Sleep(s_.link.LinkSettings.Delay);
+      const std::array<std::uint8_t, 2> data = {hi, lo};
+      SerialOutcome(Exchange(s_.link, {info_.function, data, kSerialAnswerLength}, record, {}), record);
+    } else {
+      // Over Modbus TCP the request keeps a fourth byte after the index, always 0.
+      const std::array<std::uint8_t, 3> data = {hi, lo, 0};
+      TcpOutcome(Exchange(s_.link, {info_.function, data, kSerialAnswerLength}, record, {}), record);
+    }
+  }
+
+  void Store(std::span<const std::uint8_t, kArchiveRecordSize> record) {
+    const auto i = static_cast<std::size_t>(index_);
+    s_.ArchiveTable[i] = DecodeArchiveRecord(record);
+    readNow_[i] = true;
+    ++result_.recordsRead;
+    ++index_;
+    w_.SetProgress(result_.recordsRead, result_.recordsAsked);
+  }
+
+  // One counter for every kind of failure: the same index is tried again until the fifth
+  // failure in a row, whose message is then shown.
+  void SerialOutcome(ExchangeResult r, std::span<const std::uint8_t, kArchiveRecordSize> record) {
+    if (r == ExchangeResult::Accepted) {
+      failures_ = 0;
+      Store(record);
+      return;
+    }
+    if (++failures_ < kFailureLimit) return;
+    const std::string_view message = FailureMessage(r);
+    w_.ShowMessage(message.empty() ? "Ошибка чтения архива!" : message);
+    w_.SetStatusText(1, "Ошибка чтения архива");
+    result_.failed = true;
+  }
+
+  // A failed exchange skips the index: no retry, no message of the archive's own.
+  void TcpOutcome(ExchangeResult r, std::span<const std::uint8_t, kArchiveRecordSize> record) {
+    if (r == ExchangeResult::Accepted) {
+      Store(record);
+      return;
+    }
+    ++result_.recordsSkipped;
+    ++index_;
+  }
+
+  void Save() {
+    ArchiveFileResult file = WriteArchiveFile(s_, info_.kind, readNow_);
+    result_.fileName = std::move(file.fileName);
+    result_.fileError = std::move(file.error);
+    switch (file.outcome) {
+      case ArchiveFileOutcome::Saved: result_.outcome = ArchiveOutcome::Saved; break;
+      case ArchiveFileOutcome::NotOpened: result_.outcome = ArchiveOutcome::FileNotOpened; break;
+      case ArchiveFileOutcome::NotWritten: result_.outcome = ArchiveOutcome::FileNotWritten; break;
+    }
+  }
+
+  Session& s_;
+  Window& w_;
+  const ArchiveKindInfo& info_;
+  const int count_;
+  long long index_;
+  int failures_ = 0;
+  std::vector<bool> readNow_;
+  ArchiveReadResult result_;
+};
+
+}  // namespace
+
+long long FirstArchiveIndex(int count, long long n) { return count - 1 > n ? count - n - 1 : 0; }
+
+ArchiveReadResult ReadArchive(Session& s, ArchiveKind kind) {
+  CommandScope scope(s);
+  if (!scope) return {};
+  const ArchiveKindInfo& info = KindInfo(kind);
+  Window& w = s.window();
+  const std::optional<std::int32_t> n = ParseInteger(w.Text(info.countEdit));
+  if (!n) {
+    w.ShowMessage("Ошибка ввода числа записей!");
+    ArchiveReadResult result;
+    result.outcome = ArchiveOutcome::BadCount;
+    return result;
+  }
+  const int count = RecordCount(s.CurrentData, kind);
+  const long long start = FirstArchiveIndex(count, *n);
+  SetLocked(w, info, true);
+  return ArchiveReader(s, info, count, start).Run();
+}
+
+ArchiveReadResult Button2Click(Session& s) { return ReadArchive(s, ArchiveKind::Hourly); }
+ArchiveReadResult Button3Click(Session& s) { return ReadArchive(s, ArchiveKind::Daily); }
+ArchiveReadResult Button4Click(Session& s) { return ReadArchive(s, ArchiveKind::Monthly); }
+
+void Button7Click(Session& s) { s.ArchiveAbort = true; }
+
+}  // namespace kamt

@@ -1,0 +1,29 @@
+#include "meter/comm_params_commands.h"
+
+#include "link/window.h"
+#include "meter/comm_params_view.h"
+#include "meter/holding_registers.h"
+#include "meter/session.h"
+
+namespace kamt {
+
+bool Button5Click(Session& s) {
+  CommandScope scope(s);
+  if (!scope) return false;
+  std::array<std::uint8_t, kCommParamsSize> area{};
+  if (!ReadHoldingRegisters(s.link, kCommParamsStart, area, "Чтение параметров коммуникации")) return false;
+  s.CommParams = DecodeCommParams(area);
+  ShowCommParams(s.CommParams, s.window());
+  s.window().SetStatusText(1, "Параметры коммуникации считаны");
+  return true;
+}
+
+bool Button6Click(Session& s) {
+  CommandScope scope(s);
+  if (!scope) return false;
+  if (!ParseCommParams(s.window(), s.CommParams)) return false;
+  const auto values = EncodeCommParams(s.CommParams);
+  return WriteHoldingRegisters(s.link, kCommParamsStart, values, "Запись параметров коммуникации");
+}
+
+}  // namespace kamt

@@ -1,0 +1,55 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace kamt {
+
+class ModemDialog;
+class PortList;
+class Window;
+struct Link;
+
+// The dialog's port box (ComboBox1), whose items are the machine's serial ports.
+class PortBox {
+ public:
+  virtual ~PortBox() = default;
+  virtual void SetPortItems(const std::vector<std::string>& names) = 0;
+};
+
+// How "Применить" ends a showing of the dialog: it stays open after an input error, or closes
+// with OK, or with Cancel when the modem dialog did not connect.
+enum class ModalResult { None, Ok, Cancel };
+
+// The logic of the connection settings dialog TForm2: it fills the dialog from LinkSettings
+// once, and its "Применить" stores the choices, opens or re-opens the serial port and runs
+// the modem dialog. The dialog's controls are addressed through its own Window.
+class ConnectionDialog {
+ public:
+  ConnectionDialog(Window& form, PortBox& portBox, Link& link, PortList& ports, ModemDialog& modem)
+      : form_(form), portBox_(portBox), link_(link), ports_(ports), modem_(modem) {}
+
+  void FormCreate();
+  void FillPortList();
+  // Shows the group of the chosen interface.
+  void RadioGroup1Click();
+  // "Применить".
+  ModalResult Button1Click();
+
+ private:
+  void OpenChosenPort();
+  ModalResult ApplySerial();
+  ModalResult ApplyEthernet();
+
+  Window& form_;
+  PortBox& portBox_;
+  Link& link_;
+  PortList& ports_;
+  ModemDialog& modem_;
+  std::string openName_;  // the device the open port was opened as
+};
+
+// A check box is read and set through the Window as a choice of two: 0 clear, 1 ticked.
+bool IsTicked(const Window& form, const char* checkBox);
+
+}  // namespace kamt

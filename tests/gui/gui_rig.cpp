@@ -1,0 +1,53 @@
+#include "gui_rig.h"
+
+#include <QDir>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <fstream>
+
+#include "ui/message_box.h"
+
+namespace kamt::test {
+
+GuiRig::GuiRig(const std::string& iniText, std::vector<std::string> ports) {
+  ports_.names = std::move(ports);
+  if (!iniText.empty()) std::ofstream(SettingsPath(), std::ios::binary) << iniText;
+  SetMessageBoxFunction([this](QWidget*, const QString& text) { messages << text; });
+  Restart(SettingsPath());
+}
+
+GuiRig::~GuiRig() {
+  window_.reset();
+  SetMessageBoxFunction({});
+}
+
+void GuiRig::Restart(const std::filesystem::path& settingsPath) {
+  window_.reset();
+  window_ = std::make_unique<MainWindow>(devices_, ports_, MainWindowOptions{settingsPath, dir.path, ","});
+  window_->show();
+}
+
+bool GuiRig::ConnectWith(const std::function<void(ConnectionDialogForm&)>& fill) {
+  bool stayedOpen = false;
+  QTimer::singleShot(0, &main(), [&] {
+    ConnectionDialogForm& dialog = form2();
+    fill(dialog);
+    QTest::mouseClick(Child<QPushButton>(dialog, "Button1"), Qt::LeftButton);
+    if (dialog.isVisible()) {
+      stayedOpen = true;
+      dialog.reject();
+    }
+  });
+  Action("Connect")->trigger();
+  return !stayedOpen;
+}
+
+void GuiRig::Click(const char* button) { QTest::mouseClick(Child<QPushButton>(main(), button), Qt::LeftButton); }
+
+void GuiRig::SaveScreen(QWidget& widget, const QString& name) {
+  QDir().mkpath(QStringLiteral(KAMT_GUI_SCREENS));
+  widget.grab().save(QStringLiteral(KAMT_GUI_SCREENS "/") + name + QStringLiteral(".png"));
+}
+
+}  // namespace kamt::test

@@ -1,0 +1,62 @@
+#pragma once
+
+#include <QAction>
+#include <QStringList>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "setup/port_list.h"
+#include "temp_dir.h"
+#include "ui/connection_dialog_form.h"
+#include "ui/devices.h"
+#include "ui/main_window.h"
+
+namespace kamt::test {
+
+// The machine's serial ports as a test lists them.
+struct ListedPorts : PortList {
+  std::vector<std::string> names;
+  std::vector<std::string> Names() const override { return names; }
+};
+
+// The window program as main() builds it, with real devices, in a directory of its own, its
+// message boxes answered at once and collected.
+class GuiRig {
+ public:
+  // iniText: the settings file found at start-up; empty for a first run without one.
+  explicit GuiRig(const std::string& iniText = {}, std::vector<std::string> ports = {});
+  ~GuiRig();
+
+  MainWindow& main() { return *window_; }
+  ConnectionDialogForm& form2() { return window_->connectionDialog(); }
+  std::filesystem::path SettingsPath() const { return dir.path / "Vedan_modbus.ini"; }
+  // Rebuilds the window with another settings path (one that cannot be written, say).
+  void Restart(const std::filesystem::path& settingsPath);
+
+  template <typename T>
+  T* Child(QWidget& root, const char* name) {
+    return root.findChild<T*>(QString::fromUtf8(name));
+  }
+  QAction* Action(const char* name) { return Child<QAction>(main(), name); }
+  std::string Panel(int panel) { return main().window().StatusText(panel); }
+
+  // "Установить соединение" with the dialog filled in by fill, then "Применить". Returns
+  // false when the dialog stayed open (an input error), after closing it with "Отмена".
+  bool ConnectWith(const std::function<void(ConnectionDialogForm&)>& fill);
+  void Click(const char* button);
+
+  // A PNG of the widget in the build tree's screens/ folder.
+  static void SaveScreen(QWidget& widget, const QString& name);
+
+  QStringList messages;
+  TempDir dir;
+
+ private:
+  Devices devices_;
+  ListedPorts ports_;
+  std::unique_ptr<MainWindow> window_;
+};
+
+}  // namespace kamt::test

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QProcess>
+#include <QStringList>
+#include <string>
+
+namespace kamt::test {
+
+// The simulated meter as a running program: started with the given options, ready when it
+// has said so, ended (SIGTERM) when this goes.
+class SimMeter {
+ public:
+  explicit SimMeter(const QStringList& options);
+  ~SimMeter();
+  SimMeter(const SimMeter&) = delete;
+  SimMeter& operator=(const SimMeter&) = delete;
+
+  bool Ready() const { return ready_; }
+  std::string Failure() const { return failure_; }
+  std::string SerialPath() const { return serialPath_; }  // the pseudo-terminal
+  std::string TcpAddress() const;                        // "127.0.0.1:PORT"
+  void Kill();                                           // as a crash would end it
+  std::string Log();                                     // what it printed on stderr
+
+ private:
+  QProcess process_;
+  bool ready_ = false;
+  std::string failure_;
+  std::string serialPath_;
+  int tcpPort_ = 0;
+};
+
+}  // namespace kamt::test

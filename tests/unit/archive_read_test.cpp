@@ -1,0 +1,494 @@
+#include <gtest/gtest.h>
+
+#include <deque>
+
+#include "hex.h"
+#include "meter/archive_read.h"
+#include "meter/current_data_read.h"
+#include "platform/cp1251.h"
+#include "platform/text_file.h"
+#include "temp_dir.h"
+#include "test_rig.h"
+
+namespace kamt {
+namespace {
+
+using test::Hex;
+using test::ToHex;
+using test::WithCrc;
+
+// How the meter answers one attempt.
+enum class Answer { Good, Silent, BadCrc, Exception, Short };
+
+// Record i of the fake meter: hour i mod 24, forward counter 100 i, working time 3600 i.
+std::vector<std::uint8_t> RecordBytes(int i) {
+  std::vector<std::uint8_t> r(kArchiveRecordSize, 0);
+  r[0] = static_cast<std::uint8_t>(i % 24);
+  r[1] = 1;
+  r[2] = 6;
+  r[3] = 21;
+  const auto plus = static_cast<std::uint32_t>(100 * i);
+  const auto work = static_cast<std::uint32_t>(3600 * i);
+  for (int k = 0; k < 4; ++k) {
+    r[static_cast<std::size_t>(15 - k)] = static_cast<std::uint8_t>(plus >> (8 * k));
+    r[static_cast<std::size_t>(27 - k)] = static_cast<std::uint8_t>(work >> (8 * k));
+  }
+  return r;
+}
+
+int IndexOf(std::span<const std::uint8_t> pdu) { return pdu[1] << 8 | pdu[2]; }
+
+// A pdu after the address: function, index, then the record or the fault.
+std::vector<std::uint8_t> AnswerPdu(std::span<const std::uint8_t> request, Answer a) {
+  if (a == Answer::Exception) return {static_cast<std::uint8_t>(request[0] | 0x80), 0x04};
+  std::vector<std::uint8_t> pdu(request.begin(), request.begin() + 3);
+  const auto record = RecordBytes(IndexOf(request));
+  pdu.insert(pdu.end(), record.begin(), record.end() - (a == Answer::Short ? 1 : 0));
+  return pdu;
+}
+
+class ArchiveReadTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    s.OutputDirectory = dir.path;
+    s.CurrentData.SerialNumber = 123;
+    s.CurrentData.PlusDecimals = 2;
+    s.CurrentData.MinusDecimals = 2;
+    rig.port.onWrite = [this](std::span<const std::uint8_t> frame) { AnswerSerial(frame); };
+  }
+
+  // The archive of `kind` holds `count` records and the count edit holds `n`.
+  void Archive(ArchiveKind kind, int count, const std::string& n) {
+    const auto c = static_cast<std::uint16_t>(count);
+    (kind == ArchiveKind::Hourly ? s.CurrentData.HourRecords
+                                 : kind == ArchiveKind::Daily ? s.CurrentData.DayRecords : s.CurrentData.MonthRecords) = c;
+    const char* edit = kind == ArchiveKind::Hourly ? "HourNum_Edit" : kind == ArchiveKind::Daily ? "DayNum_Edit" : "MonthNum_Edit";
+    window.SetText(edit, n);
+  }
+
+  Answer Next() {
+    if (plan.empty()) return Answer::Good;
+    const Answer a = plan.front();
+    plan.pop_front();
+    return a;
+  }
+
+  void AnswerSerial(std::span<const std::uint8_t> frame) {
+    const auto pdu = frame.subspan(1);
+    indices.push_back(IndexOf(pdu));
+    const Answer a = Next();
+    if (a == Answer::Silent) return rig.port.ReplySilence();
+    std::vector<std::uint8_t> answer{frame[0]};
+    const auto p = AnswerPdu(pdu, a);
+    answer.insert(answer.end(), p.begin(), p.end());
+    answer = WithCrc(answer);
+    if (a == Answer::BadCrc) answer.back() ^= 0x01;
+    rig.port.ReplyWith(answer);
+  }
+
+  // The meter behind Modbus TCP: answers every request by the plan, echoing its transaction.
+  void UseTcp() {
+    rig.UseTcp();
+    ArmTcp();
+  }
+  void ArmTcp() {
+    rig.socket.responders.push_back([this](std::span<const std::uint8_t> sent) {
+      ArmTcp();
+      const auto pdu = sent.subspan(7);
+      indices.push_back(IndexOf(pdu));
+      const Answer a = Next();
+      if (a == Answer::Silent) return std::vector<test::FakeClientSocket::Segment>{};
+      const auto p = AnswerPdu(pdu, a);
+      std::vector<std::uint8_t> frame{sent[0], sent[1], 0, 0, 0, static_cast<std::uint8_t>(p.size() + 1), 0xFF};
+      frame.insert(frame.end(), p.begin(), p.end());
+      return std::vector<test::FakeClientSocket::Segment>{{2, frame}};
+    });
+  }
+
+  std::vector<std::string> FileLines(const std::string& name) const {
+    const std::string text = Cp1251ToUtf8(ReadFileBytes(dir.path / name).value_or(""));
+    std::vector<std::string> lines;
+    for (std::size_t at = 0; at < text.size();) {
+      const std::size_t end = text.find("\r\n", at);
+      lines.push_back(text.substr(at, end - at));
+      at = end == std::string::npos ? text.size() : end + 2;
+    }
+    return lines;
+  }
+  std::vector<std::string> Rows(const std::string& name) const {
+    auto lines = FileLines(name);
+    return lines.size() > 3 ? std::vector<std::string>(lines.begin() + 3, lines.end()) : std::vector<std::string>{};
+  }
+  bool FileExists(const std::string& name) const { return std::filesystem::exists(dir.path / name); }
+  std::vector<int> Range(int from, int to) const {
+    std::vector<int> r;
+    for (int i = from; i <= to; ++i) r.push_back(i);
+    return r;
+  }
+
+  test::TempDir dir;
+  test::TestRig rig;
+  Session& s = rig.session;
+  test::FakeWindow& window = rig.window;
+  std::deque<Answer> plan;  // per attempt; Good when it runs out
+  std::vector<int> indices;  // asked for, in order
+};
+
+TEST_F(ArchiveReadTest, SerialFramesCarryAddressFunctionIndexAndCrc) {
+  s.link.LinkSettings.NetAddr = 0x1F7;  // only the low byte goes on the line
+  for (const auto& [kind, function] : {std::pair{ArchiveKind::Hourly, 0x46}, {ArchiveKind::Daily, 0x47},
+                                       {ArchiveKind::Monthly, 0x48}}) {
+    rig.port.written.clear();
+    Archive(kind, 300, "1");
+    ReadArchive(s, kind);
+    ASSERT_EQ(rig.port.written.size(), 2u);
+    const auto f = static_cast<std::uint8_t>(function);
+    EXPECT_EQ(ToHex(rig.port.written[0]), ToHex(WithCrc({0xF7, f, 0x01, 0x2A})));  // index 298
+    EXPECT_EQ(ToHex(rig.port.written[1]), ToHex(WithCrc({0xF7, f, 0x01, 0x2B})));  // index 299
+  }
+}
+
+// The Modbus TCP request keeps its fourth byte, and it is 0 whatever the buffer held before.
+TEST_F(ArchiveReadTest, TcpPduIsFourBytesEndingInZero) {
+  UseTcp();
+  s.link.frames.TxBuffer.fill(0x5A);
+  Archive(ArchiveKind::Daily, 2, "1");
+  EXPECT_EQ(ReadArchive(s, ArchiveKind::Daily).outcome, ArchiveOutcome::Saved);
+  ASSERT_EQ(rig.socket.sent.size(), 2u);
+  EXPECT_EQ(ToHex(std::vector<std::uint8_t>(rig.socket.sent[0].begin() + 2, rig.socket.sent[0].end())),
+            "00 00 00 05 FF 47 00 00 00");
+  EXPECT_EQ(ToHex(std::vector<std::uint8_t>(rig.socket.sent[1].begin() + 7, rig.socket.sent[1].end())), "47 00 01 00");
+}
+
+struct StartCase {
+  int count;
+  const char* n;
+  int first;  // -1: nothing asked
+};
+
+class ArchiveStartIndex : public ArchiveReadTest, public ::testing::WithParamInterface<StartCase> {};
+
+// N intervals are N + 1 records, the newest last; an N at or above count - 1 reads them all.
+TEST_P(ArchiveStartIndex, ReadsFromTheFirstIndexToTheLast) {
+  const StartCase& c = GetParam();
+  Archive(ArchiveKind::Hourly, c.count, c.n);
+  const ArchiveReadResult r = ReadArchive(s, ArchiveKind::Hourly);
+  EXPECT_EQ(indices, c.first < 0 ? std::vector<int>{} : Range(c.first, c.count - 1));
+  const int read = c.first < 0 ? 0 : c.count - c.first;
+  EXPECT_EQ(r.recordsRead, read);
+  EXPECT_EQ(r.outcome, read >= 2 ? ArchiveOutcome::Saved : ArchiveOutcome::TooFewRecords);
+  EXPECT_EQ(FileExists("KAMTarchH123.txt"), read >= 2);
+  if (read >= 2) {
+    EXPECT_EQ(Rows("KAMTarchH123.txt").size(), static_cast<std::size_t>(read - 1));
+  }
+  EXPECT_EQ(window.StatusText(1), read >= 2 ? "Данные сохранены в файл: KAMTarchH123.txt" : "Чтение архива закончено");
+  EXPECT_TRUE(window.messages.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Rule, ArchiveStartIndex,
+                         ::testing::Values(StartCase{10, "9", 0}, StartCase{10, "10", 0}, StartCase{10, "2147483647", 0},
+                                           StartCase{10, "8", 1}, StartCase{10, "3", 6}, StartCase{10, " 3 ", 6},
+                                           StartCase{10, "1", 8}, StartCase{10, "0", 9}, StartCase{10, "-1", -1},
+                                           StartCase{10, "-2147483648", -1}, StartCase{1, "0", 0},
+                                           StartCase{0, "-1", -1}));
+
+TEST(FirstArchiveIndex, NeverOverflows) {
+  EXPECT_EQ(FirstArchiveIndex(720, 719), 0);
+  EXPECT_EQ(FirstArchiveIndex(720, 5), 714);
+  EXPECT_EQ(FirstArchiveIndex(65535, -2147483648LL), 65535LL + 2147483648LL - 1);
+  EXPECT_EQ(FirstArchiveIndex(0, 2147483647), 0);
+}
+
+TEST_F(ArchiveReadTest, CountThatIsNoWholeNumberChangesNothing) {
+  for (const char* text : {"", "abc", "1.5", "12x", "99999999999", "0x10"}) {
+    window.log.clear();
+    window.messages.clear();
+    Archive(ArchiveKind::Monthly, 24, text);
+    EXPECT_EQ(ReadArchive(s, ArchiveKind::Monthly).outcome, ArchiveOutcome::BadCount) << text;
+    EXPECT_EQ(window.log, std::vector<std::string>{"message Ошибка ввода числа записей!"}) << text;
+  }
+  EXPECT_TRUE(indices.empty());
+  EXPECT_FALSE(s.CommandRunning);
+}
+
+TEST_F(ArchiveReadTest, PanelCountsIndexAgainstTheLastOne) {
+  Archive(ArchiveKind::Hourly, 720, "2");
+  ReadArchive(s, ArchiveKind::Hourly);
+  EXPECT_EQ(window.Entries("panel1"), (std::vector<std::string>{
+                                          "panel1 Идет чтение архива: 717:719",
+                                          "panel1 Идет чтение архива: 718:719",
+                                          "panel1 Идет чтение архива: 719:719",
+                                          "panel1 Чтение архива закончено",
+                                          "panel1 Данные сохранены в файл: KAMTarchH123.txt",
+                                      }));
+}
+
+struct LockCase {
+  ArchiveKind kind;
+  std::vector<std::string> locked;
+  std::vector<std::string> untouched;  // the kind's own group and its abort button
+};
+
+class ArchiveLocks : public ArchiveReadTest, public ::testing::WithParamInterface<LockCase> {};
+
+TEST_P(ArchiveLocks, OtherGroupsAndTheReadButtonAreLockedWhileItRuns) {
+  const LockCase& c = GetParam();
+  Archive(c.kind, 3, "2");
+  std::vector<std::string> during;
+  rig.port.onWrite = [&](std::span<const std::uint8_t> frame) {
+    for (const auto& control : c.locked) EXPECT_FALSE(window.Enabled(control)) << control;
+    AnswerSerial(frame);
+  };
+  ReadArchive(s, c.kind);
+  std::vector<std::string> expected;
+  for (const auto& control : c.locked) expected.push_back(control + " off");
+  for (const auto& control : c.locked) expected.push_back(control + " on");
+  std::vector<std::string> changes;
+  for (const auto& entry : window.log) {
+    if (entry.ends_with(" on") || entry.ends_with(" off")) changes.push_back(entry);
+  }
+  EXPECT_EQ(changes, expected);
+  for (const auto& control : c.untouched) EXPECT_TRUE(window.Entries(control + " ").empty()) << control;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    KindTable, ArchiveLocks,
+    ::testing::Values(LockCase{ArchiveKind::Hourly,
+                               {"GroupBox1", "GroupBox2", "GroupBox3", "GroupBox7", "Button2"},
+                               {"GroupBox6", "Button7", "GroupBox8", "GroupBox9"}},
+                      LockCase{ArchiveKind::Daily,
+                               {"GroupBox1", "GroupBox2", "GroupBox3", "GroupBox6", "Button3"},
+                               {"GroupBox7", "Button8", "GroupBox8", "GroupBox9"}},
+                      LockCase{ArchiveKind::Monthly,
+                               {"GroupBox1", "GroupBox3", "GroupBox6", "GroupBox7", "Button4"},
+                               {"GroupBox2", "Button9", "GroupBox8", "GroupBox9"}}));
+
+struct RetryCase {
+  const char* name;
+  std::vector<Answer> plan;
+  int requests;                        // attempts in all
+  std::vector<std::string> messages;   // message boxes, in order
+  bool stops = true;                   // the read ends early
+};
+
+void PrintTo(const RetryCase& c, std::ostream* os) { *os << c.name; }
+
+class ArchiveSerialRetry : public ArchiveReadTest, public ::testing::WithParamInterface<RetryCase> {};
+
+// Three records asked for. Five failed attempts in a row end the read, whatever mix of
+// failures they were; a record read in between starts the count again.
+TEST_P(ArchiveSerialRetry, FiveFailuresInARowEndTheRead) {
+  const RetryCase& c = GetParam();
+  plan.assign(c.plan.begin(), c.plan.end());
+  Archive(ArchiveKind::Hourly, 3, "2");
+  const ArchiveReadResult r = ReadArchive(s, ArchiveKind::Hourly);
+  EXPECT_EQ(static_cast<int>(indices.size()), c.requests);
+  EXPECT_EQ(window.messages, c.messages);
+  EXPECT_EQ(r.failed, c.stops);
+  const auto panels = window.Entries("panel1");
+  const auto finished = std::find(panels.begin(), panels.end(), "panel1 Чтение архива закончено");
+  ASSERT_NE(finished, panels.begin());
+  ASSERT_NE(finished, panels.end());
+  EXPECT_EQ(finished[-1] == "panel1 Ошибка чтения архива", c.stops) << finished[-1];
+}
+
+const std::string kNoAnswer = "Устройство не отвечает!";
+const std::string kCrc = "Ошибка CRC!";
+const std::string kDevice = "Ошибка устройства!";
+const std::string kLength = "Неправильная длина ответа!";
+const std::string kArchive = "Ошибка чтения архива!";
+constexpr Answer kGood = Answer::Good, kSilent = Answer::Silent, kBadCrc = Answer::BadCrc, kExc = Answer::Exception,
+                 kShort = Answer::Short;
+
+INSTANTIATE_TEST_SUITE_P(
+    Plans, ArchiveSerialRetry,
+    ::testing::Values(
+        RetryCase{"four silences then an answer go on", {kSilent, kSilent, kSilent, kSilent}, 7, {}, false},
+        RetryCase{"five silences stop", {kSilent, kSilent, kSilent, kSilent, kSilent}, 5, {kNoAnswer}},
+        RetryCase{"five bad CRCs stop", {kBadCrc, kBadCrc, kBadCrc, kBadCrc, kBadCrc}, 5, {kCrc}},
+        RetryCase{"one counter for every failure, the fifth's message",
+                  {kSilent, kExc, kBadCrc, kShort, kBadCrc},
+                  5,
+                  {kDevice, kLength, kCrc}},
+        RetryCase{"rejected answers show their own message each time",
+                  {kExc, kExc, kExc, kExc, kExc},
+                  5,
+                  {kDevice, kDevice, kDevice, kDevice, kDevice, kArchive}},
+        RetryCase{"a record read starts the count again",
+                  {kBadCrc, kBadCrc, kBadCrc, kBadCrc, kGood, kBadCrc, kBadCrc, kBadCrc, kBadCrc, kGood, kShort,
+                   kShort, kShort, kShort},
+                  15,
+                  {kLength, kLength, kLength, kLength},
+                  false},
+        RetryCase{"failures after two records still stop",
+                  {kGood, kGood, kSilent, kSilent, kSilent, kSilent, kSilent},
+                  7,
+                  {kNoAnswer}}));
+
+TEST_F(ArchiveReadTest, ReadStoppedByFailuresSavesWhatItHas) {
+  plan = {kGood, kGood, kSilent, kSilent, kSilent, kSilent, kSilent};
+  Archive(ArchiveKind::Hourly, 5, "4");
+  const ArchiveReadResult r = ReadArchive(s, ArchiveKind::Hourly);
+  EXPECT_EQ(r.outcome, ArchiveOutcome::Saved);
+  EXPECT_EQ(r.recordsRead, 2);
+  EXPECT_EQ(indices, (std::vector<int>{0, 1, 2, 2, 2, 2, 2}));
+  const auto rows = Rows("KAMTarchH123.txt");
+  ASSERT_EQ(rows.size(), 1u);
+  EXPECT_TRUE(rows[0].starts_with("00-01ч 01.06.2021\t        1.00\t")) << rows[0];
+}
+
+TEST_F(ArchiveReadTest, SerialPausesBeforeEveryAttemptTcpNever) {
+  plan = {kBadCrc};
+  Archive(ArchiveKind::Hourly, 3, "2");
+  s.link.LinkSettings.Delay = 0;
+  ReadArchive(s, ArchiveKind::Hourly);
+  const long long without = rig.clock.sleptMs;
+  std::vector<long long> sleptAtWrite;
+  rig.port.onWrite = [&](std::span<const std::uint8_t> frame) {
+    sleptAtWrite.push_back(rig.clock.sleptMs);
+    AnswerSerial(frame);
+  };
+  plan = {kBadCrc};
+  s.link.LinkSettings.Delay = 250;
+  rig.clock.sleptMs = 0;
+  ReadArchive(s, ArchiveKind::Hourly);
+  EXPECT_EQ(rig.clock.sleptMs - without, 4 * 250) << "four attempts, the retry included";
+  ASSERT_EQ(sleptAtWrite.size(), 4u);
+  EXPECT_GE(sleptAtWrite[0], 250) << "the pause comes before the request";
+
+  UseTcp();
+  rig.clock.sleptMs = 0;
+  ReadArchive(s, ArchiveKind::Hourly);
+  EXPECT_EQ(rig.clock.sleptMs, 0);
+}
+
+// With the port gone the exchange processes no events of its own: what is left is the
+// loop's, once per attempt with the attempt's text showing, and once at the end.
+TEST_F(ArchiveReadTest, EventsAreProcessedOncePerAttempt) {
+  rig.port.Close();
+  Archive(ArchiveKind::Daily, 3, "2");
+  std::vector<std::string> panelAtEvents;
+  window.onProcessEvents = [&] { panelAtEvents.push_back(window.StatusText(1)); };
+  ReadArchive(s, ArchiveKind::Daily);
+  std::vector<std::string> expected(5, "Идет чтение архива: 0:2");
+  expected.push_back("Чтение архива закончено");
+  EXPECT_EQ(panelAtEvents, expected);
+  EXPECT_EQ(window.messages, std::vector<std::string>{kNoAnswer});
+}
+
+// A click taken by the loop's own event processing lets that attempt run, and no other.
+TEST_F(ArchiveReadTest, AbortTakenBeforeAnAttemptLetsOnlyThatOneRun) {
+  rig.port.Close();
+  Archive(ArchiveKind::Daily, 3, "2");
+  window.onProcessEvents = [&] { Button7Click(s); };
+  const ArchiveReadResult r = ReadArchive(s, ArchiveKind::Daily);
+  EXPECT_TRUE(r.aborted);
+  EXPECT_FALSE(r.failed);
+  EXPECT_EQ(window.Entries("panel1 Идет").size(), 1u);
+  EXPECT_TRUE(window.messages.empty());
+}
+
+// "Прервать чтение" clicked while record `abortAt` is being read: that attempt finishes, no
+// other starts.
+struct AbortCase {
+  bool tcp;
+  int abortAt;
+  int recordsRead;
+  bool file;
+};
+
+class ArchiveAbortTest : public ArchiveReadTest, public ::testing::WithParamInterface<AbortCase> {};
+
+TEST_P(ArchiveAbortTest, StopsBetweenAttemptsAndSavesTwoOrMore) {
+  const AbortCase& c = GetParam();
+  if (c.tcp) UseTcp();
+  Archive(ArchiveKind::Monthly, 24, "23");
+  window.onProcessEvents = [&] {
+    if (static_cast<int>(indices.size()) == c.abortAt + 1) Button7Click(s);
+  };
+  const ArchiveReadResult r = ReadArchive(s, ArchiveKind::Monthly);
+  EXPECT_TRUE(r.aborted);
+  EXPECT_EQ(r.recordsRead, c.recordsRead);
+  EXPECT_EQ(indices, Range(0, c.recordsRead - 1));
+  EXPECT_EQ(FileExists("KAMTarchM123.txt"), c.file);
+  if (c.file) {
+    EXPECT_EQ(Rows("KAMTarchM123.txt").size(), static_cast<std::size_t>(c.recordsRead - 1));
+  }
+  EXPECT_TRUE(window.messages.empty());
+  EXPECT_TRUE(window.Enabled("Button4"));
+  EXPECT_TRUE(window.Enabled("GroupBox1"));
+}
+
+INSTANTIATE_TEST_SUITE_P(BothTransports, ArchiveAbortTest,
+                         ::testing::Values(AbortCase{false, 0, 1, false}, AbortCase{false, 1, 2, true},
+                                           AbortCase{false, 5, 6, true}, AbortCase{true, 0, 1, false},
+                                           AbortCase{true, 1, 2, true}));
+
+TEST_F(ArchiveReadTest, AbortBeforeTheReadDoesNotCarryOver) {
+  Button7Click(s);
+  Archive(ArchiveKind::Hourly, 3, "2");
+  EXPECT_EQ(ReadArchive(s, ArchiveKind::Hourly).recordsRead, 3);
+}
+
+TEST_F(ArchiveReadTest, NoOtherCommandStartsWhileItRuns) {
+  Archive(ArchiveKind::Hourly, 3, "2");
+  std::vector<bool> refused;
+  window.onProcessEvents = [&] {
+    refused.push_back(!Button1Click(s));
+    refused.push_back(ReadArchive(s, ArchiveKind::Daily).outcome == ArchiveOutcome::Busy);
+  };
+  EXPECT_EQ(ReadArchive(s, ArchiveKind::Hourly).outcome, ArchiveOutcome::Saved);
+  EXPECT_FALSE(refused.empty());
+  EXPECT_EQ(std::count(refused.begin(), refused.end(), false), 0);
+  EXPECT_EQ(indices, Range(0, 2)) << "nothing but the archive's requests went out";
+  EXPECT_FALSE(s.CommandRunning);
+}
+
+// Over Modbus TCP a failed index is skipped, not retried, and the file bridges no gap.
+TEST_F(ArchiveReadTest, TcpSkipsAFailedIndexAndTheFileBridgesNoGap) {
+  UseTcp();
+  Archive(ArchiveKind::Hourly, 6, "5");
+  // A first read fills every entry; the second must not use what the first left.
+  ASSERT_EQ(ReadArchive(s, ArchiveKind::Hourly).recordsRead, 6);
+  indices.clear();
+  plan = {kGood, kGood, kExc, kSilent, kGood, kGood};
+  const ArchiveReadResult r = ReadArchive(s, ArchiveKind::Hourly);
+  EXPECT_EQ(indices, Range(0, 5)) << "one request per index";
+  EXPECT_EQ(r.recordsRead, 4);
+  EXPECT_EQ(r.recordsSkipped, 2);
+  EXPECT_EQ(window.messages, std::vector<std::string>{kDevice}) << "only the answer's own message";
+  const auto rows = Rows("KAMTarchH123.txt");
+  ASSERT_EQ(rows.size(), 2u);
+  EXPECT_TRUE(rows[0].starts_with("00-01ч ")) << rows[0];
+  EXPECT_TRUE(rows[1].starts_with("04-05ч ")) << rows[1];
+}
+
+// The table follows the meter's count: 2000 records are read whole.
+TEST_F(ArchiveReadTest, MoreThan1200RecordsAreReadWhole) {
+  UseTcp();
+  Archive(ArchiveKind::Hourly, 2000, "1999");
+  const ArchiveReadResult r = ReadArchive(s, ArchiveKind::Hourly);
+  EXPECT_EQ(r.recordsRead, 2000);
+  EXPECT_EQ(s.ArchiveTable.size(), 2000u);
+  EXPECT_EQ(s.ArchiveTable[1999].hour, 1999 % 24);
+  const auto rows = Rows("KAMTarchH123.txt");
+  ASSERT_EQ(rows.size(), 1999u);
+  EXPECT_TRUE(rows.back().starts_with("06-07ч 01.06.2021\t        1.00\t")) << rows.back();
+}
+
+TEST_F(ArchiveReadTest, ProgressCountsRecordsAndEnds) {
+  std::ostringstream progress;
+  window.SetProgressStream(&progress);
+  UseTcp();
+  plan = {kGood, kSilent, kGood};
+  Archive(ArchiveKind::Daily, 5, "2");
+  ReadArchive(s, ArchiveKind::Daily);
+  EXPECT_EQ(progress.str(), "\r0/3\r1/3\r2/3\n");
+  progress.str("");
+  Archive(ArchiveKind::Daily, 5, "-1");
+  ReadArchive(s, ArchiveKind::Daily);
+  EXPECT_EQ(progress.str(), "") << "nothing asked, nothing shown";
+}
+
+}  // namespace
+}  // namespace kamt

@@ -1,0 +1,272 @@
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "connection_fakes.h"
+#include "hex.h"
+#include "link/command_sets.h"
+#include "link/connection_text.h"
+#include "link/port_open_failure.h"
+#include "link/tcp_events.h"
+#include "temp_dir.h"
+#include "test_rig.h"
+
+namespace kamt {
+namespace {
+
+using test::Hex;
+
+class ConnectionTest : public ::testing::Test {
+ protected:
+  ConnectionTest() {
+    LinkSettingsRecord& s = rig.session.link.LinkSettings;
+    s.PortName = "COM1";
+    s.Baudrate = 9600;
+    s.Bits = 3;
+    s.Parity = 2;
+    s.StopBits = 0;
+  }
+  Link& link() { return rig.session.link; }
+  void Connect() { ConnectClick(link(), form2, modem); }
+  void Disconnect() { DisconnectClick(link(), form2.form); }
+  std::vector<std::string> Switched(std::string_view suffix) const {
+    std::vector<std::string> found;
+    for (const std::string& e : w.log) {
+      if (e.ends_with(suffix) && !e.starts_with("panel")) found.push_back(e.substr(0, e.size() - suffix.size()));
+    }
+    return found;
+  }
+
+  test::TestRig rig;
+  test::FakeWindow& w = rig.window;
+  test::FakeSettingsDialog form2;
+  test::FakeModemDialog modem;
+};
+
+std::vector<std::string> Names(std::span<const char* const> set) { return {set.begin(), set.end()}; }
+
+TEST_F(ConnectionTest, SerialConnectShowsTheLineAndEnablesTheSeven) {
+  w.SetStatusText(1, "Данные считаны");
+  Connect();
+  EXPECT_EQ(form2.shown, 1);
+  EXPECT_EQ(form2.form.ItemIndex("RadioGroup1"), 0);
+  EXPECT_EQ(w.StatusText(1), "");
+  EXPECT_EQ(w.StatusText(0), "COM1:9600:8:None:1");
+  EXPECT_EQ(Switched(" on"), Names(kConnectSet));
+  EXPECT_FALSE(w.Visible("Connect"));
+  EXPECT_TRUE(w.Visible("Disconnect"));
+  EXPECT_TRUE(w.Entries("Button2").empty());  // the archives wait for the current data
+}
+
+TEST_F(ConnectionTest, SerialConnectThroughAModemNamesTheNumber) {
+  form2.form.TickModem(true);
+  Connect();
+  EXPECT_EQ(w.StatusText(0), "COM1:9600:8:None:1 Соед: 12345");
+}
+
+TEST_F(ConnectionTest, APortThatDidNotOpenSaysWhyAndConnectsNothing) {
+  rig.port.Close();
+  rig.port.openFailure = OpenFailure::AccessDenied;
+  Connect();
+  EXPECT_EQ(w.StatusText(0), PortOpenFailureText("COM1", OpenFailure::AccessDenied, ""));
+  EXPECT_TRUE(w.StatusText(0).starts_with("Порт не открыт: COM1: нет доступа")) << w.StatusText(0);
+  EXPECT_TRUE(Switched(" on").empty());
+  EXPECT_TRUE(w.Entries("Connect").empty());
+  EXPECT_TRUE(w.Entries("Disconnect").empty());
+}
+
+TEST_F(ConnectionTest, AFailedDialShowsTheNumberAndDisablesSixButtons) {
+  form2.confirms = false;
+  form2.form.TickModem(true);
+  Connect();
+  EXPECT_EQ(w.StatusText(0), "COM1:9600:8:None:1 Нет соед:12345");
+  EXPECT_EQ(Switched(" off"), Names(kFailedDialSet));
+  EXPECT_EQ(w.log.back(), "Connect shown");
+  EXPECT_FALSE(w.Visible("Disconnect"));
+  EXPECT_TRUE(rig.port.IsOpen());
+}
+
+TEST_F(ConnectionTest, AFailedDialWithoutAPortSaysThePortIsNotOpen) {
+  rig.port.Close();
+  form2.confirms = false;
+  form2.form.TickModem(true);
+  Connect();
+  EXPECT_EQ(w.StatusText(0), "Порт не открыт");
+}
+
+TEST_F(ConnectionTest, ACancelledDialogWithoutModemChangesNothing) {
+  form2.confirms = false;
+  for (int type : {0, 1}) {
+    link().LinkSettings.Type = type;
+    form2.form.TickModem(type == 1);
+    w.log.clear();
+    Connect();
+    EXPECT_EQ(w.log, (std::vector<std::string>{"panel1 "})) << type;
+  }
+}
+
+TEST_F(ConnectionTest, TcpConnectUsesTheParsedAddressAndWaitsForTheConnection) {
+  InstallSocketHandlers(link());
+  link().LinkSettings.Type = 1;
+  link().LinkSettings.IpAddr = "010.0.0.1";
+  link().LinkSettings.IpBytes = {8, 0, 0, 1};
+  link().LinkSettings.TcpPort = 1502;
+  Connect();
+  EXPECT_EQ(form2.form.ItemIndex("RadioGroup1"), 1);
+  EXPECT_EQ(rig.socket.calls, (std::vector<std::string>{"open 8.0.0.1:1502"}));
+  EXPECT_EQ(w.StatusText(0), "Подключение к 8.0.0.1, порт:1502...");
+  EXPECT_TRUE(w.Entries("Connect").empty());
+  EXPECT_TRUE(Switched(" on").empty());
+  rig.socket.AcceptConnection();
+  EXPECT_EQ(w.StatusText(0), "Подключено к 8.0.0.1, порт:1502");
+}
+
+TEST_F(ConnectionTest, APendingTcpAttemptIsAbandonedForTheNextConnection) {
+  InstallSocketHandlers(link());
+  link().LinkSettings.Type = 1;
+  Connect();
+  ASSERT_TRUE(rig.socket.Connecting());
+  link().LinkSettings.Type = 0;
+  Connect();
+  EXPECT_EQ(rig.socket.calls.back(), "close");
+  EXPECT_FALSE(rig.socket.Connecting());
+  EXPECT_EQ(w.StatusText(0), "COM1:9600:8:None:1");
+  // A cancelled dialog leaves a pending attempt alone.
+  link().LinkSettings.Type = 1;
+  Connect();
+  form2.confirms = false;
+  Connect();
+  EXPECT_TRUE(rig.socket.Connecting());
+}
+
+TEST_F(ConnectionTest, TcpDisconnect) {
+  rig.UseTcp();
+  Disconnect();
+  EXPECT_FALSE(rig.socket.Connected());
+  EXPECT_EQ(w.Entries("panel"), (std::vector<std::string>{"panel0 ", "panel1 Соединение разорвано"}));
+  EXPECT_EQ(Switched(" off"), Names(kDisconnectSet));
+  EXPECT_FALSE(w.Visible("Disconnect"));
+  EXPECT_TRUE(w.Visible("Connect"));
+  EXPECT_TRUE(rig.port.IsOpen());  // the serial port is the serial disconnect's business
+}
+
+TEST_F(ConnectionTest, SerialDisconnectWithoutModem) {
+  Disconnect();
+  EXPECT_FALSE(rig.port.IsOpen());
+  EXPECT_EQ(w.Entries("panel"), (std::vector<std::string>{"panel1 Соединение разорвано", "panel0 "}));
+  EXPECT_EQ(Switched(" off"), Names(kDisconnectSet));
+  EXPECT_EQ(w.log.back(), "Connect shown");
+  EXPECT_TRUE(rig.port.written.empty());
+}
+
+TEST_F(ConnectionTest, SerialDisconnectOfAPortThatWentAwayStillEndsTheConnection) {
+  rig.port.Close();
+  Disconnect();
+  EXPECT_EQ(w.Entries("panel"), (std::vector<std::string>{"panel0 "}));
+  EXPECT_EQ(w.log.back(), "Connect shown");
+}
+
+struct HangUpCase {
+  const char* name;
+  std::vector<std::vector<std::uint8_t>> replies;  // to "+++" and to "ATH"
+  std::vector<std::string> written;
+  std::vector<std::string> panel1;
+};
+
+void PrintTo(const HangUpCase& c, std::ostream* os) { *os << c.name; }
+
+class ModemHangUp : public ConnectionTest, public ::testing::WithParamInterface<HangUpCase> {};
+
+TEST_P(ModemHangUp, ClosesThePortWhateverTheModemSays) {
+  form2.form.TickModem(true);
+  for (const auto& reply : GetParam().replies) {
+    if (reply.empty()) {
+      rig.port.ReplySilence();
+    } else {
+      rig.port.ReplyWith(reply);
+    }
+  }
+  const std::uint64_t start = rig.clock.now;
+  Disconnect();
+  std::vector<std::string> written;
+  for (const auto& bytes : rig.port.written) written.emplace_back(bytes.begin(), bytes.end());
+  EXPECT_EQ(written, GetParam().written);
+  EXPECT_EQ(w.Entries("panel1"), GetParam().panel1);
+  EXPECT_GE(rig.clock.now - start, 2000u);  // the two guard times
+  EXPECT_EQ(rig.port.calls.at(0), "purge");
+  EXPECT_FALSE(rig.port.IsOpen());
+  EXPECT_EQ(w.StatusText(0), "");
+  EXPECT_EQ(w.log.back(), "Connect shown");
+}
+
+const std::vector<std::uint8_t> kOk = Hex("0D 0A 4F 4B 0D 0A");
+
+INSTANTIATE_TEST_SUITE_P(
+    Answers, ModemHangUp,
+    ::testing::Values(
+        HangUpCase{"Ok_Ok", {kOk, kOk}, {"+++", "ATH\r"}, {"panel1 Командный режим", "panel1 Соединение разорвано"}},
+        HangUpCase{"Silent", {{}}, {"+++"}, {}},
+        HangUpCase{"ShortOk", {Hex("4F 4B 0D 0A")}, {"+++"}, {}},
+        HangUpCase{"NoOkInSix", {Hex("0D 0A 45 52 52 4F 52 0D 0A")}, {"+++"}, {}},
+        HangUpCase{"OkThenError", {kOk, Hex("0D 0A 45 52 52 4F 52 0D 0A")}, {"+++", "ATH\r"}, {"panel1 Командный режим"}}),
+    [](const auto& c) { return std::string(c.param.name); });
+
+struct LineCase {
+  int bits, parity, stopBits;
+  const char* text;
+};
+
+class LineDescriptionTable : public ::testing::TestWithParam<LineCase> {};
+
+TEST_P(LineDescriptionTable, NamesWhatThePortRunsWith) {
+  LinkSettingsRecord s;
+  s.PortName = "/dev/ttyUSB0";
+  s.Baudrate = 19200;
+  s.Bits = GetParam().bits;
+  s.Parity = GetParam().parity;
+  s.StopBits = GetParam().stopBits;
+  EXPECT_EQ(LineDescription(s), std::string("/dev/ttyUSB0:19200:") + GetParam().text);
+}
+
+INSTANTIATE_TEST_SUITE_P(Codes, LineDescriptionTable,
+                         ::testing::Values(LineCase{3, 2, 0, "8:None:1"}, LineCase{0, 0, 1, "5:Even:1.5"},
+                                           LineCase{1, 1, 2, "6:Odd:2"}, LineCase{2, 3, 0, "7:Mark:1"},
+                                           LineCase{3, 4, 0, "8:Space:1"},
+                                           // outside the lists: what the port falls back to
+                                           LineCase{-1, 5, 3, "8:None:1"}, LineCase{4, -1, -1, "8:None:1"},
+                                           LineCase{1000, 1 << 30, 9, "8:None:1"}));
+
+class FormCloseTest : public ConnectionTest {
+ protected:
+  test::TempDir dir;
+  bool saveFailedBefore = false;
+};
+
+TEST_F(FormCloseTest, ClosesThePortAndTheSocketAndSavesTheSettings) {
+  rig.socket.Open("192.168.0.1", 502);
+  rig.socket.AcceptConnection();
+  link().LinkSettings.NetAddr = 7;
+  EXPECT_TRUE(FormClose(link(), dir.path / "Vedan_modbus.ini", saveFailedBefore));
+  EXPECT_FALSE(rig.port.IsOpen());
+  EXPECT_FALSE(rig.socket.Connected());
+  std::ifstream in(dir.path / "Vedan_modbus.ini", std::ios::binary);
+  const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  EXPECT_NE(text.find("NetAddr=7\r\n"), std::string::npos) << text;
+  EXPECT_TRUE(w.messages.empty());
+}
+
+TEST_F(FormCloseTest, AFailedSaveKeepsTheWindowOnceAndNeverAgain) {
+  const auto path = dir.path / "missing" / "Vedan_modbus.ini";
+  EXPECT_FALSE(FormClose(link(), path, saveFailedBefore));
+  EXPECT_EQ(w.messages, (std::vector<std::string>{"Unable to write to " + path.string()}));
+  EXPECT_FALSE(rig.port.IsOpen());
+  // The port is closed now, and the window says so.
+  EXPECT_EQ(w.StatusText(0), "");
+  EXPECT_EQ(w.log.back(), "message Unable to write to " + path.string());
+  EXPECT_FALSE(w.Visible("Disconnect"));
+  EXPECT_TRUE(FormClose(link(), path, saveFailedBefore));
+  EXPECT_EQ(w.messages.size(), 1u);
+}
+
+}  // namespace
+}  // namespace kamt
