@@ -91,11 +91,3 @@ BENCHMARK(BM_Libmodbus)->MinTime(2.0)->UseRealTime();
 
 }  // namespace
 }  // namespace kamt::bench
-
-int main(int argc, char** argv) {
-  QCoreApplication app(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
-}

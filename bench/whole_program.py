@@ -9,9 +9,10 @@ import socket
 import statistics
 import subprocess
 import sys
+import tempfile
 import time
 
-KAMT = sys.argv[1]
+KAMT = os.path.abspath(sys.argv[1])
 
 
 def crc16(data):
@@ -74,10 +75,26 @@ def cpu_while_waiting():
     return cpu, wall
 
 
+def window_start_up(gui, runs=5):
+    """Start of the window program to its first shown window (offscreen), and its peak memory."""
+    walls, peaks = [], []
+    env = dict(os.environ, QT_QPA_PLATFORM="offscreen", KAMT_QUIT_WHEN_SHOWN="1", LC_ALL="C.UTF-8")
+    work = tempfile.mkdtemp()
+    for _ in range(runs):
+        start = time.monotonic()
+        proc = subprocess.Popen([gui], cwd=work, env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        _, status, usage = os.wait4(proc.pid, 0)
+        walls.append((time.monotonic() - start) * 1000)
+        peaks.append(usage.ru_maxrss / 1024)
+    return statistics.median(walls), max(peaks)
+
+
 def main():
     latency = exception_latency()
     cpu, wall = cpu_while_waiting()
-    print(json.dumps({"exception_latency_ms": latency, "tcp_wait_cpu_s": cpu, "tcp_wait_wall_s": wall}))
+    start_ms, peak_mb = window_start_up(os.path.abspath(sys.argv[2]))
+    print(json.dumps({"exception_latency_ms": latency, "tcp_wait_cpu_s": cpu, "tcp_wait_wall_s": wall,
+                      "gui_start_ms": start_ms, "gui_peak_mb": peak_mb}))
 
 
 main()

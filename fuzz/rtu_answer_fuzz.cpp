@@ -1,32 +1,127 @@
-// An RTU answer as it comes off the line, through the checks and the decoders a service runs.
+// An RTU answer as it comes off the line, through the checks, every decoder a service runs and
+// what it shows or writes of the result. An input whose CRC does not check is also tried with
+// its right CRC appended, so that mutated answers reach the decoders and not only the CRC test.
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
 #include <span>
+#include <vector>
 
+#include "cli/field_assignments.h"
 #include "fake_window.h"
 #include "link/check_response.h"
 #include "link/crc16.h"
+#include "meter/archive_decode.h"
+#include "meter/archive_file.h"
+#include "meter/comm_params_view.h"
+#include "meter/config_report.h"
 #include "meter/current_data.h"
+#include "meter/meter_clock_view.h"
+#include "meter/meter_config_codec.h"
+#include "meter/meter_config_view.h"
+#include "platform/cp1251.h"
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+namespace {
+
+using kamt::test::FakeWindow;
+
+// The data area of a service, as CheckResponse fills it; nothing when it refuses the answer.
+template <std::size_t N>
+std::optional<std::array<std::uint8_t, N>> Accepted(std::span<const std::uint8_t> pdu, int len) {
+  FakeWindow window;
+  std::array<std::uint8_t, N> area{};
+  const bool ok = kamt::CheckResponse(pdu, len, area, window) == 0;
+  if (ok != window.messages.empty()) __builtin_trap();  // a refusal always says why
+  if (!ok) return std::nullopt;
+  return area;
+}
+
+// Every text the program writes into a file must have its Windows-1251 form.
+void MustEncode(const std::string& utf8) {
+  if (kamt::Cp1251ToUtf8(kamt::Utf8ToCp1251(utf8)) != utf8) __builtin_trap();
+}
+
+void Current(std::span<const std::uint8_t> pdu, int len) {
+  const auto area = Accepted<kamt::kCurrentDataSize>(pdu, len);
+  if (!area) return;
+  const auto record = kamt::DecodeCurrentData(*area);
+  FakeWindow window;
+  kamt::ShowCurrentData(record, window, ",");
+}
+
+void Config(std::span<const std::uint8_t> pdu, int len) {
+  const auto area = Accepted<kamt::kMeterConfigSize>(pdu, len);
+  if (!area) return;
+  const kamt::MeterConfigRecord config = kamt::DecodeMeterConfig(*area);
+  // What is written back is what was read, register for register (the clock is never written).
+  const auto written = kamt::EncodeMeterConfig(config);
+  if (!std::equal(written.begin(), written.end(), area->end() - written.size())) __builtin_trap();
+  FakeWindow window;
+  kamt::FillComboLists(window);
+  kamt::ShowMeterConfig(config, window, ",");
+  MustEncode(kamt::FormatConfigReport(config, window.Text("ComboBox11")));
+}
+
+void Clock(std::span<const std::uint8_t> pdu, int len) {
+  const auto area = Accepted<kamt::kMeterClockSize>(pdu, len);
+  if (!area) return;
+  kamt::MeterClockRecord clock = kamt::DecodeMeterClock(*area);
+  if (kamt::EncodeMeterClock(clock) != *area) __builtin_trap();
+  FakeWindow window;
+  kamt::FillComboLists(window);
+  kamt::ShowMeterClock(clock, window);
+  // A day of week past the list becomes Sunday; one below it selects nothing.
+  if (window.ItemIndex("DayOfWeek_ComboBox") != (clock.dayOfWeek >= 0 ? clock.dayOfWeek : -1)) __builtin_trap();
+}
+
+void Comm(std::span<const std::uint8_t> pdu, int len) {
+  const auto area = Accepted<kamt::kCommParamsSize>(pdu, len);
+  if (!area) return;
+  const kamt::CommParamsRecord params = kamt::DecodeCommParams(*area);
+  if (kamt::EncodeCommParams(params) != *area) __builtin_trap();
+  FakeWindow window;
+  kamt::FillComboLists(window);
+  kamt::ShowCommParams(params, window);
+}
+
+void Archive(std::span<const std::uint8_t> pdu, int len) {
+  const auto area = Accepted<kamt::kArchiveRecordSize>(pdu, len);
+  if (!area) return;
+  const kamt::ArchiveRecord record = kamt::DecodeArchiveRecord(*area);
+  for (const auto kind : {kamt::ArchiveKind::Hourly, kamt::ArchiveKind::Daily, kamt::ArchiveKind::Monthly}) {
+    // The bytes the meter leaves unused choose the counters' decimals and the sensor.
+    const kamt::ArchiveFileFormat format{kind, record.voltage, area->at(36), area->at(37), area->at(38)};
+    MustEncode(kamt::FormatArchiveRow(format, kamt::ArchiveRecord{}, record));
+    MustEncode(kamt::FormatArchiveRow(format, record, kamt::ArchiveRecord{}));
+  }
+}
+
+void Answer(std::span<const std::uint8_t> frame) {
   // The answer lands in the 256-byte RxBuffer; the read never takes more than was asked for.
   std::array<std::uint8_t, 256> rx{};
-  const std::size_t n = std::min(size, rx.size());
-  std::copy_n(data, n, rx.begin());
-  if (kamt::Crc16Check(rx, static_cast<std::uint8_t>(n)) != 0) return 0;
-  kamt::test::FakeWindow window;
+  const std::size_t n = std::min(frame.size(), rx.size());
+  std::copy_n(frame.begin(), n, rx.begin());
+  if (kamt::Crc16Check(rx, static_cast<std::uint8_t>(n)) != 0) return;
   const int len = static_cast<int>(n) - 3;
   const auto pdu = std::span<const std::uint8_t>(rx).subspan(1);
+  Current(pdu, len);
+  Config(pdu, len);
+  Clock(pdu, len);
+  Comm(pdu, len);
+  Archive(pdu, len);
+}
 
-  std::array<std::uint8_t, kamt::kCurrentDataSize> current{};
-  if (kamt::CheckResponse(pdu, len, current, window) == 0) {
-    const auto record = kamt::DecodeCurrentData(current);
-    (void)kamt::FormatCurrentData(record, ",");
-  }
-  for (std::size_t area : {14u, 16u, 40u, 68u}) {
-    std::array<std::uint8_t, 96> buffer{};
-    (void)kamt::CheckResponse(pdu, len, std::span(buffer).first(area), window);
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  const std::span<const std::uint8_t> frame(data, size);
+  Answer(frame);
+  if (size <= 253) {
+    std::vector<std::uint8_t> withCrc(frame.begin(), frame.end());
+    withCrc.resize(size + 2);
+    kamt::Crc16Append(withCrc, static_cast<std::uint8_t>(size));
+    Answer(withCrc);
   }
   return 0;
 }

@@ -1,5 +1,6 @@
 // kamt-gui: the service tool's window program.
 #include <QApplication>
+#include <QTimer>
 
 #include "platform/system_locale.h"
 #include "setup/settings_file.h"
@@ -14,5 +15,7 @@ int main(int argc, char** argv) {
   kamt::MainWindow window(devices, devices.ports,
                           {kamt::DefaultSettingsPath(), ".", kamt::SystemDecimalSeparator()});
   window.show();
+  // For the start-up benchmark: end as soon as the shown window has been through the loop.
+  if (qEnvironmentVariableIsSet("KAMT_QUIT_WHEN_SHOWN")) QTimer::singleShot(0, &app, &QApplication::quit);
   return QApplication::exec();
 }

@@ -12,7 +12,8 @@
 #include "setup/settings_file.h"
 
 // The first Ctrl+C asks a command that can stop cleanly (an archive read, which then saves
-// what it has) to do so; a second one, or one when no such command runs, ends the program.
+// what it has; a modem dial, which gives up) to do so; a second one, or one when no such
+// command runs, ends the program.
 extern "C" void OnInterrupt(int) {
   std::signal(SIGINT, SIG_DFL);
   if (!kamt::RequestConsoleInterrupt()) std::raise(SIGINT);

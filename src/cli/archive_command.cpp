@@ -40,6 +40,9 @@ void ReportShortRead(const ArchiveReadResult& r, std::ostream& err) {
         << " records not answered; no interval that takes one of them is in the file\n";
   }
   if (r.failed) err << "kamt: the read stopped after " << r.recordsRead << " of " << r.recordsAsked << " records\n";
+  if (r.connectionLost) {
+    err << "kamt: the connection was lost after " << r.recordsRead << " of " << r.recordsAsked << " records\n";
+  }
   if (r.outcome == ArchiveOutcome::TooFewRecords) {
     err << "kamt: " << r.recordsRead << (r.recordsRead == 1 ? " record" : " records")
         << " read; a file needs at least two: none was written\n";
@@ -70,6 +73,8 @@ bool RunArchiveCommand(CliContext& c) {
   c.window.SetProgressStream(nullptr);
   ReportShortRead(result, c.err);
   if (result.outcome != ArchiveOutcome::Saved) return false;
+  // A failed command says why the connection went (kamt_cli); a saved file must say it too.
+  if (result.connectionLost) c.err << c.window.StatusText(0) << '\n';
   c.out << c.window.StatusText(1) << '\n';
   return true;
 }

@@ -57,6 +57,9 @@ class Parser {
     else if (name == "--data-bits") o.dataBitsCode = FromList(name, kDataBits, "5, 6, 7 or 8");
     else if (name == "--parity") o.parityCode = FromList(name, kParity, "none, odd, even, mark or space");
     else if (name == "--stop-bits") o.stopBitsCode = FromList(name, kStopBits, "1, 1.5 or 2");
+    else if (name == "--modem") o.modemNumber = Value(name);
+    else if (name == "--dial-timeout") o.dialTimeoutS = Number(name, 1, 3600);
+    else if (name == "--trace") o.trace = true;
     else Fail("unknown option " + name);
   }
 
@@ -110,7 +113,17 @@ class Parser {
     result_.options.tcpAddress = address;
   }
 
+  // A modem sits on a serial line, and its dial needs one named.
+  void CheckModem() {
+    const CliOptions& o = result_.options;
+    if (o.dialTimeoutS && !o.modemNumber) return Fail("--dial-timeout goes with --modem");
+    if (o.modemNumber && !o.serialDevice) return Fail("--modem needs --serial DEVICE, the line the modem is on");
+    if (o.modemNumber && o.tcpAddress) Fail("--modem dials on the serial line, not over --tcp");
+  }
+
   void CheckCommand() {
+    CheckModem();
+    if (!result_.error.empty()) return;
     const auto& command = result_.options.command;
     if (command.empty()) return Fail("no command given");
     const CliCommand* known = FindCliCommand(command[0]);
@@ -150,6 +163,10 @@ std::string CliHelp() {
       "Connection (without either, the one of Vedan_modbus.ini in this directory):\n"
       "  --serial DEVICE        serial device: /dev/ttyUSB0, a pseudo-terminal, COM1\n"
       "  --tcp HOST[:PORT]      Modbus TCP to the meter's IPv4 address, port 502 when not given\n"
+      "  --modem NUMBER         dial NUMBER through a Hayes modem on the --serial line first, and hang up\n"
+      "                         after the command; the dial's transcript goes to stderr\n"
+      "  --dial-timeout S       give the dial up when the modem has not answered within S seconds\n"
+      "                         (default 60); Ctrl+C gives it up at once\n"
       "\n"
       "Line options (serial):\n"
       "  --baud N               bit rate, default 9600\n"
@@ -167,9 +184,12 @@ std::string CliHelp() {
   help += CliFieldsHelp();
   help +=
       "\n"
+      "  --trace                every frame sent and received, and the modem's commands and answers,\n"
+      "                         on stderr as they pass: time, TX or RX, the bytes in hex, what they say\n"
       "  --help                 this text\n"
       "\n"
-      "Exit status: 0 done, 1 the meter or the link failed, 2 a usage error.\n";
+      "Exit status: 0 done, 1 the meter or the link failed (or the number was not reached), 2 a usage\n"
+      "error.\n";
   return help;
 }
 

@@ -22,6 +22,9 @@ struct CliOptions {
   std::optional<int> parityCode;    // LinkSettings.Parity
   std::optional<int> stopBitsCode;  // LinkSettings.StopBits
   std::optional<int> address;
+  std::optional<std::string> modemNumber;  // dialled through a modem on the serial line first
+  std::optional<int> dialTimeoutS;
+  bool trace = false;  // every frame on stderr as it passes
   bool help = false;
   std::vector<std::string> command;  // the command word and its arguments
 };

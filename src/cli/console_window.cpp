@@ -54,9 +54,10 @@ void ConsoleWindow::SetItemCount(std::string_view control, int count) {
   counts_.insert_or_assign(std::string(control), count);
 }
 
-void ConsoleWindow::SetItems(std::string_view control, std::vector<std::string> items) {
+void ConsoleWindow::SetItems(std::string_view control, const std::vector<std::string>& items) {
   SetItemCount(control, static_cast<int>(items.size()));
-  items_.insert_or_assign(std::string(control), std::move(items));
+  items_.insert_or_assign(std::string(control), items);
+  indexes_.insert_or_assign(std::string(control), -1);
 }
 
 bool ConsoleWindow::Enabled(std::string_view control) const { return Find(enabled_, control, true); }
@@ -86,6 +87,14 @@ void ConsoleWindow::EndProgressLine() {
 void ConsoleWindow::ShowMessage(std::string_view text) {
   EndProgressLine();
   messages_ << text << '\n' << std::flush;
+}
+
+void ConsoleWindow::ShowMessageBox(std::string_view, std::string_view text, MessageIcon) { ShowMessage(text); }
+
+void ConsoleWindow::AppendLine(std::string_view control, std::string_view line) {
+  std::string& text = texts_[std::string(control)];
+  if (!text.empty()) text += '\n';
+  text += line;
 }
 
 void ConsoleWindow::SetInterruptHandler(std::function<void()> handler) {

@@ -28,12 +28,16 @@ class ConsoleWindow : public Window {
   int ItemCount(std::string_view control) const override;
   void SetItemCount(std::string_view control, int count);
   // Gives a combo box its items: selecting one then shows its text, as a real combo box does.
-  void SetItems(std::string_view control, std::vector<std::string> items);
+  void SetItems(std::string_view control, const std::vector<std::string>& items) override;
   bool Enabled(std::string_view control) const override;
   void SetEnabled(std::string_view control, bool enabled) override;
   void SetVisible(std::string_view control, bool visible) override;
   void SetProgress(int done, int total) override;
   void ShowMessage(std::string_view text) override;
+  // On the same stream as ShowMessage: the text alone, as a command line says it.
+  void ShowMessageBox(std::string_view title, std::string_view text, MessageIcon icon) override;
+  // Kept as the control's text, lines joined by LF.
+  void AppendLine(std::string_view control, std::string_view line) override;
   // Where progress goes, if anywhere (the command line reports it on stderr): a counter
   // "done/total" rewritten in place, its line ended when the command ends or a message comes.
   void SetProgressStream(std::ostream* stream) { progress_ = stream; }

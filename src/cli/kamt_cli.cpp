@@ -1,14 +1,19 @@
 #include "cli/kamt_cli.h"
 
+#include <optional>
+
 #include "cli/cli_command.h"
 #include "cli/cli_options.h"
 #include "cli/console_window.h"
+#include "cli/modem_call.h"
 #include "link/client_socket.h"
 #include "link/connection_text.h"
 #include "link/clock.h"
 #include "link/port_open_failure.h"
 #include "link/serial_port.h"
 #include "link/tcp_events.h"
+#include "link/traffic_hookup.h"
+#include "link/traffic_stream.h"
 #include "meter/session.h"
 #include "setup/ip_address.h"
 #include "setup/settings_file.h"
@@ -18,6 +23,9 @@ namespace {
 
 // How long the command line waits for a TCP connection before giving up on it.
 constexpr int kTcpConnectLimitMs = 10000;
+// How long it waits for a modem's answer to a dial, unless told otherwise: long enough for a
+// slow exchange to ring and two modems to agree on a speed.
+constexpr int kDialLimitS = 60;
 
 class CliRun {
  public:
@@ -25,14 +33,26 @@ class CliRun {
       : options_(options), devices_(devices), out_(out), err_(err), window_(err),
         session_(window_, devices.port, devices.socket, devices.clock) {
     session_.DecimalSeparator = devices.decimalSeparator;
+    if (options.trace) AttachTraffic(devices.port, devices.socket, &trace_.emplace(err));
   }
+  ~CliRun() {
+    if (trace_) AttachTraffic(devices_.port, devices_.socket, nullptr);
+  }
+  CliRun(const CliRun&) = delete;
+  CliRun& operator=(const CliRun&) = delete;
 
   int Run() {
     const int chosen = ChooseConnection();
     if (chosen != kExitOk) return chosen;
     if (!(session_.link.IsSerial() ? OpenSerial() : ConnectTcp())) return kExitFailed;
+    if (options_.modemNumber && !DialForCommand(devices_, *options_.modemNumber,
+                                                options_.dialTimeoutS.value_or(kDialLimitS), err_)) {
+      devices_.port.Close();
+      return kExitFailed;
+    }
     const bool ok = Command();
     if (!ok) ReportStatus();
+    if (options_.modemNumber) HangUpAfterCommand(session_, err_);
     devices_.port.Close();
     devices_.socket.Close();
     return ok ? kExitOk : kExitFailed;
@@ -124,6 +144,7 @@ class CliRun {
   std::ostream& err_;
   ConsoleWindow window_;
   Session session_;
+  std::optional<TrafficStream> trace_;
 };
 
 }  // namespace

@@ -8,6 +8,8 @@
 
 namespace kamt {
 
+class TrafficSink;
+
 // The non-blocking TCP client that stands in for ClientSocket1: connecting completes later,
 // and its notifications are delivered while an exchange waits (inside WaitForEvent) or while
 // the window's event loop runs.
@@ -37,6 +39,10 @@ class ClientSocket {
 
   // Runs the event loop until something happens to this socket or timeoutMs pass.
   virtual void WaitForEvent(int timeoutMs) = 0;
+
+  // Where the frames that pass this connection are reported (the traffic monitor, kamt
+  // --trace); nullptr when nobody looks, which costs the exchange one test.
+  TrafficSink* traffic = nullptr;
 };
 
 }  // namespace kamt

@@ -12,6 +12,7 @@
 #include "link/port_open_failure.h"
 #include "link/serial_port.h"
 #include "link/serial_transact.h"
+#include "link/traffic_event.h"
 #include "link/window.h"
 #include "setup/connection_dialog.h"
 #include "setup/modem_dialog.h"
@@ -76,13 +77,16 @@ void SendToModem(Link& link, std::string_view command) {
   std::copy(command.begin(), command.end(), f.TxBuffer.begin());
   f.TxLength = static_cast<int>(command.size());
   link.port.Purge();
-  link.port.Write(std::span(f.TxBuffer).first(command.size()));
+  const auto bytes = std::span(f.TxBuffer).first(command.size());
+  link.port.Write(bytes);
+  Trace(link.port.traffic, TrafficDirection::Sent, TrafficKind::ModemText, bytes);
 }
 
 bool ModemAnsweredOk(Link& link) {
   FrameBuffers& f = link.frames;
   const std::size_t n = ReadAnswer(link.port, std::span(f.RxBuffer).first(kModemAnswerLength), link.clock);
   f.RxLength = static_cast<int>(n);
+  Trace(link.port.traffic, TrafficDirection::Received, TrafficKind::ModemText, std::span(f.RxBuffer).first(n));
   const std::string_view answer(reinterpret_cast<const char*>(f.RxBuffer.data()), n);
   return n == kModemAnswerLength && answer.find("OK") != std::string_view::npos;
 }

@@ -9,6 +9,7 @@
 namespace kamt {
 
 struct LinkSettingsRecord;
+class TrafficSink;
 
 enum class Parity { None, Odd, Even, Mark, Space };
 enum class StopBits { One, OneAndHalf, Two };
@@ -49,6 +50,10 @@ class SerialPort {
   // Waits at most timeoutMs for at least one byte and takes what has arrived, up to
   // destination.size(); 0 when nothing came. The event loop runs while it waits.
   virtual std::size_t ReadSome(std::span<std::uint8_t> destination, int timeoutMs) = 0;
+
+  // Where the frames and modem texts that pass this line are reported (the traffic monitor,
+  // kamt --trace); nullptr when nobody looks, which costs the exchange one test.
+  TrafficSink* traffic = nullptr;
 };
 
 }  // namespace kamt

@@ -6,6 +6,7 @@
 #include "link/clock.h"
 #include "link/crc16.h"
 #include "link/serial_port.h"
+#include "link/traffic_event.h"
 #include "link/window.h"
 
 namespace kamt {
@@ -19,23 +20,27 @@ bool IsWholeExceptionFrame(std::span<const std::uint8_t> bytes) {
 
 }  // namespace
 
-std::size_t ReadAnswer(SerialPort& port, std::span<std::uint8_t> answer, Clock& clock) {
+std::size_t ReadAnswer(SerialPort& port, std::span<std::uint8_t> answer, Clock& clock, const ReadStop& stop) {
   const std::uint64_t deadline =
       clock.NowMs() + SerialTimeouts::TotalConstantMs +
       std::uint64_t{SerialTimeouts::TotalMultiplierMs} * answer.size();
+  std::uint64_t lastByteAt = 0;
   std::size_t got = 0;
   while (got < answer.size()) {
     const std::uint64_t now = clock.NowMs();
-    if (now >= deadline) break;
-    const auto remaining = static_cast<int>(std::min<std::uint64_t>(deadline - now, 1u << 30));
     // The gap limit counts only between bytes: before the first one, only the total limit.
-    const int wait = got == 0 ? remaining : std::min(remaining, SerialTimeouts::IntervalMs);
+    const std::uint64_t limit =
+        got == 0 ? deadline : std::min(deadline, lastByteAt + std::uint64_t{SerialTimeouts::IntervalMs});
+    if (now >= limit) break;
+    int wait = static_cast<int>(std::min<std::uint64_t>(limit - now, 1u << 30));
+    if (stop) wait = std::min(wait, ReadStopPollMs);
     const std::size_t n = port.ReadSome(answer.subspan(got), wait);
     if (n == 0) {
-      if (got > 0 || !port.IsOpen()) break;
+      if (!port.IsOpen() || (stop && stop())) break;
       continue;
     }
     got += n;
+    lastByteAt = clock.NowMs();
     if (IsWholeExceptionFrame(answer.first(got))) break;
   }
   return got;
@@ -49,9 +54,11 @@ std::uint32_t SerialTransact(SerialPort& port, std::span<const std::uint8_t> req
   window.ProcessEvents();
   port.Purge();
   port.Write(request);
+  Trace(port.traffic, TrafficDirection::Sent, TrafficKind::Rtu, request);
   window.SetStatusText(2, "Ожидание ответа");
   window.ProcessEvents();
   const std::size_t n = ReadAnswer(port, answer, clock);
+  Trace(port.traffic, TrafficDirection::Received, TrafficKind::Rtu, answer.first(n));
   window.SetStatusText(2, "Принято " + std::to_string(n) + " байт");
   window.ProcessEvents();
   return static_cast<std::uint32_t>(n);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <span>
 
 namespace kamt {
@@ -18,10 +19,15 @@ struct SerialTimeouts {
   static constexpr int TotalConstantMs = 2000;
 };
 
+// Asked at least every ReadStopPollMs while a read waits; true ends the read at once with
+// what has come (a user's "Отмена", a Ctrl+C).
+using ReadStop = std::function<bool()>;
+inline constexpr int ReadStopPollMs = 100;
+
 // Reads up to answer.size() bytes within the time-outs above. The read also ends as soon as
 // the bytes form a whole exception frame (address, function | 0x80, code, correct CRC): no
 // further byte can belong to it, so waiting out the silence would only cost a second.
-std::size_t ReadAnswer(SerialPort& port, std::span<std::uint8_t> answer, Clock& clock);
+std::size_t ReadAnswer(SerialPort& port, std::span<std::uint8_t> answer, Clock& clock, const ReadStop& stop = {});
 
 // One request/answer exchange over the open serial port, reporting in status panel 2.
 // Returns the number of answer bytes received; 0 when no port is open or nothing came.

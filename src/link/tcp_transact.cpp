@@ -6,6 +6,7 @@
 #include "link/client_socket.h"
 #include "link/clock.h"
 #include "link/link.h"
+#include "link/traffic_event.h"
 #include "link/window.h"
 
 namespace kamt {
@@ -19,7 +20,9 @@ using Frame = std::array<std::uint8_t, kTcpFrameSize>;
 void DiscardStaleBytes(ClientSocket& socket) {
   std::array<std::uint8_t, 256> sink;
   while (socket.ReceiveLength() > 0) {
-    if (socket.ReceiveBuf(sink) == 0) break;
+    const std::size_t n = socket.ReceiveBuf(sink);
+    if (n == 0) break;
+    Trace(socket.traffic, TrafficDirection::Received, TrafficKind::TcpLate, std::span(sink).first(n));
   }
 }
 
@@ -49,7 +52,7 @@ std::size_t ReceiveAnswer(Link& link, Frame& rx) {
   const std::uint64_t start = link.clock.NowMs();
   std::size_t n = 0;
   for (;;) {
-    link.window.ProcessEvents();
+    link.window.ProcessEvents();  // where ClientSocket1Read runs, and a click on an abort button
     if (link.TcpDataReady || socket.ReceiveLength() > 0) {
       link.TcpDataReady = false;
       n += socket.ReceiveBuf(std::span(rx).subspan(n));
@@ -83,9 +86,11 @@ int TcpTransact(Link& link, std::span<const std::uint8_t> pdu, std::span<std::ui
   const std::size_t txSize = BuildRequest(tx, link.TransactionId, pdu);
   link.TcpDataReady = false;
   link.socket.SendBuf(std::span(tx).first(txSize));
+  Trace(link.socket.traffic, TrafficDirection::Sent, TrafficKind::Tcp, std::span(tx).first(txSize));
 
   Frame rx{};
   const std::size_t n = ReceiveAnswer(link, rx);
+  Trace(link.socket.traffic, TrafficDirection::Received, TrafficKind::Tcp, std::span(rx).first(n));
   if (n == 0) {  // no answer: no text, answerLength left as it was
     link.LastTcpFailure = link.socket.Connected() ? TcpFailure::NoAnswer : TcpFailure::NotConnected;
     return -1;

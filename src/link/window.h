@@ -2,8 +2,11 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace kamt {
+
+enum class MessageIcon { None, Warning, Error };
 
 // What the logic may do to a form, and nothing more: the logic never touches widgets. One
 // Window per form; controls are addressed by their object names ("Button1", "HourNum_Edit",
@@ -24,6 +27,9 @@ class Window {
   virtual int ItemIndex(std::string_view control) const = 0;
   virtual void SetItemIndex(std::string_view control, int index) = 0;
   virtual int ItemCount(std::string_view control) const = 0;
+  // Replaces the items of a combo box; none is selected afterwards, and a box one can type
+  // into keeps the text typed in it.
+  virtual void SetItems(std::string_view control, const std::vector<std::string>& items) = 0;
 
   virtual bool Enabled(std::string_view control) const = 0;
   virtual void SetEnabled(std::string_view control, bool enabled) = 0;
@@ -34,6 +40,11 @@ class Window {
 
   // A modal message box with the application title and one OK button.
   virtual void ShowMessage(std::string_view text) = 0;
+  // A modal message box of a dialog of its own, with its own title and icon and one OK button.
+  virtual void ShowMessageBox(std::string_view title, std::string_view text, MessageIcon icon) = 0;
+
+  // Adds a line at the end of a multi-line text (a transcript).
+  virtual void AppendLine(std::string_view control, std::string_view line) = 0;
 
   // Lets the window repaint and react (an abort button, for one) while a command waits.
   virtual void ProcessEvents() = 0;

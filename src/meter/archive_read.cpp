@@ -1,9 +1,12 @@
 #include "meter/archive_read.h"
 
+#include <algorithm>
 #include <array>
 #include <optional>
 
+#include "link/client_socket.h"
 #include "link/clock.h"
+#include "link/command_sets.h"
 #include "link/exchange.h"
 #include "link/window.h"
 #include "meter/archive_decode.h"
@@ -22,6 +25,16 @@ void SetLocked(Window& w, const ArchiveKindInfo& info, bool locked) {
   for (const std::string_view control : info.lockedControls) w.SetEnabled(control, !locked);
 }
 
+// Gives back what the read locked. A TCP connection that went down meanwhile has disabled the
+// commands: a read button must not come back on without a connection to read over.
+void Unlock(Session& s, const ArchiveKindInfo& info) {
+  const bool connected = s.link.IsSerial() || s.link.socket.Connected();
+  for (const std::string_view control : info.lockedControls) {
+    const bool command = std::ranges::any_of(kDisconnectSet, [&](std::string_view c) { return c == control; });
+    s.window().SetEnabled(control, connected || !command);
+  }
+}
+
 // One read in progress.
 class ArchiveReader {
  public:
@@ -34,11 +47,11 @@ class ArchiveReader {
     s_.ArchiveAbort = false;
     s_.ArchiveTable.assign(static_cast<std::size_t>(count_), ArchiveRecord{});
     if (result_.recordsAsked > 0) w_.SetProgress(0, result_.recordsAsked);
-    while (index_ < count_ && !s_.ArchiveAbort && !result_.failed) Attempt();
-    result_.aborted = s_.ArchiveAbort && index_ < count_ && !result_.failed;
+    while (index_ < count_ && !s_.ArchiveAbort && !result_.failed && !result_.connectionLost) Attempt();
+    result_.aborted = s_.ArchiveAbort && index_ < count_ && !result_.failed && !result_.connectionLost;
     w_.SetStatusText(1, "Чтение архива закончено");
     w_.ProcessEvents();
-    SetLocked(w_, info_, false);
+    Unlock(s_, info_);
     w_.SetProgress(0, 0);
     if (result_.recordsRead < 2) {
       result_.outcome = ArchiveOutcome::TooFewRecords;
@@ -90,10 +103,16 @@ class ArchiveReader {
     result_.failed = true;
   }
 
-  // A failed exchange skips the index: no retry, no message of the archive's own.
+  // A failed exchange skips the index: no retry, no message of the archive's own. A connection
+  // that is gone ends the read instead: every index after it would fail at once, and the
+  // meter would be blamed for records it was never asked for.
   void TcpOutcome(ExchangeResult r, std::span<const std::uint8_t, kArchiveRecordSize> record) {
     if (r == ExchangeResult::Accepted) {
       Store(record);
+      return;
+    }
+    if (s_.link.LastTcpFailure == TcpFailure::NotConnected) {
+      result_.connectionLost = true;
       return;
     }
     ++result_.recordsSkipped;

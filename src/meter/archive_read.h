@@ -26,6 +26,7 @@ struct ArchiveReadResult {
   int recordsSkipped = 0;  // Modbus TCP: indices whose exchange failed
   bool aborted = false;    // "Прервать чтение" (or Ctrl+C) stopped it
   bool failed = false;     // serial: five failed attempts in a row stopped it
+  bool connectionLost = false;  // Modbus TCP: the connection went down, which ended it
   std::string fileName;
   std::string fileError;   // why the file could not be written
 };

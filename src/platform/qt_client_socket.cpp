@@ -1,7 +1,6 @@
 #include "platform/qt_client_socket.h"
 
-#include <QEventLoop>
-#include <QTimer>
+#include "platform/event_wait.h"
 
 namespace kamt {
 namespace {
@@ -69,24 +68,18 @@ void QtClientSocket::SendBuf(std::span<const std::uint8_t> bytes) {
 }
 
 void QtClientSocket::WaitForEvent(int timeoutMs) {
-  if (timeoutMs <= 0) return;
-  QEventLoop loop;
-  QTimer timer;
-  timer.setSingleShot(true);
-  timer.setTimerType(Qt::PreciseTimer);
-  QObject::connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
-  QObject::connect(&socket_, &QTcpSocket::readyRead, &loop, &QEventLoop::quit);
-  QObject::connect(&socket_, &QTcpSocket::connected, &loop, &QEventLoop::quit);
-  QObject::connect(&socket_, &QTcpSocket::disconnected, &loop, &QEventLoop::quit);
-  QObject::connect(&socket_, &QTcpSocket::errorOccurred, &loop, &QEventLoop::quit);
-  timer.start(timeoutMs);
-  waiting_ = &loop;
-  loop.exec();
+  EventWait wait;
+  wait.EndOn(&socket_, &QTcpSocket::readyRead);
+  wait.EndOn(&socket_, &QTcpSocket::connected);
+  wait.EndOn(&socket_, &QTcpSocket::disconnected);
+  wait.EndOn(&socket_, &QTcpSocket::errorOccurred);
+  waiting_ = &wait;
+  wait.Run(timeoutMs);
   waiting_ = nullptr;
 }
 
 void QtClientSocket::Interrupt() {
-  if (waiting_) waiting_->quit();
+  if (waiting_) waiting_->Interrupt();
 }
 
 }  // namespace kamt

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QEventLoop>
+#include "platform/event_wait.h"
 #include <QTcpSocket>
 
 #include "link/client_socket.h"
@@ -33,7 +33,7 @@ class QtClientSocket : public ClientSocket {
   Handlers handlers_;
   std::string host_;
   int port_ = 0;
-  QEventLoop* waiting_ = nullptr;
+  EventWait* waiting_ = nullptr;  // the wait under way, for Interrupt
 };
 
 }  // namespace kamt

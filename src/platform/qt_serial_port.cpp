@@ -1,8 +1,14 @@
 #include "platform/qt_serial_port.h"
 
-#include <QEventLoop>
 #include <QFileInfo>
 #include <QTimer>
+
+#include "platform/event_wait.h"
+
+#ifdef Q_OS_UNIX
+#include <poll.h>
+#include <sys/ioctl.h>
+#endif
 
 namespace kamt {
 namespace {
@@ -25,6 +31,25 @@ QSerialPort::StopBits ToQt(StopBits s) {
     case StopBits::One: break;
   }
   return QSerialPort::OneStop;
+}
+
+// How often a read that waits looks whether the line has hung up.
+constexpr int kHangUpCheckMs = 100;
+
+// A terminal whose far end has hung up (a modem that lost its carrier, a pseudo-terminal whose
+// other side closed) reads as end of file for ever: Qt reports no error for it, and its read
+// notifier fires without pause, so a read would spin until its time-out. Nothing is left to
+// read once the kernel holds no byte for us.
+bool HungUp(const QSerialPort& port) {
+#ifdef Q_OS_UNIX
+  pollfd p{static_cast<int>(port.handle()), POLLIN, 0};
+  if (::poll(&p, 1, 0) != 1 || (p.revents & POLLHUP) == 0) return false;
+  int waiting = 0;
+  return ::ioctl(p.fd, FIONREAD, &waiting) != 0 || waiting == 0;
+#else
+  (void)port;
+  return false;  // Windows reports a device gone as an error of its own
+#endif
 }
 
 // A device gone from under an open port (a USB adapter pulled, a simulator ended).
@@ -103,18 +128,21 @@ void QtSerialPort::Write(std::span<const std::uint8_t> bytes) {
 
 std::size_t QtSerialPort::ReadSome(std::span<std::uint8_t> destination, int timeoutMs) {
   if (!port_.isOpen() || destination.empty()) return 0;
-  if (port_.bytesAvailable() == 0 && timeoutMs > 0) {
-    QEventLoop loop;
-    QTimer timer;
-    timer.setSingleShot(true);
-    timer.setTimerType(Qt::PreciseTimer);
-    QObject::connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
-    QObject::connect(&port_, &QSerialPort::readyRead, &loop, &QEventLoop::quit);
-    QObject::connect(&port_, &QSerialPort::errorOccurred, &loop, &QEventLoop::quit);
-    QObject::connect(&port_, &QSerialPort::aboutToClose, &loop, &QEventLoop::quit);
-    timer.start(timeoutMs);
-    waiting_ = &loop;
-    loop.exec();
+  // A hung-up line is a device gone, as an error would say; closing ends the wait.
+  const auto closeIfHungUp = [this] {
+    if (port_.bytesAvailable() == 0 && HungUp(port_)) port_.close();
+  };
+  closeIfHungUp();
+  if (port_.isOpen() && port_.bytesAvailable() == 0 && timeoutMs > 0) {
+    EventWait wait;
+    wait.EndOn(&port_, &QSerialPort::readyRead);
+    wait.EndOn(&port_, &QSerialPort::errorOccurred);
+    wait.EndOn(&port_, &QSerialPort::aboutToClose);
+    QTimer hangUpCheck;
+    QObject::connect(&hangUpCheck, &QTimer::timeout, &port_, closeIfHungUp);
+    hangUpCheck.start(kHangUpCheckMs);
+    waiting_ = &wait;
+    wait.Run(timeoutMs);
     waiting_ = nullptr;
   }
   if (!port_.isOpen()) return 0;
@@ -123,7 +151,7 @@ std::size_t QtSerialPort::ReadSome(std::span<std::uint8_t> destination, int time
 }
 
 void QtSerialPort::Interrupt() {
-  if (waiting_) waiting_->quit();
+  if (waiting_) waiting_->Interrupt();
 }
 
 void QtSerialPort::OnError(QSerialPort::SerialPortError error) {

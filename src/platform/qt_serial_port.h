@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QEventLoop>
+#include "platform/event_wait.h"
 #include <QSerialPort>
 
 #include "link/serial_port.h"
@@ -33,7 +33,7 @@ class QtSerialPort : public SerialPort {
   QSerialPort port_;
   OpenFailure failure_ = OpenFailure::None;
   std::string detail_;
-  QEventLoop* waiting_ = nullptr;
+  EventWait* waiting_ = nullptr;  // the wait under way, for Interrupt
 };
 
 }  // namespace kamt

@@ -40,7 +40,7 @@ void ConnectionDialog::FormCreate() {
   form_.SetItemIndex("ModemConnect_CheckBox", s.Modem ? 1 : 0);
 }
 
-void ConnectionDialog::FillPortList() { portBox_.SetPortItems(ports_.Names()); }
+void ConnectionDialog::FillPortList() { form_.SetItems("ComboBox1", ports_.Names()); }
 
 void ConnectionDialog::RadioGroup1Click() {
   const bool serial = form_.ItemIndex("RadioGroup1") == 0;

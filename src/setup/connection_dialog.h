@@ -1,7 +1,6 @@
 #pragma once
 
 #include <string>
-#include <vector>
 
 namespace kamt {
 
@@ -9,13 +8,6 @@ class ModemDialog;
 class PortList;
 class Window;
 struct Link;
-
-// The dialog's port box (ComboBox1), whose items are the machine's serial ports.
-class PortBox {
- public:
-  virtual ~PortBox() = default;
-  virtual void SetPortItems(const std::vector<std::string>& names) = 0;
-};
 
 // How "Применить" ends a showing of the dialog: it stays open after an input error, or closes
 // with OK, or with Cancel when the modem dialog did not connect.
@@ -26,8 +18,8 @@ enum class ModalResult { None, Ok, Cancel };
 // the modem dialog. The dialog's controls are addressed through its own Window.
 class ConnectionDialog {
  public:
-  ConnectionDialog(Window& form, PortBox& portBox, Link& link, PortList& ports, ModemDialog& modem)
-      : form_(form), portBox_(portBox), link_(link), ports_(ports), modem_(modem) {}
+  ConnectionDialog(Window& form, Link& link, PortList& ports, ModemDialog& modem)
+      : form_(form), link_(link), ports_(ports), modem_(modem) {}
 
   void FormCreate();
   void FillPortList();
@@ -42,7 +34,6 @@ class ConnectionDialog {
   ModalResult ApplyEthernet();
 
   Window& form_;
-  PortBox& portBox_;
   Link& link_;
   PortList& ports_;
   ModemDialog& modem_;

@@ -3,7 +3,7 @@
 namespace kamt {
 
 ConnectionDialogForm::ConnectionDialogForm(QWidget* parent, Link& link, PortList& ports, ModemDialog& modem)
-    : QDialog(parent), logic_(window_, *this, link, ports, modem) {
+    : QDialog(parent), logic_(window_, link, ports, modem) {
   ui_.setupUi(this);
   setWindowFlag(Qt::WindowContextHelpButtonHint, false);
   connect(ui_.Button1, &QPushButton::clicked, this, &ConnectionDialogForm::Apply);
@@ -14,11 +14,6 @@ ConnectionDialogForm::ConnectionDialogForm(QWidget* parent, Link& link, PortList
       if (on) logic_.RadioGroup1Click();
     });
   }
-}
-
-void ConnectionDialogForm::SetPortItems(const std::vector<std::string>& names) {
-  ui_.ComboBox1->clear();
-  for (const std::string& name : names) ui_.ComboBox1->addItem(QString::fromStdString(name));
 }
 
 void ConnectionDialogForm::Apply() {

@@ -11,7 +11,7 @@ namespace kamt {
 
 // TForm2, the connection settings dialog: the form of connection_dialog.ui bound to its
 // logic. It lives for the whole run; only its modal showings come and go.
-class ConnectionDialogForm : public QDialog, public PortBox, public SettingsDialog {
+class ConnectionDialogForm : public QDialog, public SettingsDialog {
   Q_OBJECT
 
  public:
@@ -19,7 +19,6 @@ class ConnectionDialogForm : public QDialog, public PortBox, public SettingsDial
 
   void FormCreate() { logic_.FormCreate(); }
 
-  void SetPortItems(const std::vector<std::string>& names) override;
   Window& Form() override { return window_; }
   bool ShowModal() override { return exec() == QDialog::Accepted; }
 

@@ -18,10 +18,13 @@
 #include "meter/meter_config_commands.h"
 #include "setup/settings_file.h"
 #include "ui/about_box.h"
+#include "ui/archive_viewer_launcher.h"
 #include "ui/connection_dialog_form.h"
+#include "setup/phone_list.h"
 #include "ui/devices.h"
+#include "ui/modem_dialog_form.h"
 #include "ui/resources.h"
-#include "ui/unavailable_modem_dialog.h"
+#include "ui/traffic_monitor.h"
 
 namespace kamt {
 
@@ -35,7 +38,9 @@ MainWindow::MainWindow(Devices& devices, PortList& ports, const MainWindowOption
   BuildStatusBar();
   FormCreate(options);
   about_ = new AboutBox(this);
-  modem_ = std::make_unique<UnavailableModemDialog>(window_);
+  viewers_ = new ArchiveViewerLauncher(*this, *ui_.File1, ui_.Exit1, *ui_.StatusBar1, session_);
+  modem_ = new ModemDialogForm(this, devices.port, clock_, PhoneListPath(options.settingsPath));
+  modem_->FormCreate();
   form2_ = new ConnectionDialogForm(this, session_.link, ports, *modem_);
   form2_->FormCreate();
   InstallSocketHandlers(session_.link);
@@ -44,6 +49,7 @@ MainWindow::MainWindow(Devices& devices, PortList& ports, const MainWindowOption
   connect(ui_.Connect, &QAction::triggered, this, &MainWindow::ConnectTriggered);
   connect(ui_.Disconnect, &QAction::triggered, this, &MainWindow::DisconnectTriggered);
   connect(ui_.N3, &QAction::triggered, about_, &QDialog::exec);
+  connect(ui_.Traffic1, &QAction::triggered, this, &MainWindow::ShowTrafficMonitor);
   WireCommands();
   ui_.ReadTime_Button->installEventFilter(this);
 }
@@ -89,9 +95,10 @@ void MainWindow::BuildStatusBar() {
 void MainWindow::WireCommands() {
   Session& s = session_;
   OnClick("Button1", [&s] { Button1Click(s); });
-  OnClick("Button2", [&s] { Button2Click(s); });
-  OnClick("Button3", [&s] { Button3Click(s); });
-  OnClick("Button4", [&s] { Button4Click(s); });
+  // After a read that saved its file, the status bar offers it to the archive viewer.
+  OnClick("Button2", [this, &s] { viewers_->ArchiveRead([&s] { return Button2Click(s); }); });
+  OnClick("Button3", [this, &s] { viewers_->ArchiveRead([&s] { return Button3Click(s); }); });
+  OnClick("Button4", [this, &s] { viewers_->ArchiveRead([&s] { return Button4Click(s); }); });
   for (const char* abort : {"Button7", "Button8", "Button9"}) OnClick(abort, [&s] { Button7Click(s); });
   OnClick("Button5", [&s] { Button5Click(s); });
   OnClick("Button6", [&s] { Button6Click(s); });
@@ -110,6 +117,14 @@ void MainWindow::OnClick(std::string_view button, std::function<void()> handler)
     handler();
     AfterHandler();
   });
+}
+
+// Not a command: it only watches the line, so it opens also while a command runs.
+void MainWindow::ShowTrafficMonitor() {
+  if (!traffic_) traffic_ = new TrafficMonitor(this, devices_.port, devices_.socket, session_.OutputDirectory);
+  traffic_->show();
+  traffic_->raise();
+  traffic_->activateWindow();
 }
 
 // The connection commands wait too (a modem dial, a hang-up): like the commands, they do not
@@ -135,6 +150,7 @@ void MainWindow::DisconnectTriggered() {
 void MainWindow::InterruptCommand() {
   window_.SetMessagesSuppressed(true);
   session_.ArchiveAbort = true;
+  modem_->Interrupt();
   clock_.Interrupt();
   devices_.port.Interrupt();
   devices_.socket.Interrupt();

@@ -3,7 +3,6 @@
 #include <QMainWindow>
 #include <filesystem>
 #include <functional>
-#include <memory>
 #include <string>
 #include <string_view>
 
@@ -17,13 +16,17 @@ class QProgressBar;
 namespace kamt {
 
 class AboutBox;
+class ArchiveViewerLauncher;
 class ConnectionDialogForm;
-class ModemDialog;
+class ModemDialogForm;
 class PortList;
+class TrafficMonitor;
 struct Devices;
 
 struct MainWindowOptions {
-  std::filesystem::path settingsPath;  // Vedan_modbus.ini, read at start-up and written at close
+  // Vedan_modbus.ini, read at start-up and written at close; the modem dialog's phone list
+  // tel_numbers.ini lies beside it.
+  std::filesystem::path settingsPath;
   std::filesystem::path outputDirectory = ".";
   std::string decimalSeparator = ".";  // the user's locale's
 };
@@ -46,7 +49,11 @@ class MainWindow : public QMainWindow {
   Session& session() { return session_; }
   QtWindow& window() { return window_; }
   ConnectionDialogForm& connectionDialog() { return *form2_; }
+  ModemDialogForm& modemDialog() { return *modem_; }
   AboutBox& aboutBox() { return *about_; }
+  ArchiveViewerLauncher& archiveViewers() { return *viewers_; }
+  // "Вид" → "Журнал обмена": made at its first showing; nullptr before.
+  TrafficMonitor* trafficMonitor() { return traffic_; }
 
   // Runs handler when the button is clicked; every command button is wired this way
   // (Button1 is already). A handler must refuse to run while another command runs
@@ -62,6 +69,7 @@ class MainWindow : public QMainWindow {
   void WireCommands();
   void BuildStatusBar();
   void ConnectTriggered();
+  void ShowTrafficMonitor();
   void DisconnectTriggered();
   // Ends the command under way as fast as it can: the close waits for it.
   void InterruptCommand();
@@ -76,8 +84,10 @@ class MainWindow : public QMainWindow {
   bool saveFailedBefore_ = false;
   bool closeRequested_ = false;
   AboutBox* about_ = nullptr;
-  std::unique_ptr<ModemDialog> modem_;
+  ArchiveViewerLauncher* viewers_ = nullptr;  // "Открыть архив..." and "Показать"
+  ModemDialogForm* modem_ = nullptr;
   ConnectionDialogForm* form2_ = nullptr;
+  TrafficMonitor* traffic_ = nullptr;
 };
 
 }  // namespace kamt

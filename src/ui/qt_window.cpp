@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
@@ -126,6 +127,8 @@ std::string QtWindow::Text(std::string_view control) const {
     text = action->text();
   } else if (auto* menu = qobject_cast<QMenu*>(o)) {
     text = menu->title();
+  } else if (auto* memo = qobject_cast<QPlainTextEdit*>(o)) {
+    text = memo->toPlainText();
   }
   return text.toStdString();
 }
@@ -147,6 +150,8 @@ void QtWindow::SetText(std::string_view control, std::string_view utf8) {
     action->setText(text);
   } else if (auto* menu = qobject_cast<QMenu*>(o)) {
     menu->setTitle(text);
+  } else if (auto* memo = qobject_cast<QPlainTextEdit*>(o)) {
+    memo->setPlainText(text);
   }
 }
 
@@ -176,6 +181,17 @@ int QtWindow::ItemCount(std::string_view control) const {
   if (qobject_cast<QCheckBox*>(o)) return 2;
   if (auto* group = qobject_cast<QGroupBox*>(o)) return static_cast<int>(RadioItems(*group).size());
   return 0;
+}
+
+void QtWindow::SetItems(std::string_view control, const std::vector<std::string>& items) {
+  auto* box = qobject_cast<QComboBox*>(Find(control));
+  if (!box) return;
+  const QString typed = box->currentText();
+  box->clear();
+  for (const std::string& item : items) box->addItem(ToQt(item));
+  // Items added to an empty box would choose the first one.
+  box->setCurrentIndex(-1);
+  if (box->isEditable()) box->setEditText(typed);
 }
 
 // A control's own state, as the logic set it: a button in a disabled group stays enabled
@@ -217,7 +233,15 @@ void QtWindow::SetProgress(int done, int total) {
 }
 
 void QtWindow::ShowMessage(std::string_view text) {
-  if (!suppressed_) ShowMessageBox(&form_, ToQt(text));
+  if (!suppressed_) kamt::ShowMessageBox(&form_, ToQt(text));
+}
+
+void QtWindow::ShowMessageBox(std::string_view title, std::string_view text, MessageIcon icon) {
+  if (!suppressed_) kamt::ShowMessageBox(&form_, ToQt(title), ToQt(text), icon);
+}
+
+void QtWindow::AppendLine(std::string_view control, std::string_view line) {
+  if (auto* memo = qobject_cast<QPlainTextEdit*>(Find(control))) memo->appendPlainText(ToQt(line));
 }
 
 void QtWindow::ProcessEvents() { QCoreApplication::processEvents(); }

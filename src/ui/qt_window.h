@@ -16,7 +16,8 @@ namespace kamt {
 
 // The Window of one Qt form: controls are found by their object names, which the .ui forms
 // carry exactly as the logic uses them. Combo boxes, the radio group (a group box of radio
-// buttons, items in their order) and check boxes (0 clear, 1 ticked) have item indexes.
+// buttons, items in their order) and check boxes (0 clear, 1 ticked) have item indexes; a
+// multi-line text (QPlainTextEdit) takes lines at its end.
 // A name the form lacks is a programming error: it stops a debug build and is logged in a
 // release build, where the call then does nothing.
 class QtWindow : public Window {
@@ -37,11 +38,14 @@ class QtWindow : public Window {
   int ItemIndex(std::string_view control) const override;
   void SetItemIndex(std::string_view control, int index) override;
   int ItemCount(std::string_view control) const override;
+  void SetItems(std::string_view control, const std::vector<std::string>& items) override;
   bool Enabled(std::string_view control) const override;
   void SetEnabled(std::string_view control, bool enabled) override;
   void SetVisible(std::string_view control, bool visible) override;
   void SetProgress(int done, int total) override;
   void ShowMessage(std::string_view text) override;
+  void ShowMessageBox(std::string_view title, std::string_view text, MessageIcon icon) override;
+  void AppendLine(std::string_view control, std::string_view line) override;
   void ProcessEvents() override;
 
   // The control itself, for the form's own code and for tests; nullptr when missing.

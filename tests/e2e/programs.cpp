@@ -15,23 +15,27 @@ void PrepareKamt(QProcess& kamt, const QStringList& args, const QString& workDir
   kamt.setProcessEnvironment(env);
 }
 
+ProgramResult FinishKamt(QProcess& kamt, const QElapsedTimer& started, int limitMs) {
+  ProgramResult result;
+  if (!kamt.waitForFinished(limitMs) && kamt.state() != QProcess::NotRunning) {
+    kamt.kill();
+    kamt.waitForFinished(5000);
+    result.err = "kamt did not end within " + std::to_string(limitMs) + " ms\n";
+  }
+  result.elapsedMs = started.elapsed();
+  result.exitCode = kamt.exitStatus() == QProcess::NormalExit ? kamt.exitCode() : -1;
+  result.out = kamt.readAllStandardOutput().toStdString();
+  result.err += kamt.readAllStandardError().toStdString();
+  return result;
+}
+
 ProgramResult RunKamt(const QStringList& args, const QString& workDir, const QStringList& extraEnv, int limitMs) {
   QProcess kamt;
   PrepareKamt(kamt, args, workDir, extraEnv);
   QElapsedTimer timer;
   timer.start();
   kamt.start();
-  ProgramResult result;
-  if (!kamt.waitForFinished(limitMs)) {
-    kamt.kill();
-    kamt.waitForFinished(5000);
-    result.err = "kamt did not end within " + std::to_string(limitMs) + " ms\n";
-  }
-  result.elapsedMs = timer.elapsed();
-  result.exitCode = kamt.exitStatus() == QProcess::NormalExit ? kamt.exitCode() : -1;
-  result.out = kamt.readAllStandardOutput().toStdString();
-  result.err += kamt.readAllStandardError().toStdString();
-  return result;
+  return FinishKamt(kamt, timer, limitMs);
 }
 
 }  // namespace kamt::test

@@ -6,6 +6,7 @@
 
 #include "sim_meter.h"
 
+class QElapsedTimer;
 class QProcess;
 
 namespace kamt::test {
@@ -20,6 +21,10 @@ struct ProgramResult {
 // Sets kamt up to run with the arguments in workDir, under the C.UTF-8 locale and extraEnv
 // ("NAME=VALUE"), for a test that drives the process itself.
 void PrepareKamt(QProcess& kamt, const QStringList& args, const QString& workDir, const QStringList& extraEnv = {});
+
+// Waits for a kamt started after PrepareKamt to end; one still running after limitMs is killed
+// and said to be. The time counts from `started`.
+ProgramResult FinishKamt(QProcess& kamt, const QElapsedTimer& started, int limitMs);
 
 // Runs kamt with the arguments in workDir and waits for it (at most limitMs).
 ProgramResult RunKamt(const QStringList& args, const QString& workDir, const QStringList& extraEnv = {},

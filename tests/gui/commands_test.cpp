@@ -20,13 +20,7 @@ class CommandsTest : public QObject {
  private:
   // A window connected over TCP to sim, with the current data read.
   static void ConnectAndRead(GuiRig& rig, const SimMeter& sim) {
-    const std::string address = sim.TcpAddress();
-    const int port = std::stoi(address.substr(address.rfind(':') + 1));
-    QVERIFY(rig.ConnectWith([port](ConnectionDialogForm& d) {
-      d.window().SetItemIndex("RadioGroup1", 1);
-      d.window().SetText("Edit2", "127.0.0.1");
-      d.window().SetText("Edit3", std::to_string(port));
-    }));
+    QVERIFY(rig.ConnectTcp(sim.TcpPort()));
     QTRY_VERIFY(rig.Action("Disconnect")->isVisible());
     rig.Click("Button1");
     QCOMPARE(rig.Panel(1), std::string("Данные считаны"));

@@ -43,6 +43,24 @@ bool GuiRig::ConnectWith(const std::function<void(ConnectionDialogForm&)>& fill)
   return !stayedOpen;
 }
 
+bool GuiRig::ConnectTcp(const std::string& tcpAddress) {
+  const std::string port = tcpAddress.substr(tcpAddress.rfind(':') + 1);
+  const bool applied = ConnectWith([&port](ConnectionDialogForm& d) {
+    d.window().SetItemIndex("RadioGroup1", 1);
+    d.window().SetText("Edit2", "127.0.0.1");
+    d.window().SetText("Edit3", port);
+  });
+  return applied && QTest::qWaitFor([this] { return Action("Disconnect")->isVisible(); }, 5000);
+}
+
+bool GuiRig::ConnectTcp(int port) {
+  return ConnectWith([port](ConnectionDialogForm& d) {
+    d.window().SetItemIndex("RadioGroup1", 1);
+    d.window().SetText("Edit2", "127.0.0.1");
+    d.window().SetText("Edit3", std::to_string(port));
+  });
+}
+
 void GuiRig::Click(const char* button) { QTest::mouseClick(Child<QPushButton>(main(), button), Qt::LeftButton); }
 
 void GuiRig::SaveScreen(QWidget& widget, const QString& name) {

@@ -45,6 +45,11 @@ class GuiRig {
   // "Установить соединение" with the dialog filled in by fill, then "Применить". Returns
   // false when the dialog stayed open (an input error), after closing it with "Отмена".
   bool ConnectWith(const std::function<void(ConnectionDialogForm&)>& fill);
+  // The same with "Ethernet", the address 127.0.0.1 and the port chosen.
+  bool ConnectTcp(int port);
+  // The same over Ethernet to kamt-sim's "127.0.0.1:PORT" (SimMeter::TcpAddress); true once
+  // the connection is up.
+  bool ConnectTcp(const std::string& tcpAddress);
   void Click(const char* button);
 
   // A PNG of the widget in the build tree's screens/ folder.

@@ -50,11 +50,16 @@ class StartupTest : public QObject {
     QMenuBar* bar = rig.Child<QMenuBar>(rig.main(), "MainMenu1");
     QStringList top;
     for (QAction* a : bar->actions()) top << a->text();
-    QCOMPARE(top, (QStringList{"Файл", "Установить соединение", "Разорвать соединение", "Помощь"}));
+    QCOMPARE(top, (QStringList{"Файл", "Установить соединение", "Разорвать соединение", "Вид", "Помощь"}));
     QVERIFY(rig.Action("Connect")->isVisible());
     QVERIFY(!rig.Action("Disconnect")->isVisible());
     QVERIFY(!rig.Action("Connect")->menu());  // a command of the bar itself
-    QCOMPARE(rig.Child<QMenu>(rig.main(), "File1")->actions(), QList<QAction*>{rig.Action("Exit1")});
+    // "Выход" ends "Файл"; the archive viewer's "Открыть архив..." comes before it.
+    const QList<QAction*> file = rig.Child<QMenu>(rig.main(), "File1")->actions();
+    QCOMPARE(file.size(), 3);
+    QCOMPARE(file.at(0), rig.Action("OpenArchive"));
+    QVERIFY(file.at(1)->isSeparator());
+    QCOMPARE(file.at(2), rig.Action("Exit1"));
     QCOMPARE(rig.Child<QMenu>(rig.main(), "N2")->actions(), QList<QAction*>{rig.Action("N3")});
     QCOMPARE(rig.Action("Exit1")->text(), QStringLiteral("Выход"));
     QCOMPARE(rig.Action("N3")->text(), QStringLiteral("О программе"));

@@ -27,6 +27,12 @@ void FakeWindow::ShowMessage(std::string_view text) {
   messages.emplace_back(text);
 }
 
+void FakeWindow::ShowMessageBox(std::string_view title, std::string_view text, MessageIcon icon) {
+  const char* iconName = icon == MessageIcon::Error ? "error" : icon == MessageIcon::Warning ? "warning" : "none";
+  log.push_back("box " + std::string(title) + ": " + std::string(text) + " (" + iconName + ")");
+  messages.emplace_back(text);
+}
+
 void FakeWindow::ProcessEvents() {
   ++processEventsCalls;
   if (onProcessEvents) onProcessEvents();

@@ -21,10 +21,11 @@ class FakeWindow : public ConsoleWindow {
   void SetVisible(std::string_view control, bool visible) override;
   bool Visible(std::string_view control) const;
   void ShowMessage(std::string_view text) override;
+  void ShowMessageBox(std::string_view title, std::string_view text, MessageIcon icon) override;
   void ProcessEvents() override;
 
   // Entries such as "panel1 Чтение данных", "message Ошибка CRC!", "GroupBox1 off",
-  // "Connect hidden".
+  // "Connect hidden", "box Ошибка!: Порт не открыт! (error)".
   std::vector<std::string> log;
   std::vector<std::string> messages;
   int processEventsCalls = 0;

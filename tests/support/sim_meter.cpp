@@ -45,6 +45,23 @@ void SimMeter::Kill() {
   process_.waitForFinished(5000);
 }
 
-std::string SimMeter::Log() { return process_.readAllStandardError().toStdString(); }
+std::string SimMeter::Log() {
+  std::string log = std::move(log_) + process_.readAllStandardError().toStdString();
+  log_.clear();
+  return log;
+}
+
+bool SimMeter::WaitForLog(const std::string& text, int limitMs) {
+  QElapsedTimer timer;
+  timer.start();
+  process_.setReadChannel(QProcess::StandardError);
+  for (;;) {
+    log_ += process_.readAllStandardError().toStdString();
+    if (log_.find(text) != std::string::npos) return true;
+    const qint64 left = limitMs - timer.elapsed();
+    if (left <= 0 || process_.state() != QProcess::Running) return false;
+    process_.waitForReadyRead(static_cast<int>(left));
+  }
+}
 
 }  // namespace kamt::test

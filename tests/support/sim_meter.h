@@ -19,8 +19,12 @@ class SimMeter {
   std::string Failure() const { return failure_; }
   std::string SerialPath() const { return serialPath_; }  // the pseudo-terminal
   std::string TcpAddress() const;                        // "127.0.0.1:PORT"
+  int TcpPort() const { return tcpPort_; }
   void Kill();                                           // as a crash would end it
   std::string Log();                                     // what it printed on stderr
+  // Waits until the meter has printed `text` on stderr (with --verbose it traces what it
+  // receives and sends); false when it did not within limitMs.
+  bool WaitForLog(const std::string& text, int limitMs);
 
  private:
   QProcess process_;
@@ -28,6 +32,7 @@ class SimMeter {
   std::string failure_;
   std::string serialPath_;
   int tcpPort_ = 0;
+  std::string log_;  // stderr read so far by WaitForLog
 };
 
 }  // namespace kamt::test

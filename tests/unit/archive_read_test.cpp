@@ -3,6 +3,7 @@
 #include <deque>
 
 #include "hex.h"
+#include "link/tcp_events.h"
 #include "meter/archive_read.h"
 #include "meter/current_data_read.h"
 #include "platform/cp1251.h"
@@ -18,7 +19,7 @@ using test::ToHex;
 using test::WithCrc;
 
 // How the meter answers one attempt.
-enum class Answer { Good, Silent, BadCrc, Exception, Short };
+enum class Answer { Good, Silent, BadCrc, Exception, Short, Drop };
 
 // Record i of the fake meter: hour i mod 24, forward counter 100 i, working time 3600 i.
 std::vector<std::uint8_t> RecordBytes(int i) {
@@ -97,7 +98,8 @@ class ArchiveReadTest : public ::testing::Test {
       const auto pdu = sent.subspan(7);
       indices.push_back(IndexOf(pdu));
       const Answer a = Next();
-      if (a == Answer::Silent) return std::vector<test::FakeClientSocket::Segment>{};
+      if (a == Answer::Drop) rig.socket.FailConnection("соединение закрыто прибором");
+      if (a == Answer::Silent || a == Answer::Drop) return std::vector<test::FakeClientSocket::Segment>{};
       const auto p = AnswerPdu(pdu, a);
       std::vector<std::uint8_t> frame{sent[0], sent[1], 0, 0, 0, static_cast<std::uint8_t>(p.size() + 1), 0xFF};
       frame.insert(frame.end(), p.begin(), p.end());
@@ -474,6 +476,30 @@ TEST_F(ArchiveReadTest, MoreThan1200RecordsAreReadWhole) {
   const auto rows = Rows("KAMTarchH123.txt");
   ASSERT_EQ(rows.size(), 1999u);
   EXPECT_TRUE(rows.back().starts_with("06-07ч 01.06.2021\t        1.00\t")) << rows.back();
+}
+
+// A connection that goes down ends the read: what came before is saved, nothing after it is
+// asked for or counted against the meter, and the read button stays off like every command
+// without a connection.
+TEST_F(ArchiveReadTest, TcpConnectionLostEndsTheReadAndKeepsWhatCame) {
+  UseTcp();
+  InstallSocketHandlers(s.link);
+  plan = {kGood, kGood, kGood, kGood, Answer::Drop};
+  Archive(ArchiveKind::Hourly, 8, "7");
+  const ArchiveReadResult r = ReadArchive(s, ArchiveKind::Hourly);
+  EXPECT_EQ(indices, Range(0, 4));
+  EXPECT_TRUE(r.connectionLost);
+  EXPECT_FALSE(r.aborted);
+  EXPECT_EQ(r.recordsRead, 4);
+  EXPECT_EQ(r.recordsSkipped, 0);
+  EXPECT_EQ(r.outcome, ArchiveOutcome::Saved);
+  EXPECT_EQ(Rows("KAMTarchH123.txt").size(), 3u);
+  EXPECT_TRUE(window.messages.empty());
+  EXPECT_EQ(window.StatusText(0), "Нет соединения с 192.168.0.1, порт:502: соединение закрыто прибором");
+  EXPECT_FALSE(window.Enabled("Button2"));
+  for (const char* group : {"GroupBox1", "GroupBox2", "GroupBox3", "GroupBox7"}) {
+    EXPECT_TRUE(window.Enabled(group)) << group;
+  }
 }
 
 TEST_F(ArchiveReadTest, ProgressCountsRecordsAndEnds) {

@@ -30,7 +30,7 @@ class ConnectionDialogTest : public ::testing::Test {
   DialogForm form;
   test::ListedPorts ports;
   test::FakeModemDialog modem;
-  ConnectionDialog dialog{form, form, rig.session.link, ports, modem};
+  ConnectionDialog dialog{form, rig.session.link, ports, modem};
 };
 
 TEST_F(ConnectionDialogTest, FirstRunShowsTheDefaults) {

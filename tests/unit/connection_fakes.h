@@ -30,7 +30,7 @@ struct FakeModemDialog : ModemDialog {
 };
 
 // The connection dialog's form with the item counts of its lists.
-struct DialogForm : FakeWindow, PortBox {
+struct DialogForm : FakeWindow {
   DialogForm() {
     SetItemCount("RadioGroup1", 2);
     SetItemCount("ModemConnect_CheckBox", 2);
@@ -39,9 +39,9 @@ struct DialogForm : FakeWindow, PortBox {
     SetItemCount("ComboBox4", 5);
     SetItemCount("ComboBox5", 3);
   }
-  void SetPortItems(const std::vector<std::string>& names) override {
-    portItems = names;
-    SetItemCount("ComboBox1", static_cast<int>(names.size()));
+  void SetItems(std::string_view control, const std::vector<std::string>& items) override {
+    if (control == "ComboBox1") portItems = items;
+    FakeWindow::SetItems(control, items);
   }
   // The user picks a listed port (position and text, as the box shows both) or types one.
   void ChoosePort(int position) {

@@ -8,28 +8,34 @@
 namespace kamt::sim {
 
 namespace {
+enum class Value { None, Required, Optional };
+
 struct NamedMode {
   std::string_view name;
   FaultMode mode;
-  bool takes_value;
+  Value value;
+  int default_value = 0;  // for Value::Optional
 };
 
 constexpr NamedMode kModes[] = {
-    {"silent", FaultMode::Silent, false},
-    {"exception", FaultMode::Exception, true},
-    {"delay", FaultMode::Delay, true},
-    {"crc", FaultMode::Crc, false},
-    {"short", FaultMode::Short, false},
-    {"wrong-transaction", FaultMode::WrongTransaction, false},
-    {"wrong-protocol", FaultMode::WrongProtocol, false},
-    {"wrong-unit", FaultMode::WrongUnit, false},
-    {"wrong-length", FaultMode::WrongLength, false},
-    {"split", FaultMode::Split, true},
-    {"two-frames", FaultMode::TwoFrames, false},
-    {"late", FaultMode::Late, true},
-    {"drop", FaultMode::Drop, false},
-    {"archive-fail-first", FaultMode::ArchiveFailFirst, true},
-    {"archive-fail-index", FaultMode::ArchiveFailIndex, true},
+    {"silent", FaultMode::Silent, Value::None},
+    {"exception", FaultMode::Exception, Value::Required},
+    {"delay", FaultMode::Delay, Value::Required},
+    {"noise", FaultMode::Noise, Value::Required},
+    {"endless", FaultMode::Endless, Value::Optional, kDefaultEndlessPeriodMs},
+    {"crc", FaultMode::Crc, Value::None},
+    {"short", FaultMode::Short, Value::None},
+    {"wrong-transaction", FaultMode::WrongTransaction, Value::None},
+    {"wrong-protocol", FaultMode::WrongProtocol, Value::None},
+    {"wrong-unit", FaultMode::WrongUnit, Value::None},
+    {"wrong-length", FaultMode::WrongLength, Value::None},
+    {"split", FaultMode::Split, Value::Required},
+    {"two-frames", FaultMode::TwoFrames, Value::None},
+    {"late", FaultMode::Late, Value::Required},
+    {"drop", FaultMode::Drop, Value::None},
+    {"reset", FaultMode::Reset, Value::None},
+    {"archive-fail-first", FaultMode::ArchiveFailFirst, Value::Required},
+    {"archive-fail-index", FaultMode::ArchiveFailIndex, Value::Required},
 };
 
 std::optional<int> ParseNumber(std::string_view s, int max) {
@@ -44,9 +50,15 @@ std::optional<int> ParseNumber(std::string_view s, int max) {
   return v;
 }
 
+int MinValue(FaultMode mode) {
+  // No noise is no fault, and a stream with no pause between its bytes would never let go.
+  return mode == FaultMode::Noise || mode == FaultMode::Endless ? 1 : 0;
+}
+
 int MaxValue(FaultMode mode) {
   if (mode == FaultMode::Exception) return 255;
-  if (mode == FaultMode::ArchiveFailIndex) return 65535;
+  if (mode == FaultMode::ArchiveFailIndex || mode == FaultMode::Noise) return 65535;
+  if (mode == FaultMode::Endless) return 60'000;
   return 10'000'000;
 }
 
@@ -55,6 +67,8 @@ bool AppliesTo(FaultMode mode, Transport t) {
     case FaultMode::Silent:
     case FaultMode::Exception:
     case FaultMode::Delay:
+    case FaultMode::Noise:
+    case FaultMode::Endless:
       return true;
     case FaultMode::Crc:
     case FaultMode::Short:
@@ -70,6 +84,9 @@ bool AppliesTo(FaultMode mode, Transport t) {
 void Strike(const Fault& f, FaultAction& a) {
   switch (f.mode) {
     case FaultMode::Silent: a.silent = true; break;
+    case FaultMode::Noise: a.noise = f.value; break;
+    case FaultMode::Endless: a.endless_ms = f.value; break;
+    case FaultMode::Reset: a.reset = true; break;
     case FaultMode::Exception: a.exception = static_cast<std::uint8_t>(f.value); break;
     case FaultMode::Delay:
     case FaultMode::Late: a.delay_ms += f.value; break;
@@ -93,10 +110,13 @@ std::optional<Fault> ParseFault(std::string_view text) {
   const std::string_view name = text.substr(0, colon);
   for (const NamedMode& m : kModes) {
     if (m.name != name) continue;
-    if (!m.takes_value) return colon == std::string_view::npos ? std::optional(Fault{m.mode}) : std::nullopt;
-    if (colon == std::string_view::npos) return std::nullopt;
+    if (colon == std::string_view::npos) {
+      if (m.value == Value::Required) return std::nullopt;
+      return Fault{m.mode, m.default_value};
+    }
+    if (m.value == Value::None) return std::nullopt;
     const auto v = ParseNumber(text.substr(colon + 1), MaxValue(m.mode));
-    if (!v) return std::nullopt;
+    if (!v || *v < MinValue(m.mode)) return std::nullopt;
     return Fault{m.mode, *v};
   }
   return std::nullopt;
@@ -119,6 +139,7 @@ FaultAction FaultPlan::Decide(Transport transport, std::span<const std::uint8_t>
     ++struck_[i];
     Strike(faults_[i], action);
   }
+  if (action.noise > 0) action.noise_seed = ++noise_struck_;
   if (pdu.size() >= 3 && IsArchiveFunction(pdu[0])) {
     const auto index = static_cast<std::uint16_t>(pdu[1] << 8 | pdu[2]);
     if (ArchiveRequestFails(pdu[0], index, action.Spoils())) ApplyArchiveFailure(transport, action);

@@ -10,11 +10,11 @@ namespace kamt::sim {
 
 enum class FaultMode {
   // both transports
-  Silent, Exception, Delay,
+  Silent, Exception, Delay, Noise, Endless,
   // serial line
   Crc, Short,
   // Modbus TCP
-  WrongTransaction, WrongProtocol, WrongUnit, WrongLength, Split, TwoFrames, Late, Drop,
+  WrongTransaction, WrongProtocol, WrongUnit, WrongLength, Split, TwoFrames, Late, Drop, Reset,
   // archive requests
   ArchiveFailFirst, ArchiveFailIndex,
 };
@@ -23,6 +23,9 @@ struct Fault {
   FaultMode mode;
   int value = 0;  // exception code, milliseconds, count or index, as the mode needs
 };
+
+// How often the bytes of an answer that never ends come when "endless" names no period.
+inline constexpr int kDefaultEndlessPeriodMs = 300;
 
 std::optional<Fault> ParseFault(std::string_view text);
 
@@ -35,6 +38,10 @@ enum class Transport { Serial, Tcp };
 struct FaultAction {
   bool silent = false;
   bool drop = false;
+  bool reset = false;  // the connection is reset (RST), not closed in order
+  int noise = 0;       // this many random bytes instead of the answer
+  std::uint32_t noise_seed = 0;
+  std::optional<int> endless_ms;  // a byte every so many ms instead of the answer, until the next request
   std::optional<std::uint8_t> exception;
   int delay_ms = 0;
   bool bad_crc = false;
@@ -46,7 +53,9 @@ struct FaultAction {
   std::optional<int> split_ms;
   bool two_frames = false;
 
-  bool Skips() const { return silent || drop || exception.has_value(); }  // the meter never acts
+  bool Skips() const {  // the meter never acts
+    return silent || drop || reset || noise > 0 || endless_ms.has_value() || exception.has_value();
+  }
   bool Spoils() const {  // the master will not take the answer
     return Skips() || bad_crc || half || wrong_transaction || wrong_protocol || wrong_unit || wrong_length ||
            split_ms.has_value() || two_frames;
@@ -70,6 +79,7 @@ class FaultPlan {
   std::vector<Fault> faults_;
   std::vector<unsigned> struck_;
   std::optional<unsigned> times_;
+  std::uint32_t noise_struck_ = 0;  // so that each burst of noise is another
   ArchiveFailure archive_failure_ = ArchiveFailure::Crc;
 
   struct LastArchive {

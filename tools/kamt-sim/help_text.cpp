@@ -27,9 +27,13 @@ Meter:
 
 Faults (--fault may be repeated):
   --fault silent | exception:N | delay:MS          both transports
+  --fault noise:N         N random bytes instead of the answer, never a frame
+  --fault endless[:MS]    instead of the answer a byte every MS ms (default 300),
+                          never a whole frame, until the next request
   --fault crc | short                              serial
   --fault wrong-transaction | wrong-protocol | wrong-unit | wrong-length
           | split:MS | two-frames | late:MS | drop  TCP
+  --fault reset           TCP: reset the connection (RST) instead of answering
   --fault archive-fail-first:K | archive-fail-index:I
   --fault-times N         the general faults strike only the first N requests (default: all)
   --archive-fault silent|crc|exception   how a failing archive request fails (default crc)

@@ -1,6 +1,7 @@
 #include "reply.h"
 
 #include <cmath>
+#include <random>
 
 #include "link/crc16.h"
 
@@ -24,9 +25,36 @@ std::vector<std::uint8_t> RtuFrame(std::uint8_t address, const Pdu& pdu) {
   return frame;
 }
 
+std::vector<std::uint8_t> SerialNoise(std::size_t count, std::uint32_t seed) {
+  std::minstd_rand random(seed);
+  std::vector<std::uint8_t> noise(count);
+  for (std::uint8_t& b : noise) b = static_cast<std::uint8_t>(random() >> 8);
+  // A leading part that happens to end in its own CRC would be a frame: spoil its last byte.
+  for (std::size_t n = 1; n <= noise.size(); ++n) {
+    if (n <= 255 && Crc16Check(noise, static_cast<std::uint8_t>(n)) == 0) noise[n - 1] ^= 0x01;
+  }
+  return noise;
+}
+
+std::vector<std::uint8_t> TcpNoise(std::size_t count, std::uint32_t seed, const MbapRequest& request) {
+  std::vector<std::uint8_t> noise = SerialNoise(count, seed);
+  if (!noise.empty() && noise[0] == request.transaction[0]) noise[0] ^= 0x80;
+  return noise;
+}
+
+std::vector<std::uint8_t> EndlessTcpOpening(const MbapRequest& request) {
+  return {request.transaction[0], request.transaction[1], 0x00, 0x00, 0xFF, 0xFF, request.unit};
+}
+
 std::vector<Emission> ShapeSerialReply(std::uint8_t address, const Pdu& pdu, const FaultAction& fault,
                                        Millis request_end, std::size_t request_size, std::uint32_t baud) {
-  if (fault.silent || fault.drop || pdu.empty()) return {};
+  if (fault.silent || fault.drop) return {};
+  if (fault.noise > 0) {
+    std::vector<std::uint8_t> noise = SerialNoise(static_cast<std::size_t>(fault.noise), fault.noise_seed);
+    const Millis at = request_end + fault.delay_ms + LineTime(request_size + noise.size(), baud);
+    return {Emission{at, std::move(noise), true, false}};
+  }
+  if (pdu.empty()) return {};
   std::vector<std::uint8_t> frame = RtuFrame(address, pdu);
   if (fault.bad_crc) frame.back() ^= 0xFF;
   if (fault.half) frame.resize(frame.size() / 2);
@@ -48,8 +76,12 @@ std::vector<std::uint8_t> TcpFrame(const MbapRequest& request, const Pdu& pdu, c
 
 std::vector<Emission> ShapeTcpReply(const MbapRequest& request, const Pdu& pdu, const FaultAction& fault, Millis now) {
   const Millis at = now + fault.delay_ms;
-  if (fault.drop) return {Emission{at, {}, true, true}};
-  if (fault.silent || pdu.empty()) return {};
+  if (fault.drop || fault.reset) return {Emission{at, {}, true, true, fault.reset}};
+  if (fault.silent) return {};
+  if (fault.noise > 0) {
+    return {Emission{at, TcpNoise(static_cast<std::size_t>(fault.noise), fault.noise_seed, request), true, false}};
+  }
+  if (pdu.empty()) return {};
   std::vector<std::uint8_t> frame = TcpFrame(request, pdu, fault);
   if (fault.split_ms) {
     const auto half = static_cast<std::ptrdiff_t>(frame.size() / 2);

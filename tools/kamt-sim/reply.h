@@ -28,6 +28,17 @@ struct MbapRequest {
 };
 
 std::vector<std::uint8_t> TcpFrame(const MbapRequest& request, const Pdu& pdu, const FaultAction& fault);
+
+// `count` bytes of line noise, the same for the same seed. Over the serial line no leading
+// part of them is a frame with a right CRC; over TCP they never begin with the request's
+// transaction identifier: no master can take them for an answer.
+std::vector<std::uint8_t> SerialNoise(std::size_t count, std::uint32_t seed);
+std::vector<std::uint8_t> TcpNoise(std::size_t count, std::uint32_t seed, const MbapRequest& request);
+
+// What an answer that never ends repeats after its opening: no run of it has a right CRC.
+inline constexpr std::uint8_t kEndlessFiller = 0x55;
+// Over TCP it opens with a header that announces the longest frame there is.
+std::vector<std::uint8_t> EndlessTcpOpening(const MbapRequest& request);
 std::vector<Emission> ShapeTcpReply(const MbapRequest& request, const Pdu& pdu, const FaultAction& fault, Millis now);
 
 }  // namespace kamt::sim

@@ -14,6 +14,8 @@ struct Emission {
   std::vector<std::uint8_t> bytes;
   bool answer = false;  // a Modbus answer, not modem talk
   bool close = false;
+  bool reset = false;      // with close: reset the connection (RST) instead of closing it in order
+  bool continued = false;  // more of an answer already under way: what went before it stays
 };
 
 // What is waiting to go out, in order of time; equal times keep the order they were added in.

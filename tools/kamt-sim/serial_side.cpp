@@ -43,6 +43,7 @@ void SerialSide::Serve(Millis now) {
 
 void SerialSide::Answer(const std::vector<std::uint8_t>& frame, Millis now) {
   if (log_) log_("serial rx " + Hex(frame));
+  endless_.Stop();  // the master has given up on the answer that never ended
   if (frame[0] != config_.address) return;  // for another meter on the line
   const std::span<const std::uint8_t> pdu(frame.begin() + 1, frame.end() - 2);
   const FaultAction fault = faults_.Decide(Transport::Serial, pdu);
@@ -55,11 +56,15 @@ void SerialSide::Answer(const std::vector<std::uint8_t>& frame, Millis now) {
   for (Emission& e : ShapeSerialReply(config_.address, answer, fault, now, frame.size(), config_.baud)) {
     out_.Add(std::move(e));
   }
+  if (fault.endless_ms) endless_.Start({}, kEndlessFiller, now + fault.delay_ms + *fault.endless_ms, *fault.endless_ms);
 }
 
 std::vector<Emission> SerialSide::TakeDue(Millis now) {
   Advance(now);
   std::vector<Emission> due = out_.TakeDue(now);
+  if (std::vector<std::uint8_t> more = endless_.TakeDue(now); !more.empty()) {
+    due.push_back(Emission{now, std::move(more), true, false, false, true});
+  }
   // A modem back in command mode no longer carries the meter's answers.
   if (!ModemPassesAnswers()) std::erase_if(due, [](const Emission& e) { return e.answer; });
   if (log_) {
@@ -70,7 +75,7 @@ std::vector<Emission> SerialSide::TakeDue(Millis now) {
 
 std::optional<Millis> SerialSide::NextWake() const {
   std::optional<Millis> wake = out_.Next();
-  for (const auto& t : {framer_.Deadline(), modem_ ? modem_->Deadline() : std::nullopt}) {
+  for (const auto& t : {framer_.Deadline(), modem_ ? modem_->Deadline() : std::nullopt, endless_.Next()}) {
     if (t && (!wake || *t < *wake)) wake = t;
   }
   return wake;

@@ -11,6 +11,7 @@
 #include "rtu_framer.h"
 #include "schedule.h"
 #include "trace.h"
+#include "trickle.h"
 
 namespace kamt::sim {
 
@@ -44,6 +45,7 @@ class SerialSide {
   RtuFramer framer_;
   std::optional<Modem> modem_;
   Schedule out_;
+  Trickle endless_;
 };
 
 }  // namespace kamt::sim

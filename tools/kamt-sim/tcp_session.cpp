@@ -1,5 +1,6 @@
 #include "tcp_session.h"
 
+#include <algorithm>
 #include <string>
 
 #include "reply.h"
@@ -23,6 +24,7 @@ void TcpSession::Receive(std::span<const std::uint8_t> bytes, Millis now) {
       if (log_) log_("tcp rx bad header " + Hex(std::span(buffer_).first(kHeaderSize)));
       broken_ = true;
       buffer_.clear();
+      endless_.Stop();
       out_.Add(Emission{now, {}, false, true});
       return;
     }
@@ -36,6 +38,7 @@ void TcpSession::Receive(std::span<const std::uint8_t> bytes, Millis now) {
 
 void TcpSession::Answer(std::span<const std::uint8_t> frame, Millis now) {
   if (log_) log_("tcp rx " + Hex(frame));
+  endless_.Stop();  // the master has given up on the answer that never ended
   const MbapRequest request{{frame[0], frame[1]}, frame[6]};
   if (!ForThisMeter(request.unit)) return;
   const std::span<const std::uint8_t> pdu = frame.subspan(kHeaderSize);
@@ -47,14 +50,30 @@ void TcpSession::Answer(std::span<const std::uint8_t> frame, Millis now) {
     answer = handler_.Answer(pdu, now);
   }
   for (Emission& e : ShapeTcpReply(request, answer, fault, now)) out_.Add(std::move(e));
+  if (fault.endless_ms) {
+    endless_.Start(EndlessTcpOpening(request), kEndlessFiller, now + fault.delay_ms + *fault.endless_ms,
+                   *fault.endless_ms);
+  }
 }
 
 std::vector<Emission> TcpSession::TakeDue(Millis now) {
   std::vector<Emission> due = out_.TakeDue(now);
+  if (std::vector<std::uint8_t> more = endless_.TakeDue(now); !more.empty()) {
+    due.push_back(Emission{now, std::move(more), true, false, false, true});
+  }
   if (log_) {
-    for (const Emission& e : due) log_(e.close ? std::string("tcp close") : "tcp tx " + Hex(e.bytes));
+    for (const Emission& e : due) {
+      log_(e.close ? std::string(e.reset ? "tcp reset" : "tcp close") : "tcp tx " + Hex(e.bytes));
+    }
   }
   return due;
+}
+
+std::optional<Millis> TcpSession::NextWake() const {
+  const std::optional<Millis> answer = out_.Next();
+  const std::optional<Millis> trickle = endless_.Next();
+  if (answer && trickle) return std::min(*answer, *trickle);
+  return answer ? answer : trickle;
 }
 
 }  // namespace kamt::sim

@@ -9,11 +9,13 @@
 #include "modbus_handler.h"
 #include "schedule.h"
 #include "trace.h"
+#include "trickle.h"
 
 namespace kamt::sim {
 
 // One Modbus TCP connection: splits the byte stream into MBAP frames, answers them, and says
-// when the connection must be closed (a header that cannot be right, or a "drop" fault).
+// when the connection must be closed (a header that cannot be right, or a "drop" or "reset"
+// fault).
 class TcpSession {
  public:
   static constexpr std::size_t kHeaderSize = 7;
@@ -23,7 +25,7 @@ class TcpSession {
 
   void Receive(std::span<const std::uint8_t> bytes, Millis now);
   std::vector<Emission> TakeDue(Millis now);
-  std::optional<Millis> NextWake() const { return out_.Next(); }
+  std::optional<Millis> NextWake() const;
 
  private:
   void Answer(std::span<const std::uint8_t> frame, Millis now);
@@ -36,6 +38,7 @@ class TcpSession {
   std::vector<std::uint8_t> buffer_;
   bool broken_ = false;
   Schedule out_;
+  Trickle endless_;
 };
 
 }  // namespace kamt::sim

@@ -17,7 +17,7 @@ SerialFront::SerialFront(SerialSide& side, const SimClock& clock)
 void SerialFront::Pump() {
   const Millis now = clock_.Now();
   for (const Emission& e : side_.TakeDue(now)) {
-    if (e.answer) port_.DiscardUnread();
+    if (e.answer && !e.continued) port_.DiscardUnread();
     port_.Write(e.bytes);
   }
   if (const auto wake = side_.NextWake()) {

@@ -4,8 +4,19 @@
 #include <QTcpSocket>
 #include <QTimer>
 #include <algorithm>
+#include <sys/socket.h>
 
 namespace kamt::sim {
+
+namespace {
+// Closing with a zero linger time makes the kernel send a reset (RST) instead of the orderly
+// close (FIN): what a meter that reboots or a firewall that cuts the line does to the master.
+void Reset(QTcpSocket* socket) {
+  const linger now{1, 0};
+  ::setsockopt(static_cast<int>(socket->socketDescriptor()), SOL_SOCKET, SO_LINGER, &now, sizeof now);
+  socket->abort();
+}
+}  // namespace
 
 struct TcpFront::Connection {
   Connection(std::uint8_t address, ModbusHandler& handler, FaultPlan& faults, Logger log)
@@ -59,7 +70,11 @@ void TcpFront::Pump(QTcpSocket* socket) {
   const Millis now = clock_.Now();
   for (const Emission& e : c.session.TakeDue(now)) {
     if (e.close) {
-      socket->disconnectFromHost();
+      if (e.reset) {
+        Reset(socket);
+      } else {
+        socket->disconnectFromHost();
+      }
       Forget(socket);
       return;
     }

@@ -1,0 +1,313 @@
+// The archive viewer in the window program: opened from "Файл" → "Открыть архив..." on the
+// golden files of every kind, and from "Показать" after an archive read from kamt-sim; the
+// table, the chart with its zoom, tooltip and PNG, and the files it refuses.
+#include <QAction>
+#include <QApplication>
+#include <QMouseEvent>
+#include <QCategoryAxis>
+#include <QDir>
+#include <QFileInfo>
+#include <QHeaderView>
+#include <QImage>
+#include <QLabel>
+#include <QLegendMarker>
+#include <QLineSeries>
+#include <QPushButton>
+#include <QTableView>
+#include <QTest>
+#include <QToolTip>
+#include <QValueAxis>
+#include <fstream>
+
+#include "gui_rig.h"
+#include "meter/archive_file.h"
+#include "meter/meter_clock_calendar.h"
+#include "platform/text_file.h"
+#include "sim_meter.h"
+#include "ui/archive_viewer.h"
+#include "ui/archive_viewer_chart.h"
+#include "ui/archive_viewer_launcher.h"
+
+namespace kamt::test {
+
+class ArchiveViewerTest : public QObject {
+  Q_OBJECT
+
+ private:
+  // The unit tests' golden files: what the writer makes of known records, every kind.
+  static QString GoldenDir() { return QFileInfo(QStringLiteral(__FILE__)).dir().filePath(QStringLiteral("../unit/golden")); }
+  static QString Golden(const char* name) { return QDir::cleanPath(GoldenDir() + QLatin1Char('/') + QString::fromUtf8(name)); }
+
+  // "Файл" → "Открыть архив..." with the file dialog answered by path.
+  static ArchiveViewer* OpenFromMenu(GuiRig& rig, const QString& path) {
+    rig.main().archiveViewers().askOpenPath = [path](QWidget*, const QString&) { return path; };
+    rig.Action("OpenArchive")->trigger();
+    const QList<ArchiveViewer*> viewers = rig.main().findChildren<ArchiveViewer*>();
+    return viewers.isEmpty() ? nullptr : viewers.last();
+  }
+
+  static QTableView& Table(ArchiveViewer& v) { return *v.findChild<QTableView*>(QStringLiteral("Rows_Table")); }
+  static QString Cell(ArchiveViewer& v, int row, int column) {
+    const QAbstractItemModel& m = *Table(v).model();
+    return m.data(m.index(row, column)).toString();
+  }
+  static QString Label(ArchiveViewer& v, const char* name) {
+    return v.findChild<QLabel*>(QString::fromUtf8(name))->text();
+  }
+
+  // Where the point of a row is drawn, in the chart view's coordinates.
+  static QPoint PointPosition(ArchiveChartView& chart, int series, int index) {
+    auto* line = qobject_cast<QLineSeries*>(chart.chart()->series().at(series));
+    const QPointF inChart = chart.chart()->mapToPosition(line->at(index), line);
+    return chart.mapFromScene(chart.chart()->mapToScene(inChart));
+  }
+
+  static std::vector<std::filesystem::path> Files(const std::filesystem::path& dir) {
+    std::vector<std::filesystem::path> files;
+    for (const auto& entry : std::filesystem::directory_iterator(dir)) files.push_back(entry.path().filename());
+    std::sort(files.begin(), files.end());
+    return files;
+  }
+
+ private slots:
+  void HourlyFileWithPressure() {
+    GuiRig rig;
+    ArchiveViewer* v = OpenFromMenu(rig, Golden("hourly_pressure.txt"));
+    QVERIFY(v);
+    v->resize(1000, 720);
+    QVERIFY(QTest::qWaitForWindowExposed(v));
+    QVERIFY(rig.messages.isEmpty());
+    QCOMPARE(v->windowTitle(), QStringLiteral("Просмотр архива: hourly_pressure.txt"));
+    QCOMPARE(Label(*v, "Summary_Label"),
+             QStringLiteral("<b>Часовой архив</b>, заводской номер 123: 3 интервала, 31.05.2021 22:00 – 01.06.2021 "
+                            "01:00"));
+
+    // The table: the file's columns, numbers with the window's decimal comma, the sign in front.
+    QTableView& table = Table(*v);
+    QCOMPARE(table.model()->rowCount(), 3);
+    QCOMPARE(table.model()->columnCount(), 8);
+    QCOMPARE(table.model()->headerData(7, Qt::Horizontal).toString(), QStringLiteral("Давление"));
+    QCOMPARE(Cell(*v, 0, 0), QStringLiteral("22-23ч 31.05.2021"));
+    QCOMPARE(Cell(*v, 0, 1), QStringLiteral("123,45"));
+    QCOMPARE(Cell(*v, 0, 2), QStringLiteral("-0,05"));
+    QCOMPARE(Cell(*v, 2, 3), QStringLiteral("-0,50ч"));
+    QCOMPARE(Cell(*v, 1, 7), QStringLiteral("-1,25"));
+
+    // The chart: '+', '-' and the pressure on an axis of its own, points at the intervals' starts.
+    ArchiveChartView& chart = v->chart();
+    QCOMPARE(chart.PointCount(), 3);
+    const QList<QAbstractSeries*> series = chart.chart()->series();
+    QCOMPARE(series.at(0)->name(), QStringLiteral("Объем+,м3"));
+    QCOMPARE(series.at(1)->name(), QStringLiteral("Объем-,м3"));
+    QCOMPARE(series.at(2)->name(), QStringLiteral("Давление"));
+    QCOMPARE(series.at(2)->attachedAxes().at(1)->alignment(), Qt::AlignRight);
+    const auto* plus = qobject_cast<QLineSeries*>(series.at(0));
+    QCOMPARE(plus->at(1), QPointF(static_cast<double>(*WallSeconds({2021, 5, 31, 23, 0, 0})), 0.07));
+    QVERIFY(chart.timeAxis().categoriesLabels().contains(QStringLiteral("00:00 01.06")));
+
+    // Hovering a point shows its row.
+    const QString tip = QStringLiteral(
+        "23-00ч 01.06.2021\n31.05.2021 23:00 – 01.06.2021 00:00\nОбъем+,м3: 0,07\nОбъем-,м3: 0,00\n"
+        "Время работы: 0,99ч\nКод НС: 0xFF\nUару: 12,34\nЧисло сбоев: 65535\nДавление: -1,25");
+    const QPoint second = PointPosition(chart, 0, 1);
+    QCOMPARE(chart.RowAt(second), 1);
+    QCOMPARE(chart.RowAt(second + QPoint(3, -40)), 1);
+    QCOMPARE(chart.RowAt(QPoint(1, 1)), -1);  // outside the plot
+    QCOMPARE(chart.RowToolTip(1), tip);
+    // A move with no button held, as the mouse passes over the chart.
+    QMouseEvent hover(QEvent::MouseMove, QPointF(second), QPointF(chart.viewport()->mapToGlobal(second)), Qt::NoButton,
+                      Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(chart.viewport(), &hover);
+    QTRY_COMPARE(QToolTip::text(), tip);
+
+    // Selecting a row in the table marks its point.
+    table.selectRow(2);
+    const auto* mark = qobject_cast<QXYSeries*>(series.at(3));
+    QCOMPARE(mark->count(), 1);
+    QCOMPARE(mark->at(0), plus->at(2));
+
+    const QString png = QString::fromStdString((rig.dir.path / "chart.png").string());
+    QVERIFY(v->SaveChart(png));
+    const QImage image(png);
+    QCOMPARE(image.size(), chart.size() * chart.devicePixelRatio());
+    GuiRig::SaveScreen(*v, QStringLiteral("archive_viewer_hourly_pressure"));
+    GuiRig::SaveScreen(chart, QStringLiteral("archive_viewer_chart_hourly_pressure"));
+  }
+
+  void ZoomWithTheRubberBandAndReset() {
+    GuiRig rig;
+    ArchiveViewer* v = OpenFromMenu(rig, Golden("daily.txt"));
+    QVERIFY(v);
+    QVERIFY(QTest::qWaitForWindowExposed(v));
+    ArchiveChartView& chart = v->chart();
+    const qreal min = chart.timeAxis().min();
+    const qreal max = chart.timeAxis().max();
+    const QStringList labels = chart.timeAxis().categoriesLabels();
+    QVERIFY2(labels.contains(QStringLiteral("00:00 01.06")), qPrintable(labels.join(' ')));
+    const QRectF plot = chart.chart()->plotArea();
+    const QPoint from = chart.mapFromScene(chart.chart()->mapToScene(plot.topLeft() + QPointF(plot.width() / 4, 5)));
+    const QPoint to = chart.mapFromScene(chart.chart()->mapToScene(plot.center()));
+    QTest::mousePress(chart.viewport(), Qt::LeftButton, {}, from);
+    QTest::mouseMove(chart.viewport(), (from + to) / 2);
+    QTest::mouseMove(chart.viewport(), to);
+    QTest::mouseRelease(chart.viewport(), Qt::LeftButton, {}, to);
+    QTRY_VERIFY(chart.timeAxis().max() - chart.timeAxis().min() < (max - min) / 2);
+    QVERIFY(chart.timeAxis().min() > min);
+    // The marks follow the zoom: finer steps over the shorter time.
+    const QStringList zoomed = chart.timeAxis().categoriesLabels();
+    QVERIFY2(!zoomed.contains(QStringLiteral("00:00 01.06")) && !zoomed.isEmpty(), qPrintable(zoomed.join(' ')));
+    QTest::mouseClick(v->findChild<QPushButton*>(QStringLiteral("ResetZoom_Button")), Qt::LeftButton);
+    QCOMPARE(chart.timeAxis().min(), min);
+    QCOMPARE(chart.timeAxis().max(), max);
+    QCOMPARE(chart.timeAxis().categoriesLabels(), labels);
+  }
+
+  void EveryKindAndSensor_data() {
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<int>("columns");
+    QTest::addColumn<QString>("rightAxis");
+    QTest::addColumn<QString>("firstTime");
+    QTest::newRow("hourly, temperature") << "hourly_temperature.txt" << 8 << "Температура" << "22-23ч 31.05.2021";
+    QTest::newRow("hourly, no sensor") << "hourly_no_sensor.txt" << 7 << "" << "22-23ч 31.05.2021";
+    QTest::newRow("daily") << "daily.txt" << 6 << "" << "31.05.2021";
+    QTest::newRow("monthly") << "monthly.txt" << 5 << "" << "05.2021";
+  }
+
+  void EveryKindAndSensor() {
+    QFETCH(QString, file);
+    QFETCH(int, columns);
+    QFETCH(QString, rightAxis);
+    QFETCH(QString, firstTime);
+    GuiRig rig;
+    ArchiveViewer* v = OpenFromMenu(rig, Golden(file.toUtf8().constData()));
+    QVERIFY(v);
+    QVERIFY(rig.messages.isEmpty());
+    QCOMPARE(Table(*v).model()->columnCount(), columns);
+    QCOMPARE(Table(*v).model()->rowCount(), 3);
+    QCOMPARE(Cell(*v, 0, 0), firstTime);
+    QCOMPARE(v->chart().PointCount(), 3);
+    const QList<QAbstractAxis*> right = v->chart().chart()->axes(Qt::Vertical);
+    QCOMPARE(right.size(), rightAxis.isEmpty() ? 1 : 2);
+    if (!rightAxis.isEmpty()) QCOMPARE(right.at(1)->titleText(), rightAxis);
+    GuiRig::SaveScreen(*v, QStringLiteral("archive_viewer_") + QFileInfo(file).completeBaseName());
+  }
+
+  // A file that is not one of ours: the message names the line; no viewer, nothing written.
+  void BrokenFileIsNamedAndNothingIsWritten() {
+    GuiRig rig;
+    std::string bytes = ReadFileBytes(Golden("hourly_pressure.txt").toStdString()).value();
+    bytes.replace(bytes.find("0.07"), 4, "0,07");
+    std::ofstream(rig.dir.path / "KAMTarchH123.txt", std::ios::binary) << bytes;
+    const auto before = Files(rig.dir.path);
+    QVERIFY(!OpenFromMenu(rig, QString::fromStdString((rig.dir.path / "KAMTarchH123.txt").string())));
+    QCOMPARE(rig.messages,
+             QStringList{QStringLiteral("Не удалось открыть архив KAMTarchH123.txt:\nСтрока 5: не удалось прочитать "
+                                        "объём '+'")});
+    QVERIFY(Files(rig.dir.path) == before);
+  }
+
+  void HeaderOnlyShowsAnEmptyTable() {
+    GuiRig rig;
+    const std::string header = FormatArchiveHeader({ArchiveKind::Daily, 42, 2, 2, 0});
+    QVERIFY(WriteTextFile(rig.dir.path / "KAMTarchD42.txt", header));
+    ArchiveViewer* v = OpenFromMenu(rig, QString::fromStdString((rig.dir.path / "KAMTarchD42.txt").string()));
+    QVERIFY(v);
+    QVERIFY(rig.messages.isEmpty());
+    QCOMPARE(Table(*v).model()->rowCount(), 0);
+    QCOMPARE(Table(*v).model()->columnCount(), 6);
+    QCOMPARE(v->chart().PointCount(), 0);
+    QCOMPARE(v->chart().chart()->title(), QStringLiteral("В файле нет строк"));
+    QCOMPARE(Label(*v, "Summary_Label"), QStringLiteral("<b>Суточный архив</b>, заводской номер 42: 0 интервалов"));
+    QVERIFY(v->SaveChart(QString::fromStdString((rig.dir.path / "empty.png").string())));
+    GuiRig::SaveScreen(*v, QStringLiteral("archive_viewer_header_only"));
+  }
+
+  // "Сохранить график..." suggests the archive's name with .png beside it; a failure says so.
+  void SaveButtonAndAFailedSave() {
+    GuiRig rig;
+    ArchiveViewer* v = OpenFromMenu(rig, Golden("monthly.txt"));
+    QVERIFY(v);
+    QString suggested;
+    const QString target = QString::fromStdString((rig.dir.path / "month.png").string());
+    v->askSavePath = [&](QWidget*, const QString& s) {
+      suggested = s;
+      return target;
+    };
+    QTest::mouseClick(v->findChild<QPushButton*>(QStringLiteral("SaveChart_Button")), Qt::LeftButton);
+    QCOMPARE(suggested, Golden("monthly.png"));
+    QVERIFY(!QImage(target).isNull());
+
+    const QString nowhere = QString::fromStdString((rig.dir.path / "no such folder" / "chart.png").string());
+    QVERIFY(!v->SaveChart(nowhere));
+    QCOMPARE(rig.messages.size(), 1);
+    QVERIFY(rig.messages.first().startsWith(QStringLiteral("Не удалось сохранить график в ") + nowhere));
+    QVERIFY(!std::filesystem::exists(rig.dir.path / "no such folder"));
+  }
+
+  // A month of hourly records of a working meter: what an engineer usually looks at.
+  void AMonthOfHours() {
+    GuiRig rig;
+    std::vector<ArchiveRecord> table;
+    ArchiveRecord r{};
+    r.volumePlus = 1'000'000;
+    for (int i = 0; i <= 24 * 30; ++i) {
+      r.hour = static_cast<std::uint8_t>(i % 24);
+      r.day = static_cast<std::uint8_t>(1 + i / 24);
+      r.month = 5;
+      r.year = 24;
+      const int hour = i % 24;
+      const bool day = hour >= 7 && hour <= 22;
+      r.volumePlus += (day ? 350 : 90) + (i * 37 % 50);
+      r.volumeMinus += i % 97 == 0 ? 12 : 0;
+      r.workSeconds += 3600;
+      r.voltage = 360;
+      r.pressure = 4.2f + static_cast<float>(day ? -0.3 : 0.2) + static_cast<float>(i % 7) * 0.02f;
+      table.push_back(r);
+    }
+    const std::string text = FormatArchiveFile({ArchiveKind::Hourly, 2024, 2, 2, 1}, table,
+                                               std::vector<bool>(table.size(), true));
+    QVERIFY(WriteTextFile(rig.dir.path / "KAMTarchH2024.txt", text));
+    ArchiveViewer* v = OpenFromMenu(rig, QString::fromStdString((rig.dir.path / "KAMTarchH2024.txt").string()));
+    QVERIFY(v);
+    v->resize(1100, 760);
+    QVERIFY(QTest::qWaitForWindowExposed(v));
+    QCOMPARE(Table(*v).model()->rowCount(), 720);
+    QCOMPARE(v->chart().PointCount(), 720);
+    const QStringList labels = v->chart().timeAxis().categoriesLabels();
+    QVERIFY(!labels.isEmpty());
+    QVERIFY2(labels.first().endsWith(QStringLiteral(".2024")), qPrintable(labels.join(' ')));
+    GuiRig::SaveScreen(*v, QStringLiteral("archive_viewer_month_of_hours"));
+    GuiRig::SaveScreen(v->chart(), QStringLiteral("archive_viewer_chart_month_of_hours"));
+  }
+
+  // After a read that saved its file, "Показать" opens it; a read that saved none takes it away.
+  void ShowAfterAnArchiveRead() {
+    SimMeter sim({"--no-serial", "--tcp", "0", "--serial-number", "321", "--hour-records", "40"});
+    QVERIFY2(sim.Ready(), sim.Failure().c_str());
+    GuiRig rig;
+    QVERIFY(rig.ConnectTcp(sim.TcpAddress()));
+    rig.Click("Button1");
+    auto* show = rig.Child<QPushButton>(rig.main(), "ShowArchive_Button");
+    QVERIFY(show && !show->isVisible());
+    rig.main().window().SetText("HourNum_Edit", "10");
+    rig.Click("Button2");
+    QCOMPARE(rig.Panel(1), std::string("Данные сохранены в файл: KAMTarchH321.txt"));
+    QVERIFY(show->isVisible());
+    GuiRig::SaveScreen(rig.main(), QStringLiteral("main_window_show_archive"));
+    QTest::mouseClick(show, Qt::LeftButton);
+    const QList<ArchiveViewer*> viewers = rig.main().findChildren<ArchiveViewer*>();
+    QCOMPARE(viewers.size(), 1);
+    QCOMPARE(Table(*viewers.first()).model()->rowCount(), 10);
+    QCOMPARE(viewers.first()->chart().PointCount(), 10);
+    QVERIFY(rig.messages.isEmpty());
+
+    rig.main().window().SetText("HourNum_Edit", "0");  // one record: no file
+    rig.Click("Button2");
+    QVERIFY(!show->isVisible());
+  }
+};
+
+}  // namespace kamt::test
+
+QTEST_MAIN(kamt::test::ArchiveViewerTest)
+#include "archive_viewer_test.moc"

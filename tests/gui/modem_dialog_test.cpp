@@ -1,0 +1,230 @@
+// The modem dialog TForm3 through the real window, against the simulated meter's Hayes modem:
+// the dial on "Применить", the connection states it leads to, the hang-up, "Отмена" while the
+// modem keeps silent, and the phone list kept in tel_numbers.ini.
+#include <QComboBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <fstream>
+#include <iterator>
+
+#include "gui_rig.h"
+#include "sim_meter.h"
+#include "ui/message_box.h"
+#include "ui/modem_dialog_form.h"
+
+namespace kamt::test {
+
+class ModemDialogTest : public QObject {
+  Q_OBJECT
+
+ private:
+  // "Установить соединение" with the serial device and the modem option, then, once the modem
+  // dialog is up, drive(form3) as the user would.
+  static bool ConnectThroughModem(GuiRig& rig, const std::string& device,
+                                  const std::function<void(ModemDialogForm&)>& drive) {
+    return rig.ConnectWith([&](ConnectionDialogForm& d) {
+      d.window().SetItemIndex("RadioGroup1", 0);
+      d.window().SetText("ComboBox1", device);
+      d.window().SetItemIndex("ComboBox3", 3);
+      d.window().SetItemIndex("ModemConnect_CheckBox", 1);
+      ModemDialogForm& form3 = rig.main().modemDialog();
+      QTimer::singleShot(0, &form3, [&form3, &drive] {
+        if (form3.isVisible()) drive(form3);
+      });
+    });
+  }
+  static QPushButton* Button(QWidget& form, const char* name) { return form.findChild<QPushButton*>(name); }
+  static void Click(QWidget& form, const char* name) { QTest::mouseClick(Button(form, name), Qt::LeftButton); }
+  static void Dial(ModemDialogForm& form3, const std::string& number) {
+    form3.window().SetText("TelNum_ComboBox", number);
+    Click(form3, "Connect_Button");
+  }
+  static std::string Status(ModemDialogForm& form3) { return form3.window().StatusText(0); }
+  static std::string Memo(ModemDialogForm& form3) { return form3.window().Text("Memo1"); }
+  static bool ButtonEnabled(GuiRig& rig, const char* name) { return Button(rig.main(), name)->isEnabled(); }
+  static std::string FileText(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  }
+
+ private slots:
+  void DialReadAndHangUp() {
+    SimMeter sim({"--modem", "--modem-echo", "off", "--serial-number", "909"});
+    QVERIFY2(sim.Ready(), sim.Failure().c_str());
+    GuiRig rig;
+    const std::string device = sim.SerialPath();
+    std::string memo;
+    QVERIFY(ConnectThroughModem(rig, device, [&](ModemDialogForm& form3) {
+      Dial(form3, "5551234");
+      memo = Memo(form3);
+    }));
+    ModemDialogForm& form3 = rig.main().modemDialog();
+    QVERIFY(!form3.isVisible());  // closed with OK on CONNECT
+    QCOMPARE(memo, std::string(">>ATD5551234\n<<\nCONNECT 9600"));
+    QCOMPARE(Status(form3), std::string("Соединение установлено"));
+    QCOMPARE(rig.Panel(0), device + ":9600:8:None:1 Соед: 5551234");
+    QVERIFY(rig.Action("Disconnect")->isVisible());
+    for (const char* b : {"Button1", "Button5", "Button6", "ReadTime_Button", "WriteTime_Button", "ReadConf_Button",
+                          "WriteConf_Button"}) {
+      QVERIFY2(ButtonEnabled(rig, b), b);
+    }
+
+    rig.Click("Button1");  // through the modem, now online
+    QCOMPARE(rig.Panel(1), std::string("Данные считаны"));
+    QCOMPARE(rig.main().window().Text("Label6"), std::string("Зав. номер: 909"));
+
+    rig.Action("Disconnect")->trigger();
+    QCOMPARE(rig.Panel(1), std::string("Соединение разорвано"));
+    QCOMPARE(rig.Panel(0), std::string());
+    QVERIFY(!rig.main().session().link.port.IsOpen());
+    QVERIFY(rig.Action("Connect")->isVisible());
+    QVERIFY(rig.messages.isEmpty());
+    // Every close of the dialog writes the list, empty or not.
+    QVERIFY(std::filesystem::exists(rig.dir.path / "tel_numbers.ini"));
+  }
+
+  // With echo on, the modem sends "ATH" CR back before its OK: the hang-up is not confirmed.
+  void AnEchoingModemLeavesCommandModeShown() {
+    SimMeter sim({"--modem"});
+    QVERIFY2(sim.Ready(), sim.Failure().c_str());
+    GuiRig rig;
+    QVERIFY(ConnectThroughModem(rig, sim.SerialPath(), [](ModemDialogForm& form3) { Dial(form3, "12345"); }));
+    QCOMPARE(Memo(rig.main().modemDialog()), std::string(">>ATD12345\n<<ATD12345\nCONNECT 9600"));
+    rig.Action("Disconnect")->trigger();
+    QCOMPARE(rig.Panel(1), std::string("Командный режим"));
+    QVERIFY(!rig.main().session().link.port.IsOpen());
+  }
+
+  // A busy number leaves the dialog open with its transcript; the list keeps a number added;
+  // closing the dialog then shows the failed dial in the main window.
+  void BusyNumberAndTheList() {
+    SimMeter sim({"--modem", "--busy", "100"});
+    QVERIFY2(sim.Ready(), sim.Failure().c_str());
+    GuiRig rig;
+    const std::string device = sim.SerialPath();
+    std::string status;
+    std::string memo;
+    bool stayedOpen = false;
+    QVERIFY(ConnectThroughModem(rig, device, [&](ModemDialogForm& form3) {
+      form3.window().SetText("TelNum_ComboBox", "100");
+      Click(form3, "Add_Button");
+      form3.window().SetText("TelNum_ComboBox", "200");
+      Click(form3, "Add_Button");
+      Dial(form3, "100");
+      status = Status(form3);
+      memo = Memo(form3);
+      stayedOpen = form3.isVisible();
+      GuiRig::SaveScreen(form3, QStringLiteral("modem_dialog_busy"));
+      form3.reject();  // the close box
+    }));
+    QVERIFY(stayedOpen);
+    QCOMPARE(status, std::string("Соединение не установлено"));
+    QCOMPARE(memo, std::string(">>ATD100\n<<ATD100\nBUSY"));
+    QCOMPARE(rig.Panel(0), device + ":9600:8:None:1 Нет соед:100");
+    QVERIFY(rig.Action("Connect")->isVisible());
+    QVERIFY(!rig.Action("Disconnect")->isVisible());
+    for (const char* b : {"Button1", "Button2", "Button3", "Button4", "Button5", "Button6"}) {
+      QVERIFY2(!ButtonEnabled(rig, b), b);
+    }
+    QVERIFY(rig.main().session().link.port.IsOpen());  // the port stays open
+    QCOMPARE(FileText(rig.dir.path / "tel_numbers.ini"), std::string("100\r\n200\r\n"));
+  }
+
+  // "Отмена" while the modem never answers: the dial ends, the dialog stays open and can dial
+  // again; "Установить соединение" is grey only while the dial waits.
+  void CancelWhileTheModemIsSilent() {
+    SimMeter sim({"--modem", "--modem-silent"});
+    QVERIFY2(sim.Ready(), sim.Failure().c_str());
+    GuiRig rig;
+    bool greyWhileWaiting = false;
+    bool enabledAfter = false;
+    std::string status;
+    std::string memo;
+    QVERIFY(ConnectThroughModem(rig, sim.SerialPath(), [&](ModemDialogForm& form3) {
+      QTimer watch;
+      QObject::connect(&watch, &QTimer::timeout, &form3, [&] {
+        if (Status(form3) != "Ожидание ответа от модема...") return;
+        watch.stop();
+        greyWhileWaiting = !Button(form3, "Connect_Button")->isEnabled();
+        GuiRig::SaveScreen(form3, QStringLiteral("modem_dialog_waiting"));
+        Click(form3, "Button1");
+      });
+      watch.start(20);
+      Dial(form3, "12345");
+      enabledAfter = Button(form3, "Connect_Button")->isEnabled();
+      status = Status(form3);
+      memo = Memo(form3);
+      GuiRig::SaveScreen(form3, QStringLiteral("modem_dialog_cancelled"));
+      form3.reject();
+    }));
+    QVERIFY(greyWhileWaiting);
+    QVERIFY(enabledAfter);
+    QCOMPARE(status, std::string("Прервано пользователем"));
+    QCOMPARE(memo, std::string(">>ATD12345"));  // no answer line
+    QVERIFY(rig.Panel(0).ends_with(" Нет соед:12345"));
+  }
+
+  // The window closed while a dial waits: the dial ends, the dialogs close, then the window.
+  void CloseWhileADialWaits() {
+    SimMeter sim({"--modem", "--modem-silent"});
+    QVERIFY2(sim.Ready(), sim.Failure().c_str());
+    GuiRig rig;
+    QVERIFY(ConnectThroughModem(rig, sim.SerialPath(), [&](ModemDialogForm& form3) {
+      QTimer watch;
+      QObject::connect(&watch, &QTimer::timeout, &form3, [&] {
+        if (Status(form3) != "Ожидание ответа от модема...") return;
+        watch.stop();
+        rig.main().close();
+      });
+      watch.start(20);
+      Dial(form3, "12345");
+    }));
+    QTRY_VERIFY(!rig.main().isVisible());
+    QVERIFY(!rig.main().modemDialog().isVisible());
+    QVERIFY(!rig.main().session().link.port.IsOpen());
+    QVERIFY(rig.messages.isEmpty());
+  }
+
+  // The dialog's own boxes carry the title "Ошибка!" and an icon, not the program's title.
+  void PortNotOpenIsAnErrorBoxOfItsOwn() {
+    GuiRig rig;
+    QStringList boxes;
+    SetTitledMessageBoxFunction([&](QWidget*, const QString& title, const QString& text, MessageIcon icon) {
+      boxes << title + "|" + text + "|" + QString::number(static_cast<int>(icon));
+    });
+    QVERIFY(ConnectThroughModem(rig, (rig.dir.path / "no-such-device").string(), [](ModemDialogForm& form3) {
+      Dial(form3, "12345");
+      form3.reject();
+    }));
+    QCOMPARE(boxes, QStringList{"Ошибка!|Порт не открыт!|" + QString::number(static_cast<int>(MessageIcon::Error))});
+    QVERIFY(rig.Panel(0).starts_with("Порт не открыт"));
+    QVERIFY(rig.Action("Connect")->isVisible());
+  }
+
+  // The list of an earlier run is offered at start-up, in file order, whatever its line ends.
+  void TheListOfAnEarlierRun() {
+    GuiRig rig;
+    std::ofstream(rig.dir.path / "tel_numbers.ini", std::ios::binary) << "111\r\n222\n333\r";
+    rig.Restart(rig.SettingsPath());
+    auto* box = rig.main().modemDialog().findChild<QComboBox*>("TelNum_ComboBox");
+    QVERIFY(box);
+    QCOMPARE(box->count(), 3);
+    QCOMPARE(box->itemText(0), QStringLiteral("111"));
+    QCOMPARE(box->itemText(2), QStringLiteral("333"));
+    QCOMPARE(box->currentText(), QString());
+    // "Удалить" takes the chosen number out of the list, and the next close writes it so.
+    box->setCurrentIndex(1);
+    Click(rig.main().modemDialog(), "Delete_Button");
+    QCOMPARE(box->count(), 2);
+    rig.main().modemDialog().show();
+    rig.main().modemDialog().reject();
+    QCOMPARE(FileText(rig.dir.path / "tel_numbers.ini"), std::string("111\r\n333\r\n"));
+  }
+};
+
+}  // namespace kamt::test
+
+QTEST_MAIN(kamt::test::ModemDialogTest)
+#include "modem_dialog_test.moc"

@@ -1,0 +1,589 @@
+// The archive viewer's side of the archive files: reading them back (every kind and sensor,
+// broken lines, encodings, bounds), and what the viewer makes of a row (its interval in time,
+// its texts) and of a time range (the axis marks).
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <fstream>
+#include <random>
+#include <set>
+
+#include "meter/archive_file_reader.h"
+#include "meter/meter_clock_calendar.h"
+#include "platform/cp1251.h"
+#include "platform/text_file.h"
+#include "temp_dir.h"
+#include "viewer/archive_rows.h"
+#include "viewer/time_ticks.h"
+
+namespace kamt {
+namespace {
+
+std::string Golden(const std::string& name) {
+  return ReadFileBytes(std::filesystem::path(KAMT_GOLDEN_DIR) / name).value_or("");
+}
+
+// A file of the given UTF-8 lines as the program writes it: Windows-1251, CR LF.
+std::string File(const std::vector<std::string>& lines, std::string_view end = "\r\n") {
+  std::string text;
+  for (const std::string& line : lines) text += line + std::string(end);
+  return Utf8ToCp1251(text);
+}
+
+const std::string kSerialLine = "КАМТ Заводской номер :\t  123";
+const std::string kMonthlyTitle = "Месячный архив";
+const std::string kMonthlyColumns = "Время\tОбъем+,м3\tОбъем-,м3\tВремя работы\tКод НС";
+const std::string kHourlyPressureColumns =
+    "Время\tОбъем+,м3\tОбъем-,м3\tВремя работы\tКод НС\tUару\tЧисло сбоев\tДавление";
+
+std::string Monthly(const std::vector<std::string>& rows) {
+  std::vector<std::string> lines = {kSerialLine, kMonthlyTitle, kMonthlyColumns};
+  lines.insert(lines.end(), rows.begin(), rows.end());
+  return File(lines);
+}
+
+ArchiveFileContents ReadOk(std::string_view bytes) {
+  ArchiveFileReadResult result = ParseArchiveFile(bytes);
+  EXPECT_TRUE(result.contents) << result.error;
+  return result.contents.value_or(ArchiveFileContents{});
+}
+
+// ---- The golden files: what the writer made of four known records, read back. -------------
+
+struct ExpectedRow {
+  int startHour, hour, day, month, year;
+  std::int64_t plus, minus, work;
+  int code;
+  std::int64_t voltage;
+  int failures;
+  double sensor;
+};
+
+struct GoldenCase {
+  const char* file;
+  ArchiveFileFormat format;  // kind, serial number, decimals '+' and '-', sensor type
+  std::size_t columns;
+  std::vector<ExpectedRow> rows;
+};
+
+void PrintTo(const GoldenCase& c, std::ostream* os) { *os << c.file; }
+
+// The records' differences: forward 12345, 7, 0; reverse -5, 0, 999505; working time 1.50,
+// 0.99 and -0.50 hours; the later records' codes, voltages, failures and sensors.
+std::vector<ExpectedRow> HourlyRows(double s1, double s2, double s3) {
+  return {{22, 23, 31, 5, 21, 12345, -5, 150, 0x0A, 360, 3, s1},
+          {23, 0, 1, 6, 21, 7, 0, 99, 0xFF, 1234, 65535, s2},
+          {0, 1, 1, 6, 21, 0, 999505, -50, 0x80, 0, 12, s3}};
+}
+
+const GoldenCase kGoldenCases[] = {
+    {"hourly_pressure.txt", {ArchiveKind::Hourly, 123, 2, 2, 1}, 8, HourlyRows(6.40, -1.25, 123.46)},
+    {"hourly_temperature.txt", {ArchiveKind::Hourly, 65535, 1, 0, 2}, 8, HourlyRows(22, -40, 150)},
+    {"hourly_no_sensor.txt", {ArchiveKind::Hourly, 0, 0, 2, 0}, 7, HourlyRows(0, 0, 0)},
+    {"daily.txt",
+     {ArchiveKind::Daily, 123, 2, 1, 0},
+     6,
+     {{0, 0, 31, 5, 21, 12345, -5, 150, 0x0A, 360, 0, 0},
+      {0, 0, 31, 5, 21, 7, 0, 99, 0xFF, 1234, 0, 0},
+      {0, 0, 1, 6, 21, 0, 999505, -50, 0x80, 0, 0, 0}}},
+    {"monthly.txt",
+     {ArchiveKind::Monthly, 123, 2, 2, 0},
+     5,
+     {{0, 0, 0, 5, 21, 12345, -5, 150, 0x0A, 0, 0, 0},
+      {0, 0, 0, 5, 21, 7, 0, 99, 0xFF, 0, 0, 0},
+      {0, 0, 0, 6, 21, 0, 999505, -50, 0x80, 0, 0, 0}}},
+};
+
+class GoldenReadTest : public ::testing::TestWithParam<GoldenCase> {};
+
+TEST_P(GoldenReadTest, EveryValueComesBack) {
+  const GoldenCase& c = GetParam();
+  const ArchiveFileContents file = ReadOk(Golden(c.file));
+  EXPECT_EQ(file.format.kind, c.format.kind);
+  EXPECT_EQ(file.format.serialNumber, c.format.serialNumber);
+  EXPECT_EQ(file.format.sensorType, c.format.sensorType);
+  EXPECT_EQ(file.format.plusDecimals, c.format.plusDecimals);
+  EXPECT_EQ(file.format.minusDecimals, c.format.minusDecimals);
+  EXPECT_EQ(file.columns.size(), c.columns);
+  EXPECT_FALSE(file.utf8);
+  ASSERT_EQ(file.rows.size(), c.rows.size());
+  for (std::size_t i = 0; i < c.rows.size(); ++i) {
+    const ArchiveFileRow& r = file.rows[i];
+    const ExpectedRow& e = c.rows[i];
+    SCOPED_TRACE(i);
+    EXPECT_EQ(r.line, static_cast<int>(i) + 4);
+    if (c.format.kind == ArchiveKind::Hourly) {
+      EXPECT_EQ(r.startHour, e.startHour);
+      EXPECT_EQ(r.hour, e.hour);
+    }
+    if (c.format.kind != ArchiveKind::Monthly) {
+      EXPECT_EQ(r.day, e.day);
+    }
+    EXPECT_EQ(r.month, e.month);
+    EXPECT_EQ(r.year, e.year);
+    EXPECT_EQ(r.volumePlus, e.plus);
+    EXPECT_EQ(r.volumeMinus, e.minus);
+    EXPECT_EQ(r.workHundredths, e.work);
+    EXPECT_EQ(r.errorCode, e.code);
+    if (c.format.kind != ArchiveKind::Monthly) {
+      EXPECT_EQ(r.voltageHundredths, e.voltage);
+    }
+    if (c.format.kind == ArchiveKind::Hourly) {
+      EXPECT_EQ(r.failures, e.failures);
+    }
+    if (c.format.sensorType != 0) {
+      EXPECT_DOUBLE_EQ(r.sensor, e.sensor);
+    }
+  }
+}
+
+// The table shows each cell as the file means it, and the time column exactly as printed.
+TEST_P(GoldenReadTest, CellsShowWhatTheFileSays) {
+  const GoldenCase& c = GetParam();
+  const std::string text = Cp1251ToUtf8(Golden(c.file));
+  const ArchiveFileContents file = ReadOk(Golden(c.file));
+  ASSERT_FALSE(file.rows.empty());
+  const std::string firstRow = text.substr(text.find('\n', text.find("Время\t")) + 1);
+  EXPECT_EQ(CellText(file, file.rows[0], 0, ","), firstRow.substr(0, firstRow.find('\t')));
+  EXPECT_EQ(CellText(file, file.rows[0], 2, ","), c.format.minusDecimals == 0   ? "-5"
+                                                   : c.format.minusDecimals == 1 ? "-0,5"
+                                                                                 : "-0,05");
+  EXPECT_EQ(CellText(file, file.rows[2], 3, ","), "-0,50ч");
+  EXPECT_EQ(CellText(file, file.rows[0], 4, ","), "0x0A");
+  EXPECT_EQ(CellText(file, file.rows[1], 4, ","), "0xFF");
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryKindAndSensor, GoldenReadTest, ::testing::ValuesIn(kGoldenCases));
+
+TEST(ArchiveFileReader, LfAloneAndMissingLastLineEndReadTheSame) {
+  const std::string crlf = Golden("hourly_pressure.txt");
+  std::string lf;
+  for (const char ch : crlf) {
+    if (ch != '\r') lf += ch;
+  }
+  ASSERT_NE(lf.size(), crlf.size());
+  const ArchiveFileContents a = ReadOk(crlf);
+  const ArchiveFileContents b = ReadOk(lf);
+  const ArchiveFileContents c = ReadOk(crlf.substr(0, crlf.size() - 2));
+  const ArchiveFileContents d = ReadOk(crlf + "\r\n\r\n");  // an editor's blank lines at the end
+  for (const ArchiveFileContents* other : {&b, &c, &d}) {
+    ASSERT_EQ(other->rows.size(), a.rows.size());
+    for (std::size_t i = 0; i < a.rows.size(); ++i) {
+      EXPECT_EQ(other->rows[i].volumeMinus, a.rows[i].volumeMinus);
+      EXPECT_EQ(other->rows[i].sensor, a.rows[i].sensor);
+    }
+  }
+}
+
+// ---- Files with fewer than two rows. -------------------------------------------------------
+
+TEST(ArchiveFileReader, HeaderOnlyIsAFileWithoutIntervals) {
+  const ArchiveFileContents file = ReadOk(Monthly({}));
+  EXPECT_EQ(file.format.kind, ArchiveKind::Monthly);
+  EXPECT_EQ(file.format.serialNumber, 123);
+  EXPECT_EQ(file.title, "Месячный архив");
+  EXPECT_TRUE(file.rows.empty());
+  EXPECT_EQ(file.columns,
+            (std::vector<std::string>{"Время", "Объем+,м3", "Объем-,м3", "Время работы", "Код НС"}));
+}
+
+TEST(ArchiveFileReader, OneRow) {
+  const ArchiveFileContents file = ReadOk(Monthly({"12.2020\t        1.25\t        0.00\t  744.00ч\t0x00"}));
+  ASSERT_EQ(file.rows.size(), 1u);
+  EXPECT_EQ(file.rows[0].volumePlus, 125);
+  EXPECT_EQ(file.rows[0].workHundredths, 74400);
+  EXPECT_EQ(file.rows[0].month, 12);
+  EXPECT_EQ(file.rows[0].year, 20);
+}
+
+// ---- Negative differences, as the formats print them. --------------------------------------
+
+struct VolumeCase {
+  std::vector<std::string> plus, minus;  // the cells of each row
+  int plusDecimals, minusDecimals;
+  std::vector<std::int64_t> plusUnits, minusUnits;
+};
+
+void PrintTo(const VolumeCase& c, std::ostream* os) { *os << c.plus.front() << " / " << c.minus.front(); }
+
+class VolumeTest : public ::testing::TestWithParam<VolumeCase> {};
+
+TEST_P(VolumeTest, UnitsAndDecimalsOfTheColumns) {
+  const VolumeCase& c = GetParam();
+  std::vector<std::string> rows;
+  for (std::size_t i = 0; i < c.plus.size(); ++i) rows.push_back("05.2021\t" + c.plus[i] + "\t" + c.minus[i] + "\t    0.00ч\t0x00");
+  const ArchiveFileContents file = ReadOk(Monthly(rows));
+  EXPECT_EQ(file.format.plusDecimals, c.plusDecimals);
+  EXPECT_EQ(file.format.minusDecimals, c.minusDecimals);
+  ASSERT_EQ(file.rows.size(), c.plus.size());
+  for (std::size_t i = 0; i < c.plus.size(); ++i) {
+    EXPECT_EQ(file.rows[i].volumePlus, c.plusUnits[i]) << i;
+    EXPECT_EQ(file.rows[i].volumeMinus, c.minusUnits[i]) << i;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    SignedRemainders, VolumeTest,
+    ::testing::Values(
+        // A quotient of 0 keeps the sign only in the remainder; both carry it beyond that.
+        VolumeCase{{"        0.-5", "       -1.-5", "       -1.00"}, {"0.00", "0.-50", "-12.-34"}, 2, 2,
+                   {-5, -105, -100}, {0, -50, -1234}},
+        VolumeCase{{"        0.-5", "    -1234.-5"}, {"        0.0", "        0.-3"}, 1, 1, {-5, -12345}, {0, -3}},
+        VolumeCase{{"       -5", "12345"}, {"0", "-0"}, 0, 0, {-5, 12345}, {0, 0}},
+        // A column of nothing but negative single digits takes the other column's places...
+        VolumeCase{{"        0.-5"}, {"        0.7"}, 1, 1, {-5}, {7}},
+        VolumeCase{{"        0.05"}, {"        0.-7"}, 2, 2, {5}, {-7}},
+        // ... or the meter's usual two when neither says.
+        VolumeCase{{"        0.-5"}, {"        0.-7"}, 2, 2, {-5}, {-7}},
+        VolumeCase{{"        0.-5"}, {"        3"}, 2, 0, {-5}, {3}},
+        // A conventional negative number, as an editor might leave it, means what it says.
+        VolumeCase{{"-1.05"}, {"-0.5"}, 2, 1, {-105}, {-5}},
+        // The widest differences a 64-bit counter gives.
+        VolumeCase{{"92233720368547758.07"}, {"-92233720368547758.-8"}, 2, 2, {INT64_MAX}, {INT64_MIN}}));
+
+// ---- Broken lines: the message names the line and what could not be read. ------------------
+
+struct BrokenCase {
+  const char* name;
+  std::string bytes;
+  const char* error;
+};
+
+void PrintTo(const BrokenCase& c, std::ostream* os) { *os << c.name; }
+
+std::string HourlyPressure(const std::string& row) {
+  return File({kSerialLine, "Часовой архив", kHourlyPressureColumns,
+               "22-23ч 31.05.2021\t      123.45\t        0.-5\t    1.50ч\t0x0A\t3.60\t    3\t 6.40", row});
+}
+
+const std::string kGoodRow = "23-00ч 01.06.2021\t        0.07\t        0.00\t    0.99ч\t0xFF\t12.34\t65535\t-1.25";
+
+std::string Replace(std::string text, const std::string& from, const std::string& to) {
+  return text.replace(text.find(from), from.size(), to);
+}
+
+std::vector<BrokenCase> BrokenCases() {
+  return {
+      {"empty", "", "Файл пуст"},
+      {"not ours", File({"Дата\tРасход", "01.01.2021\t5"}),
+       "Строка 1: это не файл архива КАМТ (нет «КАМТ Заводской номер»)"},
+      {"serial number", File({"КАМТ Заводской номер :\t 12a"}), "Строка 1: не удалось прочитать заводской номер"},
+      {"serial number beyond 16 bits", File({"КАМТ Заводской номер :\t65536"}),
+       "Строка 1: не удалось прочитать заводской номер"},
+      {"no title", File({kSerialLine}), "Строка 2: нет названия архива"},
+      {"no columns", File({kSerialLine, kMonthlyTitle}), "Строка 3: нет заголовка столбцов"},
+      {"unknown kind", File({kSerialLine, "Годовой архив", kMonthlyColumns}), "Строка 2: неизвестный вид архива"},
+      {"columns of another kind", File({kSerialLine, kMonthlyTitle, kHourlyPressureColumns}),
+       "Строка 3: столбцы не те, что у файла «Месячный архив»"},
+      {"column missing", HourlyPressure(Replace(kGoodRow, "\t-1.25", "")), "Строка 5: столбцов 7, а должно быть 8"},
+      {"blank line among rows", HourlyPressure("") + Utf8ToCp1251(kGoodRow + "\r\n"),
+       "Строка 5: столбцов 1, а должно быть 8"},
+      {"time", HourlyPressure(Replace(kGoodRow, "23-00ч", "23:00ч")), "Строка 5: не удалось прочитать время"},
+      {"time without the year's century", HourlyPressure(Replace(kGoodRow, ".2021", ".21")),
+       "Строка 5: не удалось прочитать время"},
+      {"hour beyond a byte", HourlyPressure(Replace(kGoodRow, "23-00ч", "256-00ч")),
+       "Строка 5: не удалось прочитать время"},
+      {"forward volume", HourlyPressure(Replace(kGoodRow, "0.07", "0,07")), "Строка 5: не удалось прочитать объём '+'"},
+      {"forward volume of other decimals", HourlyPressure(Replace(kGoodRow, "0.07", "0.7")),
+       "Строка 5: не удалось прочитать объём '+'"},
+      {"quotient and remainder of different signs", HourlyPressure(Replace(kGoodRow, "0.07", "1.-7")),
+       "Строка 5: не удалось прочитать объём '+'"},
+      {"volume beyond 64 bits", HourlyPressure(Replace(kGoodRow, "0.07", "92233720368547758.08")),
+       "Строка 5: не удалось прочитать объём '+'"},
+      {"reverse volume empty", HourlyPressure(Replace(kGoodRow, "        0.00", "  ")),
+       "Строка 5: не удалось прочитать объём '-'"},
+      {"working time without its unit", HourlyPressure(Replace(kGoodRow, "0.99ч", "0.99")),
+       "Строка 5: не удалось прочитать время работы"},
+      {"error code", HourlyPressure(Replace(kGoodRow, "0xFF", "FF")), "Строка 5: не удалось прочитать код НС"},
+      {"error code beyond a byte", HourlyPressure(Replace(kGoodRow, "0xFF", "0x100")),
+       "Строка 5: не удалось прочитать код НС"},
+      {"voltage", HourlyPressure(Replace(kGoodRow, "12.34", "-12.34")),
+       "Строка 5: не удалось прочитать напряжение Uару"},
+      {"failures", HourlyPressure(Replace(kGoodRow, "65535", "много")), "Строка 5: не удалось прочитать число сбоев"},
+      {"pressure", HourlyPressure(Replace(kGoodRow, "-1.25", "-1.2.5")), "Строка 5: не удалось прочитать давление"},
+      {"temperature",
+       File({kSerialLine, "Часовой архив", Replace(kHourlyPressureColumns, "Давление", "Температура"),
+             Replace(kGoodRow, "-1.25", "warm")}),
+       "Строка 4: не удалось прочитать температуру"},
+      // A row pasted from an editor that wrote it in UTF-8 into a file in Windows-1251.
+      {"row in UTF-8", HourlyPressure("").substr(0, HourlyPressure("").size() - 2) + kGoodRow + "\r\n",
+       "Строка 5: не удалось прочитать время (строка в кодировке UTF-8, а файл в Windows-1251)"},
+  };
+}
+
+class BrokenFileTest : public ::testing::TestWithParam<BrokenCase> {};
+
+TEST_P(BrokenFileTest, RefusedNamingTheLine) {
+  const ArchiveFileReadResult result = ParseArchiveFile(GetParam().bytes);
+  EXPECT_FALSE(result.contents);
+  EXPECT_EQ(result.error, GetParam().error);
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryField, BrokenFileTest, ::testing::ValuesIn(BrokenCases()));
+
+// ---- Encodings and bounds. -----------------------------------------------------------------
+
+TEST(ArchiveFileReader, AFileResavedInUtf8IsReadAsSuch) {
+  const std::string utf8 = Cp1251ToUtf8(Golden("daily.txt"));
+  for (const std::string& bytes : {utf8, "\xEF\xBB\xBF" + utf8}) {
+    const ArchiveFileContents file = ReadOk(bytes);
+    EXPECT_TRUE(file.utf8);
+    EXPECT_EQ(file.columns.at(5), "Uару");
+    ASSERT_EQ(file.rows.size(), 3u);
+    EXPECT_EQ(file.rows[2].workHundredths, -50);
+  }
+}
+
+TEST(ArchiveFileReader, RowsBeyondAnyMeterArchiveAreRefused) {
+  std::string bytes = Monthly({});
+  const std::string row = Utf8ToCp1251("05.2021\t0.00\t0.00\t0.00ч\t0x00\r\n");
+  for (std::size_t i = 0; i < kArchiveFileMaxRows; ++i) bytes += row;
+  const ArchiveFileReadResult full = ParseArchiveFile(bytes);
+  ASSERT_TRUE(full.contents) << full.error;
+  EXPECT_EQ(full.contents->rows.size(), kArchiveFileMaxRows);
+  bytes += row;
+  EXPECT_EQ(ParseArchiveFile(bytes).error, "Строка 65538: в архиве счётчика не бывает больше 65534 интервалов");
+}
+
+TEST(ArchiveFileReader, FromDisk) {
+  test::TempDir dir;
+  EXPECT_EQ(ReadArchiveFile(dir.path / "KAMTarchH1.txt").error, "Не удалось открыть файл");
+  EXPECT_EQ(ReadArchiveFile(dir.path).error, "Не удалось открыть файл");
+
+  std::ofstream(dir.path / "ok.txt", std::ios::binary) << Golden("monthly.txt");
+  const ArchiveFileReadResult ok = ReadArchiveFile(dir.path / "ok.txt");
+  ASSERT_TRUE(ok.contents) << ok.error;
+  EXPECT_EQ(ok.contents->rows.size(), 3u);
+
+  // A huge file is refused from its size, after reading no more than the limit.
+  {
+    std::ofstream huge(dir.path / "huge.txt", std::ios::binary);
+    huge << Golden("monthly.txt");
+    huge << std::string(kArchiveFileMaxBytes, ' ');
+  }
+  EXPECT_EQ(ReadArchiveFile(dir.path / "huge.txt").error, "Файл больше 16 МБ: это не архив КАМТ");
+}
+
+// ---- Whatever the writer makes, the reader gives back. ------------------------------------
+
+TEST(ArchiveFileReader, RandomReadsRoundTrip) {
+  std::mt19937_64 random(20240611);
+  const std::pair<ArchiveKind, std::uint16_t> layouts[] = {{ArchiveKind::Hourly, 0}, {ArchiveKind::Hourly, 1},
+                                                           {ArchiveKind::Hourly, 2}, {ArchiveKind::Daily, 0},
+                                                           {ArchiveKind::Monthly, 0}};
+  for (int trial = 0; trial < 200; ++trial) {
+    const auto [kind, sensor] = layouts[trial % 5];
+    const auto plusDecimals = static_cast<std::uint16_t>(random() % 3);
+    const auto minusDecimals = static_cast<std::uint16_t>(random() % 3);
+    const ArchiveFileFormat format{kind, static_cast<std::uint16_t>(random()), plusDecimals, minusDecimals, sensor};
+    std::vector<ArchiveRecord> table(2 + random() % 30);
+    for (std::size_t i = 0; i < table.size(); ++i) {
+      ArchiveRecord& r = table[i];
+      r.hour = static_cast<std::uint8_t>(random());
+      r.day = static_cast<std::uint8_t>(random());
+      r.month = static_cast<std::uint8_t>(random());
+      r.year = static_cast<std::uint8_t>(random());
+      r.voltage = static_cast<std::uint16_t>(random());
+      r.failures = static_cast<std::uint16_t>(random());
+      // The first interval grows, so each column shows its decimal places.
+      const std::int64_t step = i == 1 ? 1000 : static_cast<std::int64_t>(random() % 2001) - 1000;
+      r.volumePlus = i == 0 ? static_cast<std::int64_t>(random() % 100000) : table[i - 1].volumePlus + step;
+      r.volumeMinus = i == 0 ? 0 : table[i - 1].volumeMinus + step / 3;
+      r.workSeconds = static_cast<std::uint32_t>(random());
+      r.pressure = static_cast<float>(static_cast<int>(random() % 200001) - 100000) / 100.0f;
+      r.temperature = static_cast<float>(static_cast<int>(random() % 401) - 200);
+      r.errorCode = static_cast<std::uint8_t>(random());
+    }
+    const std::string bytes = Utf8ToCp1251(FormatArchiveFile(format, table, std::vector<bool>(table.size(), true)));
+    const ArchiveFileReadResult read = ParseArchiveFile(bytes);
+    ASSERT_TRUE(read.contents) << read.error << "\n" << Cp1251ToUtf8(bytes);
+    const ArchiveFileContents& file = *read.contents;
+    EXPECT_EQ(file.format.serialNumber, format.serialNumber);
+    EXPECT_EQ(file.format.plusDecimals, plusDecimals);
+    EXPECT_EQ(file.format.minusDecimals, minusDecimals);
+    ASSERT_EQ(file.rows.size(), table.size() - 1);
+    const std::string printed = Cp1251ToUtf8(bytes);
+    for (std::size_t k = 0; k + 1 < table.size(); ++k) {
+      const ArchiveRecord& e = table[k];
+      const ArchiveRecord& l = table[k + 1];
+      const ArchiveFileRow& row = file.rows[k];
+      const auto seconds = static_cast<std::int32_t>(l.workSeconds - e.workSeconds);
+      EXPECT_EQ(row.volumePlus, l.volumePlus - e.volumePlus);
+      EXPECT_EQ(row.volumeMinus, l.volumeMinus - e.volumeMinus);
+      EXPECT_EQ(row.workHundredths, seconds / 3600 * 100 + seconds % 3600 / 36);
+      EXPECT_EQ(row.errorCode, l.errorCode);
+      if (kind != ArchiveKind::Monthly) {
+        EXPECT_EQ(row.voltageHundredths, l.voltage);
+      }
+      if (kind == ArchiveKind::Hourly) {
+        EXPECT_EQ(row.failures, l.failures);
+      }
+      if (sensor == 1) {
+        EXPECT_NEAR(row.sensor, l.pressure, 0.0051);
+      }
+      if (sensor == 2) {
+        EXPECT_NEAR(row.sensor, l.temperature, 0.5);
+      }
+      const ArchiveRecord& dated = kind == ArchiveKind::Hourly ? l : e;
+      EXPECT_EQ(row.month, dated.month);
+      EXPECT_EQ(row.year, dated.year);
+      if (kind == ArchiveKind::Hourly) {
+        EXPECT_EQ(row.startHour, e.hour);
+      }
+      // The viewer's time column is the file's, character for character.
+      EXPECT_NE(printed.find("\n" + TimeText(kind, row) + "\t"), std::string::npos) << TimeText(kind, row);
+    }
+  }
+}
+
+// ---- Where a row lies in time. --------------------------------------------------------------
+
+long long At(int year, int month, int day, int hour) { return *WallSeconds({year, month, day, hour, 0, 0}); }
+
+struct IntervalCase {
+  const char* time;  // the time column
+  ArchiveKind kind;
+  std::optional<RowInterval> interval;
+};
+
+void PrintTo(const IntervalCase& c, std::ostream* os) { *os << c.time; }
+
+class IntervalTest : public ::testing::TestWithParam<IntervalCase> {};
+
+TEST_P(IntervalTest, FromTheTimeColumn) {
+  const IntervalCase& c = GetParam();
+  const std::string columns = c.kind == ArchiveKind::Hourly ? "Часовой архив" : c.kind == ArchiveKind::Daily ? "Суточный архив" : kMonthlyTitle;
+  std::string header = c.kind == ArchiveKind::Hourly ? Replace(kHourlyPressureColumns, "\tДавление", "")
+                       : c.kind == ArchiveKind::Daily ? Replace(kHourlyPressureColumns, "\tЧисло сбоев\tДавление", "")
+                                                      : kMonthlyColumns;
+  std::string tail = c.kind == ArchiveKind::Hourly ? "\t0.00\t    0" : c.kind == ArchiveKind::Daily ? "\t0.00" : "";
+  const ArchiveFileContents file =
+      ReadOk(File({kSerialLine, columns, header, std::string(c.time) + "\t0\t0\t0.00ч\t0x00" + tail}));
+  ASSERT_EQ(file.rows.size(), 1u);
+  EXPECT_EQ(TimeText(c.kind, file.rows[0]), c.time);
+  const auto interval = IntervalOf(c.kind, file.rows[0]);
+  ASSERT_EQ(interval.has_value(), c.interval.has_value());
+  if (!interval) return;
+  EXPECT_EQ(WallTimeText(interval->start), WallTimeText(c.interval->start));
+  EXPECT_EQ(WallTimeText(interval->end), WallTimeText(c.interval->end));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    EveryKind, IntervalTest,
+    ::testing::Values(
+        IntervalCase{"22-23ч 31.05.2021", ArchiveKind::Hourly, RowInterval{At(2021, 5, 31, 22), At(2021, 5, 31, 23)}},
+        // The date is the later record's: the hour to midnight belongs to the day before.
+        IntervalCase{"23-00ч 06.12.2026", ArchiveKind::Hourly, RowInterval{At(2026, 12, 5, 23), At(2026, 12, 6, 0)}},
+        IntervalCase{"23-00ч 01.03.2024", ArchiveKind::Hourly, RowInterval{At(2024, 2, 29, 23), At(2024, 3, 1, 0)}},
+        IntervalCase{"23-00ч 01.01.2021", ArchiveKind::Hourly, RowInterval{At(2020, 12, 31, 23), At(2021, 1, 1, 0)}},
+        IntervalCase{"00-01ч 01.06.2021", ArchiveKind::Hourly, RowInterval{At(2021, 6, 1, 0), At(2021, 6, 1, 1)}},
+        // Records missing for some hours: the interval spans them.
+        IntervalCase{"21-03ч 02.06.2021", ArchiveKind::Hourly, RowInterval{At(2021, 6, 1, 21), At(2021, 6, 2, 3)}},
+        IntervalCase{"05-05ч 02.06.2021", ArchiveKind::Hourly, RowInterval{At(2021, 6, 1, 5), At(2021, 6, 2, 5)}},
+        IntervalCase{"24-01ч 02.06.2021", ArchiveKind::Hourly, std::nullopt},
+        IntervalCase{"255-255ч 255.255.20255", ArchiveKind::Hourly, std::nullopt},
+        IntervalCase{"10-11ч 29.02.2021", ArchiveKind::Hourly, std::nullopt},
+        IntervalCase{"31.05.2021", ArchiveKind::Daily, RowInterval{At(2021, 5, 31, 0), At(2021, 6, 1, 0)}},
+        IntervalCase{"00.05.2021", ArchiveKind::Daily, std::nullopt},
+        IntervalCase{"12.2021", ArchiveKind::Monthly, RowInterval{At(2021, 12, 1, 0), At(2022, 1, 1, 0)}},
+        IntervalCase{"02.2024", ArchiveKind::Monthly, RowInterval{At(2024, 2, 1, 0), At(2024, 3, 1, 0)}},
+        IntervalCase{"13.2024", ArchiveKind::Monthly, std::nullopt}));
+
+// ---- The viewer's texts. -------------------------------------------------------------------
+
+TEST(ArchiveRows, DecimalTextPutsTheSignInFront) {
+  const struct {
+    std::int64_t units;
+    int decimals;
+    const char* text;
+  } cases[] = {{-5, 2, "-0,05"}, {-105, 2, "-1,05"}, {-5, 1, "-0,5"}, {12345, 0, "12345"}, {7, 1, "0,7"},
+               {0, 2, "0,00"},   {-50, 2, "-0,50"}, {INT64_MIN, 2, "-92233720368547758,08"},
+               {INT64_MAX, 0, "9223372036854775807"}};
+  for (const auto& c : cases) EXPECT_EQ(DecimalText(c.units, c.decimals, ","), c.text) << c.units;
+  EXPECT_EQ(DecimalText(-105, 2, "."), "-1.05");
+  EXPECT_DOUBLE_EQ(DecimalValue(-105, 2), -1.05);
+  EXPECT_DOUBLE_EQ(DecimalValue(-105, 1), -10.5);
+  EXPECT_DOUBLE_EQ(DecimalValue(-105, 0), -105);
+}
+
+TEST(ArchiveRows, SummaryNamesEveryColumnAndTheInterval) {
+  const ArchiveFileContents file = ReadOk(Golden("hourly_pressure.txt"));
+  EXPECT_EQ(RowSummary(file, file.rows[1], ","),
+            "23-00ч 01.06.2021\n31.05.2021 23:00 – 01.06.2021 00:00\nОбъем+,м3: 0,07\nОбъем-,м3: 0,00\n"
+            "Время работы: 0,99ч\nКод НС: 0xFF\nUару: 12,34\nЧисло сбоев: 65535\nДавление: -1,25");
+  const ArchiveFileContents blank = ReadOk(File({kSerialLine, kMonthlyTitle, kMonthlyColumns,
+                                                 "255.20255\t0.00\t0.00\t0.00ч\t0x00"}));
+  EXPECT_EQ(RowSummary(blank, blank.rows[0], "."),
+            "255.20255\nОбъем+,м3: 0.00\nОбъем-,м3: 0.00\nВремя работы: 0.00ч\nКод НС: 0x00");
+}
+
+TEST(ArchiveRows, SensorReadingsThatAreNoNumbers) {
+  const ArchiveFileContents file = ReadOk(HourlyPressure(Replace(kGoodRow, "-1.25", "  nan")));
+  EXPECT_TRUE(std::isnan(file.rows[1].sensor));
+  EXPECT_EQ(CellText(file, file.rows[1], 7, ","), "nan");
+  EXPECT_EQ(CellText(file, file.rows[0], 7, ","), "6,40");
+}
+
+// ---- Marks on the time axis. ---------------------------------------------------------------
+
+struct TicksCase {
+  long long from, to;
+  int maxTicks;
+  std::vector<std::string> labels;
+};
+
+void PrintTo(const TicksCase& c, std::ostream* os) { *os << WallTimeText(c.from) << " .. " << WallTimeText(c.to); }
+
+class TimeTicksTest : public ::testing::TestWithParam<TicksCase> {};
+
+TEST_P(TimeTicksTest, CalendarMarks) {
+  const TicksCase& c = GetParam();
+  const std::vector<TimeTick> ticks = TimeTicks(static_cast<double>(c.from), static_cast<double>(c.to), c.maxTicks);
+  std::vector<std::string> labels;
+  for (const TimeTick& t : ticks) labels.push_back(t.label);
+  EXPECT_EQ(labels, c.labels);
+  for (std::size_t i = 0; i < ticks.size(); ++i) {
+    EXPECT_GE(ticks[i].seconds, c.from);
+    EXPECT_LE(ticks[i].seconds, c.to);
+    if (i > 0) {
+      EXPECT_GT(ticks[i].seconds, ticks[i - 1].seconds);
+    }
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Ranges, TimeTicksTest,
+    ::testing::Values(
+        TicksCase{At(2021, 5, 31, 21) + 600, At(2021, 6, 1, 1), 10,
+                  {"22:00 31.05", "23:00 31.05", "00:00 01.06", "01:00 01.06"}},
+        TicksCase{At(2021, 5, 31, 0), At(2021, 6, 1, 0), 5, {"00:00 31.05", "06:00 31.05", "12:00 31.05", "18:00 31.05",
+                                                             "00:00 01.06"}},
+        TicksCase{At(2021, 5, 30, 12), At(2021, 6, 2, 12), 6, {"31.05.2021", "01.06.2021", "02.06.2021"}},
+        TicksCase{At(2020, 11, 15, 0), At(2021, 3, 2, 0), 6, {"12.2020", "01.2021", "02.2021", "03.2021"}},
+        TicksCase{At(2020, 1, 1, 0), At(2022, 12, 31, 0), 7, {"01.2020", "07.2020", "01.2021", "07.2021", "01.2022",
+                                                              "07.2022"}},
+        TicksCase{At(2000, 6, 1, 0), At(2099, 1, 1, 0), 12, {"2010", "2020", "2030", "2040", "2050", "2060", "2070",
+                                                             "2080", "2090"}},
+        TicksCase{At(2021, 1, 1, 5), At(2021, 1, 1, 5), 5, {"05:00 01.01"}},
+        TicksCase{At(2021, 1, 1, 6), At(2021, 1, 1, 5), 5, {}},
+        // Before 1970 the marks stay on whole hours.
+        TicksCase{At(1969, 12, 31, 22), At(1970, 1, 1, 1), 8, {"22:00 31.12", "23:00 31.12", "00:00 01.01",
+                                                               "01:00 01.01"}}));
+
+TEST(TimeTicks, NeverMoreThanAskedAndNeverTheSameLabel) {
+  std::mt19937_64 random(7);
+  for (int trial = 0; trial < 500; ++trial) {
+    const long long from = At(2000, 1, 1, 0) + static_cast<long long>(random() % (3'000'000'000ULL));
+    const long long to = from + static_cast<long long>(random() % (1ULL << (random() % 32)));
+    const int maxTicks = 2 + static_cast<int>(random() % 14);
+    const std::vector<TimeTick> ticks = TimeTicks(static_cast<double>(from), static_cast<double>(to), maxTicks);
+    EXPECT_LE(ticks.size(), static_cast<std::size_t>(maxTicks)) << WallTimeText(from) << " " << WallTimeText(to);
+    std::set<std::string> labels;
+    for (const TimeTick& t : ticks) EXPECT_TRUE(labels.insert(t.label).second) << t.label;
+  }
+  EXPECT_TRUE(TimeTicks(std::nan(""), 1, 5).empty());
+  EXPECT_TRUE(TimeTicks(0, 1e300, 5).empty());
+}
+
+}  // namespace
+}  // namespace kamt

@@ -1,0 +1,382 @@
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+#include <sstream>
+
+#include "fake_clock.h"
+#include "fake_serial_port.h"
+#include "fake_window.h"
+#include "link/serial_transact.h"
+#include "setup/modem_dial.h"
+#include "setup/modem_dial_answer.h"
+#include "temp_dir.h"
+
+namespace kamt {
+namespace {
+
+using namespace std::string_literals;
+using Pieces = std::vector<std::pair<int, std::string>>;
+
+class ModemDialTest : public ::testing::Test {
+ protected:
+  ModemDialTest() {
+    port.Open("/dev/ttyTEST");
+    port.calls.clear();
+    form.SetText("TelNum_ComboBox", "12345");
+  }
+
+  // What the modem sends after the dial command: pieces at their times (ms after the write).
+  void ModemSays(const Pieces& pieces) {
+    test::FakeSerialPort::Reply reply;
+    for (const auto& [at, text] : pieces) reply.push_back({at, {text.begin(), text.end()}});
+    port.replies.push_back(reply);
+  }
+  std::vector<std::string> Lines(const std::string& text) const {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    return lines;
+  }
+  std::vector<std::string> Memo() const { return Lines(form.Text("Memo1")); }
+  std::vector<std::string> Statuses() const {
+    std::vector<std::string> texts;
+    for (const std::string& e : form.Entries("panel0 ")) texts.push_back(e.substr(7));
+    return texts;
+  }
+  std::vector<std::string> Written() const {
+    std::vector<std::string> texts;
+    for (const auto& bytes : port.written) texts.emplace_back(bytes.begin(), bytes.end());
+    return texts;
+  }
+  bool Connected() const { return dial.result() == ModemDial::Result::Ok; }
+
+  test::FakeClock clock;
+  test::FakeSerialPort port{clock};
+  test::FakeWindow form;
+  test::TempDir dir;
+  std::filesystem::path listPath = dir.path / "tel_numbers.ini";
+  ModemDial dial{form, port, clock, listPath};
+};
+
+// --- The answer -----------------------------------------------------------------------------
+
+struct AnswerCase {
+  const char* name;
+  Pieces pieces;
+  bool connected;
+  std::string status;
+  std::vector<std::string> memo;
+};
+
+void PrintTo(const AnswerCase& c, std::ostream* os) { *os << c.name; }
+
+class ModemAnswer : public ModemDialTest, public ::testing::WithParamInterface<AnswerCase> {};
+
+TEST_P(ModemAnswer, EndsTheDialWithItsStatusAndResult) {
+  const AnswerCase& c = GetParam();
+  ModemSays(c.pieces);
+  dial.Connect_ButtonClick();
+  EXPECT_EQ(Connected(), c.connected);
+  EXPECT_EQ(form.StatusText(0), c.status);
+  EXPECT_EQ(Memo(), c.memo);
+  const auto statuses = Statuses();
+  ASSERT_GE(statuses.size(), 2u);
+  EXPECT_EQ(statuses[0], "Ожидание ответа от модема...");
+  EXPECT_EQ(statuses[1], "Ответ получен");
+  EXPECT_EQ(port.written.size(), 1u);
+  EXPECT_FALSE(dial.Dialling());
+}
+
+const std::string kDialled = ">>ATD12345";
+
+INSTANTIATE_TEST_SUITE_P(
+    Answers, ModemAnswer,
+    ::testing::Values(
+        // The echo comes alone and ends with its CR: reading goes on until the answer.
+        AnswerCase{"EchoAloneThenConnect",
+                   {{0, "ATD12345\r"}, {5000, "\r\nCONNECT 9600\r\n"}},
+                   true,
+                   "Соединение установлено",
+                   {kDialled, "<<ATD12345", "CONNECT 9600"}},
+        AnswerCase{"EchoAndAnswerInOneRead",
+                   {{0, "ATD12345\r"}, {300, "\r\nCONNECT 9600\r\n"}},
+                   true,
+                   "Соединение установлено",
+                   {kDialled, "<<ATD12345", "CONNECT 9600"}},
+        // CR LF alone is two bytes: not yet an answer.
+        AnswerCase{"CrLfAloneThenConnect",
+                   {{0, "\r\n"}, {3000, "CONNECT 9600\r\n"}},
+                   true,
+                   "Соединение установлено",
+                   {kDialled, "<<", "CONNECT 9600"}},
+        AnswerCase{"AnswerSplitOverTwoReads",
+                   {{0, "\r\nCONN"}, {2500, "ECT 9600\r\n"}},
+                   true,
+                   "Соединение установлено",
+                   {kDialled, "<<", "CONNECT 9600"}},
+        // The later keyword overrides the earlier one.
+        AnswerCase{"ConnectAndOk",
+                   {{0, "\r\nCONNECT 9600\r\n\r\nOK\r\n"}},
+                   false,
+                   "Соединение не установлено",
+                   {kDialled, "<<", "CONNECT 9600", "OK"}},
+        AnswerCase{"NoCarrier",
+                   {{0, "\r\nNO CARRIER\r\n"}},
+                   false,
+                   "Соединение не установлено",
+                   {kDialled, "<<", "NO CARRIER"}},
+        AnswerCase{"Error", {{0, "\r\nERROR\r\n"}}, false, "Соединение не установлено", {kDialled, "<<", "ERROR"}},
+        AnswerCase{"NoDialtone",
+                   {{0, "\r\nNO DIALTONE\r\n"}},
+                   false,
+                   "Соединение не установлено",
+                   {kDialled, "<<", "NO DIALTONE"}},
+        AnswerCase{"Busy", {{0, "\r\nBUSY\r\n"}}, false, "Соединение не установлено", {kDialled, "<<", "BUSY"}},
+        AnswerCase{"Ok", {{0, "\r\nOK\r\n"}}, false, "Соединение не установлено", {kDialled, "<<", "OK"}},
+        AnswerCase{"NoKeyword", {{0, "\r\nRING\r\n"}}, false, "Ответ получен", {kDialled, "<<", "RING"}},
+        AnswerCase{
+            "CaseIsRespected", {{0, "\r\nconnect 9600\r\n"}}, false, "Ответ получен", {kDialled, "<<", "connect 9600"}},
+        // The dial ends with its first complete answer: what follows is not waited for.
+        AnswerCase{"OnlyTheFirstAnswerCounts",
+                   {{0, "\r\nRING\r\n"}, {1500, "\r\nCONNECT 9600\r\n"}},
+                   false,
+                   "Ответ получен",
+                   {kDialled, "<<", "RING"}}),
+    [](const auto& c) { return std::string(c.param.name); });
+
+TEST_F(ModemDialTest, EveryKeywordFoundSetsTheStatusInTurn) {
+  ModemSays({{0, "\r\nCONNECT 9600\r\n\r\nOK\r\n"}});
+  dial.Connect_ButtonClick();
+  EXPECT_EQ(Statuses(), (std::vector<std::string>{"Ожидание ответа от модема...", "Ответ получен",
+                                                  "Соединение установлено", "Соединение не установлено"}));
+}
+
+TEST(AnswerComplete, NeedsMoreThanTwoBytesEndingInCrLf) {
+  const std::pair<std::string, bool> cases[] = {{"", false},          {"\r", false},        {"\r\n", false},
+                                                {"ATD1\r", false},    {"\r\nOK\r", false},  {"A\r\n", true},
+                                                {"\r\nOK\r\n", true}, {"ATD1\r\r\n", true}, {"\r\n\r\n", true}};
+  for (const auto& [text, complete] : cases) EXPECT_EQ(AnswerComplete(text), complete) << testing::PrintToString(text);
+}
+
+struct TranscriptCase {
+  std::string prefix;
+  std::string bytes;
+  std::vector<std::string> lines;
+};
+
+TEST(TranscriptLines, ShowTheModemsLinesAsText) {
+  const TranscriptCase cases[] = {
+      {">>", "ATD12345\r", {">>ATD12345"}},
+      {">>", "ATD\r", {">>ATD"}},
+      {"<<", "ATD1\r\r\nCONNECT 9600\r\n", {"<<ATD1", "CONNECT 9600"}},
+      {"<<", "\r\nOK\r\n", {"<<", "OK"}},
+      {"<<", "", {"<<"}},
+      // Bytes above 0x7F are Windows-1251; control bytes are shown, never passed on.
+      {"<<", "\xCE\xCA \x07\x1B[2J\x00\x7F\x98\t"s, {"<<ОК \\x07\\x1B[2J\\x00\\x7F\\x98\\x09"}},
+  };
+  for (const TranscriptCase& c : cases) {
+    EXPECT_EQ(TranscriptLines(c.prefix, c.bytes), c.lines) << testing::PrintToString(c.bytes);
+  }
+}
+
+// --- The command ----------------------------------------------------------------------------
+
+TEST_F(ModemDialTest, TheCommandGoesOutAsTypedAfterAPurge) {
+  const std::pair<std::string, std::string> cases[] = {{"12345", "ATD12345\r"},
+                                                       {"", "ATD\r"},
+                                                       {"T8,495 123", "ATDT8,495 123\r"},
+                                                       {"П1",
+                                                        "ATD\xCF"
+                                                        "1\r"}};
+  for (const auto& [number, command] : cases) {
+    port.written.clear();
+    port.calls.clear();
+    ModemSays({{0, "\r\nBUSY\r\n"}});
+    form.SetText("TelNum_ComboBox", number);
+    dial.Connect_ButtonClick();
+    EXPECT_EQ(Written(), std::vector<std::string>{command});
+    EXPECT_EQ(port.calls, (std::vector<std::string>{"purge", "write"}));
+  }
+}
+
+TEST_F(ModemDialTest, WithoutAnOpenPortNothingIsSent) {
+  port.Close();
+  dial.Connect_ButtonClick();
+  EXPECT_EQ(form.log, std::vector<std::string>{"box Ошибка!: Порт не открыт! (error)"});
+  EXPECT_TRUE(port.written.empty());
+  EXPECT_EQ(form.Text("Memo1"), "");
+}
+
+TEST_F(ModemDialTest, ANumberThatOverrunsTheCommandBufferIsRefused) {
+  form.SetText("TelNum_ComboBox", std::string(251, '1'));
+  ModemSays({{0, "\r\nBUSY\r\n"}});
+  dial.Connect_ButtonClick();
+  ASSERT_EQ(port.written.size(), 1u);
+  EXPECT_EQ(port.written[0].size(), 255u);
+
+  form.log.clear();
+  form.SetText("TelNum_ComboBox", std::string(252, '1'));
+  dial.Connect_ButtonClick();
+  EXPECT_EQ(port.written.size(), 1u);
+  EXPECT_EQ(form.log, std::vector<std::string>{"box Ошибка!: Номер телефона длиннее 251 знака (error)"});
+}
+
+TEST_F(ModemDialTest, AnAnswerThatFillsItsBufferWithoutALineEndStopsTheDial) {
+  ModemSays({{0, std::string(300, 'A')}});
+  dial.Connect_ButtonClick();
+  EXPECT_FALSE(Connected());
+  EXPECT_EQ(form.StatusText(0), "Соединение не установлено");
+  EXPECT_EQ(form.messages, std::vector<std::string>{"Ответ модема длиннее 255 байт без конца строки"});
+  EXPECT_EQ(Memo(), (std::vector<std::string>{kDialled, "<<" + std::string(255, 'A')}));
+  EXPECT_TRUE(form.Enabled("Connect_Button"));
+}
+
+TEST_F(ModemDialTest, AnAnswerOfExactlyTheBufferIsStillRead) {
+  std::string answer = "\r\nCONNECT 9600 ";
+  answer += std::string(253 - answer.size(), '.') + "\r\n";
+  ASSERT_EQ(answer.size(), 255u);
+  ModemSays({{0, answer}});
+  dial.Connect_ButtonClick();
+  EXPECT_TRUE(Connected());
+  EXPECT_TRUE(form.messages.empty());
+}
+
+// --- Waiting --------------------------------------------------------------------------------
+
+// The window's events run all through the wait, not only between the reads' time-outs, so
+// "Отмена" is taken at once and the dial ends with it.
+TEST_F(ModemDialTest, CancelEndsAWaitAtOnce) {
+  port.ReplySilence();
+  const std::uint64_t clickAt = clock.now + 9000;
+  std::uint64_t clickedAt = 0;
+  std::vector<std::uint64_t> eventsAt;
+  form.onProcessEvents = [&] {
+    eventsAt.push_back(clock.now);
+    if (clickedAt == 0 && clock.now >= clickAt) {
+      clickedAt = clock.now;
+      dial.Button1Click();
+    }
+  };
+  dial.Connect_ButtonClick();
+  ASSERT_NE(clickedAt, 0u);
+  EXPECT_LE(clickedAt - clickAt, static_cast<std::uint64_t>(ReadStopPollMs));
+  for (std::size_t i = 1; i < eventsAt.size(); ++i) {
+    EXPECT_LE(eventsAt[i] - eventsAt[i - 1], static_cast<std::uint64_t>(ReadStopPollMs)) << i;
+  }
+  EXPECT_EQ(clock.now, clickedAt);
+  EXPECT_EQ(Statuses(), (std::vector<std::string>{"Ожидание ответа от модема...", "Прервано пользователем"}));
+  EXPECT_EQ(Memo(), std::vector<std::string>{kDialled});  // no answer line
+  EXPECT_FALSE(Connected());
+  EXPECT_TRUE(form.Enabled("Connect_Button"));
+  EXPECT_FALSE(dial.Dialling());
+}
+
+TEST_F(ModemDialTest, CancelWithoutADialOnlySaysSoAndTheNextDialRuns) {
+  dial.Button1Click();
+  EXPECT_EQ(form.StatusText(0), "Прервано пользователем");
+  EXPECT_TRUE(port.written.empty());
+  ModemSays({{0, "\r\nCONNECT 9600\r\n"}});
+  dial.Connect_ButtonClick();
+  EXPECT_TRUE(Connected());
+}
+
+TEST_F(ModemDialTest, ASecondDialCannotStartInsideTheFirst) {
+  ModemSays({{2500, "\r\nCONNECT 9600\r\n"}});
+  std::vector<bool> enabledWhileWaiting;
+  form.onProcessEvents = [&] {
+    enabledWhileWaiting.push_back(form.Enabled("Connect_Button"));
+    if (enabledWhileWaiting.size() == 1) dial.Connect_ButtonClick();
+  };
+  dial.Connect_ButtonClick();
+  EXPECT_EQ(port.written.size(), 1u);
+  EXPECT_TRUE(Connected());
+  ASSERT_FALSE(enabledWhileWaiting.empty());
+  EXPECT_EQ(std::count(enabledWhileWaiting.begin(), enabledWhileWaiting.end(), true), 0);
+  EXPECT_TRUE(form.Enabled("Connect_Button"));
+  EXPECT_EQ(form.Entries("Connect_Button"), (std::vector<std::string>{"Connect_Button off", "Connect_Button on"}));
+}
+
+TEST_F(ModemDialTest, APortThatGoesAwayEndsTheDial) {
+  port.ReplySilence();
+  form.onProcessEvents = [&] { port.Close(); };
+  dial.Connect_ButtonClick();
+  EXPECT_EQ(form.messages, std::vector<std::string>{"Порт не открыт!"});
+  EXPECT_FALSE(Connected());
+  EXPECT_TRUE(form.Enabled("Connect_Button"));
+}
+
+TEST_F(ModemDialTest, TheTranscriptKeepsEveryDial) {
+  ModemSays({{0, "\r\nBUSY\r\n"}});
+  dial.Connect_ButtonClick();
+  form.SetText("TelNum_ComboBox", "777");
+  ModemSays({{0, "ATD777\r\r\nCONNECT 9600\r\n"}});
+  dial.Connect_ButtonClick();
+  EXPECT_EQ(Memo(), (std::vector<std::string>{kDialled, "<<", "BUSY", ">>ATD777", "<<ATD777", "CONNECT 9600"}));
+  EXPECT_TRUE(Connected());
+}
+
+// --- The phone list -------------------------------------------------------------------------
+
+TEST_F(ModemDialTest, FormCreateLoadsTheListIntoTheBox) {
+  std::ofstream(listPath, std::ios::binary) << "111\r\n222\n\r\n333";
+  dial.FormCreate();
+  const std::vector<std::string> expected = {"111", "222", "", "333"};
+  EXPECT_EQ(dial.Numbers(), expected);
+  EXPECT_EQ(form.ItemCount("TelNum_ComboBox"), 4);
+  EXPECT_EQ(form.ItemIndex("TelNum_ComboBox"), -1);
+}
+
+TEST_F(ModemDialTest, AFirstRunWithoutAListShowsNoneAndItsCloseMakesTheFile) {
+  dial.FormCreate();
+  EXPECT_TRUE(dial.Numbers().empty());
+  EXPECT_TRUE(form.log.empty() || form.Entries("box").empty());
+  dial.FormClose();
+  ASSERT_TRUE(std::filesystem::exists(listPath));
+  EXPECT_EQ(std::filesystem::file_size(listPath), 0u);
+}
+
+TEST_F(ModemDialTest, AddAppendsWhateverIsTypedAndCloseSavesIt) {
+  dial.FormCreate();
+  for (const char* number : {"8-495-1", "", "8-495-1", "Дом"}) {
+    form.SetText("TelNum_ComboBox", number);
+    dial.Add_ButtonClick();
+  }
+  EXPECT_EQ(dial.Numbers(), (std::vector<std::string>{"8-495-1", "", "8-495-1", "Дом"}));
+  EXPECT_EQ(form.ItemCount("TelNum_ComboBox"), 4);
+  EXPECT_EQ(form.Text("TelNum_ComboBox"), "Дом");  // the typed text stays
+  dial.FormClose();
+  std::ifstream in(listPath, std::ios::binary);
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "8-495-1\r\n\r\n8-495-1\r\n\xC4\xEE\xEC\r\n");
+}
+
+TEST_F(ModemDialTest, ANumberTheFileCannotHoldIsRefused) {
+  dial.FormCreate();
+  for (const char* number : {"1\r\n2", "☎ 112"}) {
+    form.SetText("TelNum_ComboBox", number);
+    dial.Add_ButtonClick();
+  }
+  EXPECT_TRUE(dial.Numbers().empty());
+  EXPECT_EQ(form.Entries("box"), std::vector<std::string>(2, "box Ошибка!: Не могу добавить номер телефона (warning)"));
+}
+
+TEST_F(ModemDialTest, DeleteRemovesTheSelectedEntryOnly) {
+  std::ofstream(listPath, std::ios::binary) << "111\r\n222\r\n333\r\n";
+  dial.FormCreate();
+  dial.Delete_ButtonClick();  // nothing selected
+  EXPECT_EQ(dial.Numbers().size(), 3u);
+  form.SetItemIndex("TelNum_ComboBox", 1);
+  dial.Delete_ButtonClick();
+  EXPECT_EQ(dial.Numbers(), (std::vector<std::string>{"111", "333"}));
+  EXPECT_EQ(form.ItemCount("TelNum_ComboBox"), 2);
+  EXPECT_EQ(form.ItemIndex("TelNum_ComboBox"), -1);
+}
+
+TEST_F(ModemDialTest, AListThatCannotBeSavedIsSaidAndTheCloseGoesOn) {
+  std::filesystem::create_directory(listPath);  // a folder holds its name
+  dial.FormClose();
+  EXPECT_EQ(form.log, std::vector<std::string>{"box Ошибка!: Не могу сохранить номера телефонов (warning)"});
+}
+
+}  // namespace
+}  // namespace kamt

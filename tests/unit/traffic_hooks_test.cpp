@@ -1,0 +1,190 @@
+// Every frame the transports write and every read they make reach the traffic sink, as they
+// passed the line: the serial exchange, the Modbus TCP exchange with a late answer, the modem's
+// dial and hang-up, and kamt --trace.
+#include <gtest/gtest.h>
+
+#include "cli_harness.h"
+#include "connection_fakes.h"
+#include "hex.h"
+#include "link/connection.h"
+#include "link/exchange.h"
+#include "link/traffic_hookup.h"
+#include "link/traffic_log.h"
+#include "setup/modem_dial.h"
+#include "test_rig.h"
+
+namespace kamt {
+namespace {
+
+using test::Hex;
+using Lines = std::vector<std::string>;
+
+std::string KindName(TrafficKind kind) {
+  switch (kind) {
+    case TrafficKind::Rtu: return "rtu";
+    case TrafficKind::Tcp: return "tcp";
+    case TrafficKind::TcpLate: return "late";
+    case TrafficKind::ModemText: return "modem";
+  }
+  return "?";
+}
+
+// "TX rtu 01 04 ..." for each event the log holds, in order.
+Lines Seen(const TrafficLog& log) {
+  Lines lines;
+  for (std::uint64_t n = log.FirstNumber(); n < log.EndNumber(); ++n) {
+    const TrafficEvent& e = *log.Find(n);
+    const std::string hex = test::ToHex(e.bytes);
+    lines.push_back((e.direction == TrafficDirection::Sent ? "TX " : "RX ") + KindName(e.kind) +
+                    (hex.empty() ? "" : " " + hex));
+  }
+  return lines;
+}
+
+std::vector<std::uint8_t> Text(const std::string& text) { return {text.begin(), text.end()}; }
+
+class TrafficHooksTest : public ::testing::Test {
+ protected:
+  TrafficHooksTest() { AttachTraffic(rig.port, rig.socket, &log); }
+  Link& link() { return rig.session.link; }
+  ExchangeResult ReadHolding() {
+    const auto data = Hex("00 08 00 01");
+    return Exchange(link(), Request{0x03, data, 7}, area, "");
+  }
+
+  test::TestRig rig;
+  TrafficLog log;
+  std::array<std::uint8_t, 2> area{};
+};
+
+TEST_F(TrafficHooksTest, SerialExchangeShowsTheRequestAndTheAnswerAsRead) {
+  rig.port.ReplyWith(test::WithCrc(Hex("01 03 02 12 34")));
+  EXPECT_EQ(ReadHolding(), ExchangeResult::Accepted);
+  EXPECT_EQ(Seen(log), (Lines{"TX rtu 01 03 00 08 00 01 05 C8", "RX rtu 01 03 02 12 34 B5 33"}));
+}
+
+TEST_F(TrafficHooksTest, SerialAnswerThatIsShortOrBrokenIsShownAsItCame) {
+  rig.port.ReplyWith(Hex("01 03 02 12"));
+  EXPECT_EQ(ReadHolding(), ExchangeResult::CrcError);
+  EXPECT_EQ(Seen(log).at(1), "RX rtu 01 03 02 12");
+}
+
+TEST_F(TrafficHooksTest, SilentMeterLeavesAnEmptyRead) {
+  rig.port.ReplySilence();
+  EXPECT_EQ(ReadHolding(), ExchangeResult::NoAnswer);
+  EXPECT_EQ(Seen(log), (Lines{"TX rtu 01 03 00 08 00 01 05 C8", "RX rtu"}));
+}
+
+TEST_F(TrafficHooksTest, NothingIsShownWhereNothingWasSent) {
+  rig.port.Close();
+  EXPECT_EQ(ReadHolding(), ExchangeResult::NoAnswer);
+  EXPECT_TRUE(Seen(log).empty());
+}
+
+TEST_F(TrafficHooksTest, ADetachedSinkHearsNothing) {
+  AttachTraffic(rig.port, rig.socket, nullptr);
+  rig.port.ReplyWith(test::WithCrc(Hex("01 03 02 12 34")));
+  EXPECT_EQ(ReadHolding(), ExchangeResult::Accepted);
+  EXPECT_TRUE(Seen(log).empty());
+}
+
+TEST_F(TrafficHooksTest, TcpShowsWholeFramesWithTheirHeaders) {
+  rig.UseTcp();
+  rig.socket.responders.push_back([](std::span<const std::uint8_t> sent) {
+    // The answer comes in two pieces; the monitor shows it as the exchange took it, whole.
+    return std::vector<test::FakeClientSocket::Segment>{{1, {sent[0], sent[1], 0, 0, 0}},
+                                                        {2, Hex("05 FF 03 02 12 34")}};
+  });
+  EXPECT_EQ(ReadHolding(), ExchangeResult::Accepted);
+  EXPECT_EQ(Seen(log), (Lines{"TX tcp 01 00 00 00 00 06 FF 03 00 08 00 01",
+                              "RX tcp 01 00 00 00 00 05 FF 03 02 12 34"}));
+}
+
+TEST_F(TrafficHooksTest, TcpLateAnswerIsShownWhenItIsDropped) {
+  rig.UseTcp();
+  rig.socket.responders.push_back([](std::span<const std::uint8_t>) {
+    return std::vector<test::FakeClientSocket::Segment>{};
+  });
+  EXPECT_EQ(ReadHolding(), ExchangeResult::TcpFailed);
+  rig.socket.Arrive(Hex("01 00 00 00 00 05 FF 03 02 12 34"));
+  rig.socket.responders.push_back([](std::span<const std::uint8_t> sent) {
+    return std::vector<test::FakeClientSocket::Segment>{{1, {sent[0], sent[1], 0, 0, 0, 5, 0xFF, 3, 2, 0, 1}}};
+  });
+  EXPECT_EQ(ReadHolding(), ExchangeResult::Accepted);
+  EXPECT_EQ(Seen(log), (Lines{"TX tcp 01 00 00 00 00 06 FF 03 00 08 00 01", "RX tcp",
+                              "RX late 01 00 00 00 00 05 FF 03 02 12 34",
+                              "TX tcp 02 00 00 00 00 06 FF 03 00 08 00 01",
+                              "RX tcp 02 00 00 00 00 05 FF 03 02 00 01"}));
+}
+
+TEST_F(TrafficHooksTest, HangUpShowsTheModemsDialogue) {
+  test::DialogForm form2;
+  form2.TickModem(true);
+  rig.port.ReplyWith(Text("\r\nOK\r\n"));
+  rig.port.ReplySilence();
+  DisconnectClick(link(), form2);
+  EXPECT_EQ(Seen(log), (Lines{"TX modem 2B 2B 2B", "RX modem 0D 0A 4F 4B 0D 0A", "TX modem 41 54 48 0D",
+                              "RX modem"}));
+}
+
+class ModemDialTraffic : public ::testing::Test {
+ protected:
+  ModemDialTraffic() {
+    port.Open("/dev/ttyTEST");
+    port.traffic = &log;
+    form.SetText("TelNum_ComboBox", "12345");
+  }
+  test::FakeClock clock;
+  test::FakeSerialPort port{clock};
+  test::FakeWindow form;
+  ModemDial dial{form, port, clock};
+  TrafficLog log;
+};
+
+TEST_F(ModemDialTraffic, EachReadIsShownAsItCame) {
+  port.replies.push_back({{0, Text("ATD12345\r")}, {1500, Text("\r\nCONNECT 9600\r\n")}});
+  dial.Connect_ButtonClick();
+  EXPECT_EQ(Seen(log), (Lines{"TX modem 41 54 44 31 32 33 34 35 0D", "RX modem 41 54 44 31 32 33 34 35 0D",
+                              "RX modem 0D 0A 43 4F 4E 4E 45 43 54 20 39 36 30 30 0D 0A"}));
+}
+
+// The dial waits for its answer without a limit: every read that runs out empty says so, and
+// the one that "Отмена" cuts short does not.
+TEST_F(ModemDialTraffic, EmptyReadsAreShownButNotTheCancelledOne) {
+  port.ReplySilence();
+  const std::uint64_t cancelAt = clock.now + 15000;
+  form.onProcessEvents = [&] {
+    if (clock.now >= cancelAt) dial.Button1Click();
+  };
+  dial.Connect_ButtonClick();
+  // A read of up to 20 bytes waits 2000 + 200 * 20 ms: two run out before the cancel.
+  EXPECT_EQ(Seen(log), (Lines{"TX modem 41 54 44 31 32 33 34 35 0D", "RX modem", "RX modem"}));
+}
+
+class TraceOption : public test::CliHarness {};
+
+TEST_F(TraceOption, PrintsEveryFrameOnStderrAndLetsGoOfTheLine) {
+  std::vector<std::uint8_t> answer = Hex("01 04 60");
+  answer.resize(3 + 96);
+  port.ReplyWith(test::WithCrc(answer));
+  EXPECT_EQ(Run({"--trace", "--serial", "/dev/ttyX", "current"}), kExitOk);
+  const std::string trace = err.str();
+  EXPECT_NE(trace.find("\tTX\t01 04 10 00 00 30 F4 DE\t0x04 чтение входных регистров; начало 0x1000, "
+                       "количество 48; адрес 1\n"),
+            std::string::npos)
+      << trace;
+  EXPECT_NE(trace.find("\tRX\t01 04 60 00 00"), std::string::npos) << trace;
+  EXPECT_NE(trace.find("\t0x04 чтение входных регистров; байт: 96; адрес 1\n"), std::string::npos) << trace;
+  EXPECT_EQ(port.traffic, nullptr);
+  EXPECT_EQ(socket.traffic, nullptr);
+}
+
+TEST_F(TraceOption, WithoutItStderrCarriesNoFrames) {
+  port.ReplySilence();
+  EXPECT_EQ(Run({"--serial", "/dev/ttyX", "current"}), kExitFailed);
+  EXPECT_EQ(err.str().find("\tTX\t"), std::string::npos) << err.str();
+  EXPECT_EQ(port.traffic, nullptr);
+}
+
+}  // namespace
+}  // namespace kamt
