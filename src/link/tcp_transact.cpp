@@ -51,8 +51,10 @@ std::size_t ReceiveAnswer(Link& link, Frame& rx) {
   ClientSocket& socket = link.socket;
   const std::uint64_t start = link.clock.NowMs();
   std::size_t n = 0;
+  // Pending events run first (a click on an abort button, ClientSocket1Read); after that the
+  // wait runs them, so a second pass of the loop per exchange would only cost a poll.
+  link.window.ProcessEvents();
   for (;;) {
-    link.window.ProcessEvents();  // where ClientSocket1Read runs, and a click on an abort button
     if (link.TcpDataReady || socket.ReceiveLength() > 0) {
       link.TcpDataReady = false;
       n += socket.ReceiveBuf(std::span(rx).subspan(n));

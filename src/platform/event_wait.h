@@ -1,25 +1,25 @@
 #pragma once
 
 #include <QObject>
-#include <vector>
+#include <QTimer>
 
 namespace kamt {
 
 // A wait that keeps the event loop running: the window repaints and its buttons work, and the
-// notifications of the device waited on are delivered. It runs the events in place, without a
-// nested QEventLoop whose quit would wake the loop once more through the dispatcher on every
-// exchange: on a fast link that wake-up costs as much as the exchange itself.
+// notifications of the device waited on are delivered. It runs the events in place rather than
+// in a nested QEventLoop, whose quit would wake the loop once more on every exchange, and its
+// connections and timer are made once, by the device that owns it, not per wait: on a fast
+// link each of those costs a noticeable part of an exchange.
 class EventWait {
  public:
-  EventWait() = default;
-  ~EventWait();
+  EventWait();
   EventWait(const EventWait&) = delete;
   EventWait& operator=(const EventWait&) = delete;
 
-  // The wait ends when sender emits signal.
+  // Every wait ends when sender emits signal.
   template <typename Sender, typename Signal>
   void EndOn(const Sender* sender, Signal signal) {
-    connections_.push_back(QObject::connect(sender, signal, &context_, [this] { ended_ = true; }));
+    QObject::connect(sender, signal, &context_, [this] { ended_ = true; });
   }
 
   // Runs events until a signal ends the wait (true), timeoutMs pass or Interrupt is called.
@@ -28,10 +28,12 @@ class EventWait {
   void Interrupt() { interrupted_ = true; }
 
  private:
-  QObject context_;
-  std::vector<QMetaObject::Connection> connections_;
+  QObject context_;  // the connections go with it
+  QTimer timer_;
   bool ended_ = false;
+  bool timedOut_ = false;
   bool interrupted_ = false;
+  bool running_ = false;
 };
 
 }  // namespace kamt

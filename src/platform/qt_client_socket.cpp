@@ -2,6 +2,12 @@
 
 #include "platform/event_wait.h"
 
+#ifdef Q_OS_WIN
+#include <winsock2.h>
+#else
+#include <sys/socket.h>
+#endif
+
 namespace kamt {
 namespace {
 
@@ -17,9 +23,25 @@ std::string Reason(const QTcpSocket& socket, QAbstractSocket::SocketError error)
   }
 }
 
+// Hands the bytes to the kernel directly; the count it took, or -1 when it took none.
+qint64 SendDirect(qintptr descriptor, std::span<const std::uint8_t> bytes) {
+#ifdef Q_OS_WIN
+  const int n = ::send(static_cast<SOCKET>(descriptor), reinterpret_cast<const char*>(bytes.data()),
+                       static_cast<int>(bytes.size()), 0);
+  return n == SOCKET_ERROR ? -1 : n;
+#else
+  // MSG_NOSIGNAL: a peer that has gone must give an error, not end the program with SIGPIPE.
+  return ::send(static_cast<int>(descriptor), bytes.data(), bytes.size(), MSG_NOSIGNAL);
+#endif
+}
+
 }  // namespace
 
 QtClientSocket::QtClientSocket() {
+  wait_.EndOn(&socket_, &QTcpSocket::readyRead);
+  wait_.EndOn(&socket_, &QTcpSocket::connected);
+  wait_.EndOn(&socket_, &QTcpSocket::disconnected);
+  wait_.EndOn(&socket_, &QTcpSocket::errorOccurred);
   // Modbus requests are small and each waits for its answer: Nagle's delay would only add
   // latency to every exchange.
   QObject::connect(&socket_, &QTcpSocket::connected, &socket_, [this] {
@@ -63,23 +85,20 @@ std::size_t QtClientSocket::ReceiveBuf(std::span<std::uint8_t> destination) {
 }
 
 void QtClientSocket::SendBuf(std::span<const std::uint8_t> bytes) {
+  // A request is small and the kernel takes it whole. Through the socket's own buffer, Qt would
+  // switch the write notifier on and off for every request, and under the GLib event loop each
+  // switch wakes the loop once more: as much work again as the exchange itself.
+  if (Connected() && socket_.bytesToWrite() == 0) {
+    const qint64 sent = SendDirect(socket_.socketDescriptor(), bytes);
+    if (sent > 0) bytes = bytes.subspan(static_cast<std::size_t>(sent));
+    if (bytes.empty()) return;
+  }
   socket_.write(reinterpret_cast<const char*>(bytes.data()), static_cast<qint64>(bytes.size()));
   socket_.flush();
 }
 
-void QtClientSocket::WaitForEvent(int timeoutMs) {
-  EventWait wait;
-  wait.EndOn(&socket_, &QTcpSocket::readyRead);
-  wait.EndOn(&socket_, &QTcpSocket::connected);
-  wait.EndOn(&socket_, &QTcpSocket::disconnected);
-  wait.EndOn(&socket_, &QTcpSocket::errorOccurred);
-  waiting_ = &wait;
-  wait.Run(timeoutMs);
-  waiting_ = nullptr;
-}
+void QtClientSocket::WaitForEvent(int timeoutMs) { wait_.Run(timeoutMs); }
 
-void QtClientSocket::Interrupt() {
-  if (waiting_) waiting_->Interrupt();
-}
+void QtClientSocket::Interrupt() { wait_.Interrupt(); }
 
 }  // namespace kamt

@@ -33,7 +33,7 @@ class QtClientSocket : public ClientSocket {
   Handlers handlers_;
   std::string host_;
   int port_ = 0;
-  EventWait* waiting_ = nullptr;  // the wait under way, for Interrupt
+  EventWait wait_;
 };
 
 }  // namespace kamt

@@ -2,6 +2,8 @@
 
 #include <QElapsedTimer>
 
+#include "platform/event_wait.h"
+
 #include "link/clock.h"
 
 namespace kamt {
@@ -15,6 +17,7 @@ class QtClock : public Clock {
 
  private:
   QElapsedTimer timer_;
+  EventWait wait_;  // ends only by its time
 };
 
 }  // namespace kamt

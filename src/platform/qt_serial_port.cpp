@@ -72,6 +72,15 @@ bool StopBitsHonoured(StopBits s) {
 QtSerialPort::QtSerialPort() {
   QObject::connect(&port_, &QSerialPort::errorOccurred, &port_,
                    [this](QSerialPort::SerialPortError e) { OnError(e); });
+  wait_.EndOn(&port_, &QSerialPort::readyRead);
+  wait_.EndOn(&port_, &QSerialPort::errorOccurred);
+  wait_.EndOn(&port_, &QSerialPort::aboutToClose);
+  QObject::connect(&hangUpCheck_, &QTimer::timeout, &port_, [this] { CloseIfHungUp(); });
+}
+
+// A hung-up line is a device gone, as an error would say; closing ends the wait.
+void QtSerialPort::CloseIfHungUp() {
+  if (port_.isOpen() && port_.bytesAvailable() == 0 && HungUp(port_)) port_.close();
 }
 
 QtSerialPort::~QtSerialPort() { Close(); }
@@ -128,31 +137,18 @@ void QtSerialPort::Write(std::span<const std::uint8_t> bytes) {
 
 std::size_t QtSerialPort::ReadSome(std::span<std::uint8_t> destination, int timeoutMs) {
   if (!port_.isOpen() || destination.empty()) return 0;
-  // A hung-up line is a device gone, as an error would say; closing ends the wait.
-  const auto closeIfHungUp = [this] {
-    if (port_.bytesAvailable() == 0 && HungUp(port_)) port_.close();
-  };
-  closeIfHungUp();
+  CloseIfHungUp();
   if (port_.isOpen() && port_.bytesAvailable() == 0 && timeoutMs > 0) {
-    EventWait wait;
-    wait.EndOn(&port_, &QSerialPort::readyRead);
-    wait.EndOn(&port_, &QSerialPort::errorOccurred);
-    wait.EndOn(&port_, &QSerialPort::aboutToClose);
-    QTimer hangUpCheck;
-    QObject::connect(&hangUpCheck, &QTimer::timeout, &port_, closeIfHungUp);
-    hangUpCheck.start(kHangUpCheckMs);
-    waiting_ = &wait;
-    wait.Run(timeoutMs);
-    waiting_ = nullptr;
+    hangUpCheck_.start(kHangUpCheckMs);
+    wait_.Run(timeoutMs);
+    hangUpCheck_.stop();
   }
   if (!port_.isOpen()) return 0;
   const qint64 n = port_.read(reinterpret_cast<char*>(destination.data()), static_cast<qint64>(destination.size()));
   return n > 0 ? static_cast<std::size_t>(n) : 0;
 }
 
-void QtSerialPort::Interrupt() {
-  if (waiting_) waiting_->Interrupt();
-}
+void QtSerialPort::Interrupt() { wait_.Interrupt(); }
 
 void QtSerialPort::OnError(QSerialPort::SerialPortError error) {
   if (IsFatal(error) && port_.isOpen()) port_.close();

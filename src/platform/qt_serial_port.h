@@ -2,6 +2,7 @@
 
 #include "platform/event_wait.h"
 #include <QSerialPort>
+#include <QTimer>
 
 #include "link/serial_port.h"
 
@@ -29,11 +30,13 @@ class QtSerialPort : public SerialPort {
 
  private:
   void OnError(QSerialPort::SerialPortError error);
+  void CloseIfHungUp();
 
   QSerialPort port_;
   OpenFailure failure_ = OpenFailure::None;
   std::string detail_;
-  EventWait* waiting_ = nullptr;  // the wait under way, for Interrupt
+  EventWait wait_;
+  QTimer hangUpCheck_;  // while a read waits
 };
 
 }  // namespace kamt
