@@ -21,6 +21,9 @@
 namespace kamt {
 namespace {
 
+// About thirty repaints a second: the eye sees no more, and a fast read is not slowed.
+constexpr int kStatusRepaintMs = 33;
+
 QString ToQt(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
 
 // The radio buttons of a radio group, in their order on the form.
@@ -100,14 +103,44 @@ QObject* QtWindow::Find(std::string_view control) const {
   return nullptr;
 }
 
+QtWindow::QtWindow(QWidget& form) : form_(form) {
+  showTimer_.setSingleShot(true);
+  QObject::connect(&showTimer_, &QTimer::timeout, &form_, [this] { ShowStatus(); });
+}
+
 void QtWindow::SetStatusText(int panel, std::string_view text) {
   if (panel < 0 || panel >= 3 || !panels_[static_cast<std::size_t>(panel)]) return;
-  panels_[static_cast<std::size_t>(panel)]->setText(ToQt(text));
+  statusTexts_[static_cast<std::size_t>(panel)] = text;
+  ScheduleShow(false);
+}
+
+void QtWindow::ScheduleShow(bool now) {
+  if (now || !lastShown_.isValid() || lastShown_.elapsed() >= kStatusRepaintMs) {
+    ShowStatus();
+  } else if (!showTimer_.isActive()) {
+    showTimer_.start(kStatusRepaintMs - static_cast<int>(lastShown_.elapsed()));
+  }
 }
 
 std::string QtWindow::StatusText(int panel) const {
   if (panel < 0 || panel >= 3 || !panels_[static_cast<std::size_t>(panel)]) return {};
-  return panels_[static_cast<std::size_t>(panel)]->text().toStdString();
+  return statusTexts_[static_cast<std::size_t>(panel)];
+}
+
+void QtWindow::ShowStatus() {
+  showTimer_.stop();
+  lastShown_.start();
+  for (std::size_t i = 0; i < panels_.size(); ++i) {
+    if (panels_[i]) panels_[i]->setText(ToQt(statusTexts_[i]));
+  }
+  if (!progress_) return;
+  if (progressTotal_ <= 0) {
+    progress_->hide();
+    return;
+  }
+  progress_->setRange(0, progressTotal_);
+  progress_->setValue(std::clamp(progressDone_, 0, progressTotal_));
+  progress_->show();
 }
 
 std::string QtWindow::Text(std::string_view control) const {
@@ -223,13 +256,10 @@ void QtWindow::SetVisible(std::string_view control, bool visible) {
 
 void QtWindow::SetProgress(int done, int total) {
   if (!progress_) return;
-  if (total <= 0) {
-    progress_->hide();
-    return;
-  }
-  progress_->setRange(0, total);
-  progress_->setValue(std::clamp(done, 0, total));
-  progress_->show();
+  progressDone_ = done;
+  progressTotal_ = total;
+  // The end of a read shows at once, with the texts that go with it.
+  ScheduleShow(total <= 0);
 }
 
 void QtWindow::ShowMessage(std::string_view text) {

@@ -2,8 +2,11 @@
 
 #include <QHash>
 #include <QPointer>
+#include <QElapsedTimer>
 #include <QString>
+#include <QTimer>
 #include <array>
+#include <string>
 
 #include "link/window.h"
 
@@ -22,7 +25,7 @@ namespace kamt {
 // release build, where the call then does nothing.
 class QtWindow : public Window {
  public:
-  explicit QtWindow(QWidget& form) : form_(form) {}
+  explicit QtWindow(QWidget& form);
 
   // The status bar's three panels (main window only) and the archive progress bar.
   void SetStatusPanels(const std::array<QLabel*, 3>& panels) { panels_ = panels; }
@@ -53,10 +56,19 @@ class QtWindow : public Window {
 
  private:
   void Index() const;
+  void ScheduleShow(bool now);
+  void ShowStatus();
 
   QWidget& form_;
   std::array<QLabel*, 3> panels_{};
   QProgressBar* progress_ = nullptr;
+  // What the logic set, at once; the widgets follow at most every kStatusRepaintMs, so that an
+  // archive read does not repaint the status bar for each of its records.
+  std::array<std::string, 3> statusTexts_;
+  int progressDone_ = 0;
+  int progressTotal_ = 0;
+  QElapsedTimer lastShown_;
+  QTimer showTimer_;
   bool suppressed_ = false;
   mutable QHash<QString, QPointer<QObject>> controls_;
 };

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
-#include <sstream>
 
 #include "fake_clock.h"
 #include "fake_serial_port.h"
@@ -17,6 +17,12 @@ namespace {
 
 using namespace std::string_literals;
 using Pieces = std::vector<std::pair<int, std::string>>;
+using Texts = std::vector<std::string>;
+
+const std::string kWaiting = "Ожидание ответа от модема...";
+const std::string kGot = "Ответ получен";
+const std::string kUp = "Соединение установлено";
+const std::string kDown = "Соединение не установлено";
 
 class ModemDialTest : public ::testing::Test {
  protected:
@@ -32,20 +38,14 @@ class ModemDialTest : public ::testing::Test {
     for (const auto& [at, text] : pieces) reply.push_back({at, {text.begin(), text.end()}});
     port.replies.push_back(reply);
   }
-  std::vector<std::string> Lines(const std::string& text) const {
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) lines.push_back(line);
-    return lines;
-  }
-  std::vector<std::string> Memo() const { return Lines(form.Text("Memo1")); }
-  std::vector<std::string> Statuses() const {
-    std::vector<std::string> texts;
+  std::string Memo() const { return form.Text("Memo1"); }
+  Texts Statuses() const {
+    Texts texts;
     for (const std::string& e : form.Entries("panel0 ")) texts.push_back(e.substr(7));
     return texts;
   }
-  std::vector<std::string> Written() const {
-    std::vector<std::string> texts;
+  Texts Written() const {
+    Texts texts;
     for (const auto& bytes : port.written) texts.emplace_back(bytes.begin(), bytes.end());
     return texts;
   }
@@ -64,9 +64,8 @@ class ModemDialTest : public ::testing::Test {
 struct AnswerCase {
   const char* name;
   Pieces pieces;
-  bool connected;
-  std::string status;
-  std::vector<std::string> memo;
+  Texts statuses;    // after "Ожидание ответа от модема..."
+  std::string memo;  // after the ">>ATD12345" line
 };
 
 void PrintTo(const AnswerCase& c, std::ostream* os) { *os << c.name; }
@@ -77,135 +76,72 @@ TEST_P(ModemAnswer, EndsTheDialWithItsStatusAndResult) {
   const AnswerCase& c = GetParam();
   ModemSays(c.pieces);
   dial.Connect_ButtonClick();
-  EXPECT_EQ(Connected(), c.connected);
-  EXPECT_EQ(form.StatusText(0), c.status);
-  EXPECT_EQ(Memo(), c.memo);
-  const auto statuses = Statuses();
-  ASSERT_GE(statuses.size(), 2u);
-  EXPECT_EQ(statuses[0], "Ожидание ответа от модема...");
-  EXPECT_EQ(statuses[1], "Ответ получен");
+  Texts statuses{kWaiting};
+  statuses.insert(statuses.end(), c.statuses.begin(), c.statuses.end());
+  EXPECT_EQ(Statuses(), statuses);
+  EXPECT_EQ(Connected(), c.statuses.back() == kUp);
+  EXPECT_EQ(Memo(), ">>ATD12345\n" + c.memo);
   EXPECT_EQ(port.written.size(), 1u);
   EXPECT_FALSE(dial.Dialling());
 }
 
-const std::string kDialled = ">>ATD12345";
+const std::string kLongestAnswer = "\r\nCONNECT 9600 " + std::string(238, '.') + "\r\n";  // 255 bytes
 
 INSTANTIATE_TEST_SUITE_P(
     Answers, ModemAnswer,
     ::testing::Values(
         // The echo comes alone and ends with its CR: reading goes on until the answer.
-        AnswerCase{"EchoAloneThenConnect",
-                   {{0, "ATD12345\r"}, {5000, "\r\nCONNECT 9600\r\n"}},
-                   true,
-                   "Соединение установлено",
-                   {kDialled, "<<ATD12345", "CONNECT 9600"}},
-        AnswerCase{"EchoAndAnswerInOneRead",
-                   {{0, "ATD12345\r"}, {300, "\r\nCONNECT 9600\r\n"}},
-                   true,
-                   "Соединение установлено",
-                   {kDialled, "<<ATD12345", "CONNECT 9600"}},
+        AnswerCase{"EchoAloneThenConnect", {{0, "ATD12345\r"}, {5000, "\r\nCONNECT 9600\r\n"}}, {kGot, kUp},
+                   "<<ATD12345\nCONNECT 9600"},
         // CR LF alone is two bytes: not yet an answer.
-        AnswerCase{"CrLfAloneThenConnect",
-                   {{0, "\r\n"}, {3000, "CONNECT 9600\r\n"}},
-                   true,
-                   "Соединение установлено",
-                   {kDialled, "<<", "CONNECT 9600"}},
-        AnswerCase{"AnswerSplitOverTwoReads",
-                   {{0, "\r\nCONN"}, {2500, "ECT 9600\r\n"}},
-                   true,
-                   "Соединение установлено",
-                   {kDialled, "<<", "CONNECT 9600"}},
-        // The later keyword overrides the earlier one.
-        AnswerCase{"ConnectAndOk",
-                   {{0, "\r\nCONNECT 9600\r\n\r\nOK\r\n"}},
-                   false,
-                   "Соединение не установлено",
-                   {kDialled, "<<", "CONNECT 9600", "OK"}},
-        AnswerCase{"NoCarrier",
-                   {{0, "\r\nNO CARRIER\r\n"}},
-                   false,
-                   "Соединение не установлено",
-                   {kDialled, "<<", "NO CARRIER"}},
-        AnswerCase{"Error", {{0, "\r\nERROR\r\n"}}, false, "Соединение не установлено", {kDialled, "<<", "ERROR"}},
-        AnswerCase{"NoDialtone",
-                   {{0, "\r\nNO DIALTONE\r\n"}},
-                   false,
-                   "Соединение не установлено",
-                   {kDialled, "<<", "NO DIALTONE"}},
-        AnswerCase{"Busy", {{0, "\r\nBUSY\r\n"}}, false, "Соединение не установлено", {kDialled, "<<", "BUSY"}},
-        AnswerCase{"Ok", {{0, "\r\nOK\r\n"}}, false, "Соединение не установлено", {kDialled, "<<", "OK"}},
-        AnswerCase{"NoKeyword", {{0, "\r\nRING\r\n"}}, false, "Ответ получен", {kDialled, "<<", "RING"}},
-        AnswerCase{
-            "CaseIsRespected", {{0, "\r\nconnect 9600\r\n"}}, false, "Ответ получен", {kDialled, "<<", "connect 9600"}},
+        AnswerCase{"CrLfAloneThenConnect", {{0, "\r\n"}, {3000, "CONNECT 9600\r\n"}}, {kGot, kUp}, "<<\nCONNECT 9600"},
+        // Every keyword found sets the status in turn: the later one wins.
+        AnswerCase{"ConnectAndOk", {{0, "\r\nCONNECT 9600\r\n\r\nOK\r\n"}}, {kGot, kUp, kDown}, "<<\nCONNECT 9600\nOK"},
+        AnswerCase{"NoCarrier", {{0, "\r\nNO CARRIER\r\n"}}, {kGot, kDown}, "<<\nNO CARRIER"},
+        AnswerCase{"Error", {{0, "\r\nERROR\r\n"}}, {kGot, kDown}, "<<\nERROR"},
+        AnswerCase{"NoDialtone", {{0, "\r\nNO DIALTONE\r\n"}}, {kGot, kDown}, "<<\nNO DIALTONE"},
+        AnswerCase{"Busy", {{0, "\r\nBUSY\r\n"}}, {kGot, kDown}, "<<\nBUSY"},
+        AnswerCase{"NoKeyword", {{0, "\r\nRING\r\n"}}, {kGot}, "<<\nRING"},
+        AnswerCase{"CaseIsRespected", {{0, "\r\nconnect 9600\r\n"}}, {kGot}, "<<\nconnect 9600"},
         // The dial ends with its first complete answer: what follows is not waited for.
-        AnswerCase{"OnlyTheFirstAnswerCounts",
-                   {{0, "\r\nRING\r\n"}, {1500, "\r\nCONNECT 9600\r\n"}},
-                   false,
-                   "Ответ получен",
-                   {kDialled, "<<", "RING"}}),
+        AnswerCase{"OnlyTheFirstAnswerCounts", {{0, "\r\nRING\r\n"}, {1500, "\r\nCONNECT 9600\r\n"}}, {kGot}, "<<\nRING"},
+        AnswerCase{"ExactlyTheBuffer", {{0, kLongestAnswer}}, {kGot, kUp}, "<<\n" + kLongestAnswer.substr(2, 251)}),
     [](const auto& c) { return std::string(c.param.name); });
 
-TEST_F(ModemDialTest, EveryKeywordFoundSetsTheStatusInTurn) {
-  ModemSays({{0, "\r\nCONNECT 9600\r\n\r\nOK\r\n"}});
-  dial.Connect_ButtonClick();
-  EXPECT_EQ(Statuses(), (std::vector<std::string>{"Ожидание ответа от модема...", "Ответ получен",
-                                                  "Соединение установлено", "Соединение не установлено"}));
-}
-
 TEST(AnswerComplete, NeedsMoreThanTwoBytesEndingInCrLf) {
-  const std::pair<std::string, bool> cases[] = {{"", false},          {"\r", false},        {"\r\n", false},
-                                                {"ATD1\r", false},    {"\r\nOK\r", false},  {"A\r\n", true},
-                                                {"\r\nOK\r\n", true}, {"ATD1\r\r\n", true}, {"\r\n\r\n", true}};
+  const std::pair<std::string, bool> cases[] = {
+      {"", false}, {"\r\n", false}, {"\r\nOK\r", false}, {"A\r\n", true}, {"\r\n\r\n", true}};
   for (const auto& [text, complete] : cases) EXPECT_EQ(AnswerComplete(text), complete) << testing::PrintToString(text);
 }
 
-struct TranscriptCase {
-  std::string prefix;
-  std::string bytes;
-  std::vector<std::string> lines;
-};
-
-TEST(TranscriptLines, ShowTheModemsLinesAsText) {
-  const TranscriptCase cases[] = {
-      {">>", "ATD12345\r", {">>ATD12345"}},
-      {">>", "ATD\r", {">>ATD"}},
-      {"<<", "ATD1\r\r\nCONNECT 9600\r\n", {"<<ATD1", "CONNECT 9600"}},
-      {"<<", "\r\nOK\r\n", {"<<", "OK"}},
-      {"<<", "", {"<<"}},
-      // Bytes above 0x7F are Windows-1251; control bytes are shown, never passed on.
-      {"<<", "\xCE\xCA \x07\x1B[2J\x00\x7F\x98\t"s, {"<<ОК \\x07\\x1B[2J\\x00\\x7F\\x98\\x09"}},
-  };
-  for (const TranscriptCase& c : cases) {
-    EXPECT_EQ(TranscriptLines(c.prefix, c.bytes), c.lines) << testing::PrintToString(c.bytes);
-  }
+TEST(TranscriptLines, ShowControlBytesNeverPassThemOn) {
+  EXPECT_EQ(TranscriptLines("<<", ""), Texts{"<<"});
+  // Bytes above 0x7F are Windows-1251; control bytes are shown, never passed on.
+  EXPECT_EQ(TranscriptLines("<<", "\xCE\xCA \x07\x1B[2J\x00\x7F\x98\t"s), Texts{"<<ОК \\x07\\x1B[2J\\x00\\x7F\\x98\\x09"});
 }
 
 // --- The command ----------------------------------------------------------------------------
 
 TEST_F(ModemDialTest, TheCommandGoesOutAsTypedAfterAPurge) {
-  const std::pair<std::string, std::string> cases[] = {{"12345", "ATD12345\r"},
-                                                       {"", "ATD\r"},
-                                                       {"T8,495 123", "ATDT8,495 123\r"},
-                                                       {"П1",
-                                                        "ATD\xCF"
-                                                        "1\r"}};
+  const std::pair<std::string, std::string> cases[] = {
+      {"", "ATD\r"}, {"T8,495 123", "ATDT8,495 123\r"}, {"П1", "ATD\xCF" "1\r"}};
   for (const auto& [number, command] : cases) {
     port.written.clear();
     port.calls.clear();
     ModemSays({{0, "\r\nBUSY\r\n"}});
     form.SetText("TelNum_ComboBox", number);
     dial.Connect_ButtonClick();
-    EXPECT_EQ(Written(), std::vector<std::string>{command});
-    EXPECT_EQ(port.calls, (std::vector<std::string>{"purge", "write"}));
+    EXPECT_EQ(Written(), Texts{command});
+    EXPECT_EQ(port.calls, (Texts{"purge", "write"}));
   }
 }
 
 TEST_F(ModemDialTest, WithoutAnOpenPortNothingIsSent) {
   port.Close();
   dial.Connect_ButtonClick();
-  EXPECT_EQ(form.log, std::vector<std::string>{"box Ошибка!: Порт не открыт! (error)"});
+  EXPECT_EQ(form.log, Texts{"box Ошибка!: Порт не открыт! (error)"});
   EXPECT_TRUE(port.written.empty());
-  EXPECT_EQ(form.Text("Memo1"), "");
+  EXPECT_EQ(Memo(), "");
 }
 
 TEST_F(ModemDialTest, ANumberThatOverrunsTheCommandBufferIsRefused) {
@@ -219,27 +155,18 @@ TEST_F(ModemDialTest, ANumberThatOverrunsTheCommandBufferIsRefused) {
   form.SetText("TelNum_ComboBox", std::string(252, '1'));
   dial.Connect_ButtonClick();
   EXPECT_EQ(port.written.size(), 1u);
-  EXPECT_EQ(form.log, std::vector<std::string>{"box Ошибка!: Номер телефона длиннее 251 знака (error)"});
+  EXPECT_EQ(form.log, Texts{"box Ошибка!: Номер телефона длиннее 251 знака (error)"});
 }
 
 TEST_F(ModemDialTest, AnAnswerThatFillsItsBufferWithoutALineEndStopsTheDial) {
   ModemSays({{0, std::string(300, 'A')}});
   dial.Connect_ButtonClick();
   EXPECT_FALSE(Connected());
-  EXPECT_EQ(form.StatusText(0), "Соединение не установлено");
-  EXPECT_EQ(form.messages, std::vector<std::string>{"Ответ модема длиннее 255 байт без конца строки"});
-  EXPECT_EQ(Memo(), (std::vector<std::string>{kDialled, "<<" + std::string(255, 'A')}));
+  EXPECT_EQ(form.StatusText(0), kDown);
+  EXPECT_EQ(form.messages, Texts{"Ответ модема длиннее 255 байт без конца строки"});
+  EXPECT_EQ(Memo(), ">>ATD12345\n<<" + std::string(255, 'A'));
   EXPECT_TRUE(form.Enabled("Connect_Button"));
-}
 
-TEST_F(ModemDialTest, AnAnswerOfExactlyTheBufferIsStillRead) {
-  std::string answer = "\r\nCONNECT 9600 ";
-  answer += std::string(253 - answer.size(), '.') + "\r\n";
-  ASSERT_EQ(answer.size(), 255u);
-  ModemSays({{0, answer}});
-  dial.Connect_ButtonClick();
-  EXPECT_TRUE(Connected());
-  EXPECT_TRUE(form.messages.empty());
 }
 
 // --- Waiting --------------------------------------------------------------------------------
@@ -265,8 +192,8 @@ TEST_F(ModemDialTest, CancelEndsAWaitAtOnce) {
     EXPECT_LE(eventsAt[i] - eventsAt[i - 1], static_cast<std::uint64_t>(ReadStopPollMs)) << i;
   }
   EXPECT_EQ(clock.now, clickedAt);
-  EXPECT_EQ(Statuses(), (std::vector<std::string>{"Ожидание ответа от модема...", "Прервано пользователем"}));
-  EXPECT_EQ(Memo(), std::vector<std::string>{kDialled});  // no answer line
+  EXPECT_EQ(Statuses(), (Texts{kWaiting, "Прервано пользователем"}));
+  EXPECT_EQ(Memo(), ">>ATD12345");  // no answer line
   EXPECT_FALSE(Connected());
   EXPECT_TRUE(form.Enabled("Connect_Button"));
   EXPECT_FALSE(dial.Dialling());
@@ -293,15 +220,14 @@ TEST_F(ModemDialTest, ASecondDialCannotStartInsideTheFirst) {
   EXPECT_TRUE(Connected());
   ASSERT_FALSE(enabledWhileWaiting.empty());
   EXPECT_EQ(std::count(enabledWhileWaiting.begin(), enabledWhileWaiting.end(), true), 0);
-  EXPECT_TRUE(form.Enabled("Connect_Button"));
-  EXPECT_EQ(form.Entries("Connect_Button"), (std::vector<std::string>{"Connect_Button off", "Connect_Button on"}));
+  EXPECT_EQ(form.Entries("Connect_Button"), (Texts{"Connect_Button off", "Connect_Button on"}));
 }
 
 TEST_F(ModemDialTest, APortThatGoesAwayEndsTheDial) {
   port.ReplySilence();
   form.onProcessEvents = [&] { port.Close(); };
   dial.Connect_ButtonClick();
-  EXPECT_EQ(form.messages, std::vector<std::string>{"Порт не открыт!"});
+  EXPECT_EQ(form.messages, Texts{"Порт не открыт!"});
   EXPECT_FALSE(Connected());
   EXPECT_TRUE(form.Enabled("Connect_Button"));
 }
@@ -312,7 +238,7 @@ TEST_F(ModemDialTest, TheTranscriptKeepsEveryDial) {
   form.SetText("TelNum_ComboBox", "777");
   ModemSays({{0, "ATD777\r\r\nCONNECT 9600\r\n"}});
   dial.Connect_ButtonClick();
-  EXPECT_EQ(Memo(), (std::vector<std::string>{kDialled, "<<", "BUSY", ">>ATD777", "<<ATD777", "CONNECT 9600"}));
+  EXPECT_EQ(Memo(), ">>ATD12345\n<<\nBUSY\n>>ATD777\n<<ATD777\nCONNECT 9600");
   EXPECT_TRUE(Connected());
 }
 
@@ -321,8 +247,7 @@ TEST_F(ModemDialTest, TheTranscriptKeepsEveryDial) {
 TEST_F(ModemDialTest, FormCreateLoadsTheListIntoTheBox) {
   std::ofstream(listPath, std::ios::binary) << "111\r\n222\n\r\n333";
   dial.FormCreate();
-  const std::vector<std::string> expected = {"111", "222", "", "333"};
-  EXPECT_EQ(dial.Numbers(), expected);
+  EXPECT_EQ(dial.Numbers(), (Texts{"111", "222", "", "333"}));
   EXPECT_EQ(form.ItemCount("TelNum_ComboBox"), 4);
   EXPECT_EQ(form.ItemIndex("TelNum_ComboBox"), -1);
 }
@@ -330,7 +255,7 @@ TEST_F(ModemDialTest, FormCreateLoadsTheListIntoTheBox) {
 TEST_F(ModemDialTest, AFirstRunWithoutAListShowsNoneAndItsCloseMakesTheFile) {
   dial.FormCreate();
   EXPECT_TRUE(dial.Numbers().empty());
-  EXPECT_TRUE(form.log.empty() || form.Entries("box").empty());
+  EXPECT_TRUE(form.Entries("box").empty());
   dial.FormClose();
   ASSERT_TRUE(std::filesystem::exists(listPath));
   EXPECT_EQ(std::filesystem::file_size(listPath), 0u);
@@ -342,7 +267,7 @@ TEST_F(ModemDialTest, AddAppendsWhateverIsTypedAndCloseSavesIt) {
     form.SetText("TelNum_ComboBox", number);
     dial.Add_ButtonClick();
   }
-  EXPECT_EQ(dial.Numbers(), (std::vector<std::string>{"8-495-1", "", "8-495-1", "Дом"}));
+  EXPECT_EQ(dial.Numbers(), (Texts{"8-495-1", "", "8-495-1", "Дом"}));
   EXPECT_EQ(form.ItemCount("TelNum_ComboBox"), 4);
   EXPECT_EQ(form.Text("TelNum_ComboBox"), "Дом");  // the typed text stays
   dial.FormClose();
@@ -352,12 +277,10 @@ TEST_F(ModemDialTest, AddAppendsWhateverIsTypedAndCloseSavesIt) {
 
 TEST_F(ModemDialTest, ANumberTheFileCannotHoldIsRefused) {
   dial.FormCreate();
-  for (const char* number : {"1\r\n2", "☎ 112"}) {
-    form.SetText("TelNum_ComboBox", number);
-    dial.Add_ButtonClick();
-  }
+  form.SetText("TelNum_ComboBox", "1\r\n2");
+  dial.Add_ButtonClick();
   EXPECT_TRUE(dial.Numbers().empty());
-  EXPECT_EQ(form.Entries("box"), std::vector<std::string>(2, "box Ошибка!: Не могу добавить номер телефона (warning)"));
+  EXPECT_EQ(form.Entries("box"), Texts{"box Ошибка!: Не могу добавить номер телефона (warning)"});
 }
 
 TEST_F(ModemDialTest, DeleteRemovesTheSelectedEntryOnly) {
@@ -367,15 +290,19 @@ TEST_F(ModemDialTest, DeleteRemovesTheSelectedEntryOnly) {
   EXPECT_EQ(dial.Numbers().size(), 3u);
   form.SetItemIndex("TelNum_ComboBox", 1);
   dial.Delete_ButtonClick();
-  EXPECT_EQ(dial.Numbers(), (std::vector<std::string>{"111", "333"}));
+  EXPECT_EQ(dial.Numbers(), (Texts{"111", "333"}));
   EXPECT_EQ(form.ItemCount("TelNum_ComboBox"), 2);
   EXPECT_EQ(form.ItemIndex("TelNum_ComboBox"), -1);
 }
 
-TEST_F(ModemDialTest, AListThatCannotBeSavedIsSaidAndTheCloseGoesOn) {
-  std::filesystem::create_directory(listPath);  // a folder holds its name
+// A folder that holds the list's name cannot be replaced: the save fails whole, leaving
+// nothing beside it, and the close goes on.
+TEST_F(ModemDialTest, AListThatCannotBeSavedIsSaidAndLeavesNothing) {
+  std::filesystem::create_directory(listPath);
   dial.FormClose();
-  EXPECT_EQ(form.log, std::vector<std::string>{"box Ошибка!: Не могу сохранить номера телефонов (warning)"});
+  EXPECT_EQ(form.log, Texts{"box Ошибка!: Не могу сохранить номера телефонов (warning)"});
+  EXPECT_TRUE(std::filesystem::is_directory(listPath));
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path), std::filesystem::directory_iterator()), 1);
 }
 
 }  // namespace

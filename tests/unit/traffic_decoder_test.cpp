@@ -11,161 +11,142 @@ namespace {
 using test::Hex;
 constexpr auto TX = TrafficDirection::Sent;
 constexpr auto RX = TrafficDirection::Received;
+constexpr auto Rtu = TrafficKind::Rtu;
+constexpr auto Tcp = TrafficKind::Tcp;
+constexpr auto TcpLate = TrafficKind::TcpLate;
+constexpr auto Modem = TrafficKind::ModemText;
 
-enum class Crc { AsGiven, Append };
-
-// A frame as hex, then `zeros` zero bytes (register values, a record) and, for RTU frames
-// written without one, its right CRC.
 struct DecodeCase {
   const char* name;
   TrafficDirection direction;
   TrafficKind kind;
-  const char* hex;
-  std::size_t zeros;
-  Crc crc;
+  const char* frame;  // hex, then "+N" for N zero bytes (register values, a record), then "crc"
   const char* summary;
   bool fault;
 };
 
 void PrintTo(const DecodeCase& c, std::ostream* os) { *os << c.name; }
 
-std::vector<std::uint8_t> FrameOf(const DecodeCase& c) {
-  std::vector<std::uint8_t> frame = Hex(c.hex);
-  frame.resize(frame.size() + c.zeros);
-  return c.crc == Crc::Append ? test::WithCrc(frame) : frame;
+std::vector<std::uint8_t> FrameOf(std::string_view text) {
+  const bool crc = text.ends_with(" crc");
+  if (crc) text.remove_suffix(4);
+  std::size_t zeros = 0;
+  if (const auto plus = text.find('+'); plus != std::string_view::npos) {
+    zeros = std::stoul(std::string(text.substr(plus + 1)));
+    text = text.substr(0, plus);
+  }
+  std::vector<std::uint8_t> frame = Hex(text);
+  frame.resize(frame.size() + zeros);
+  return crc ? test::WithCrc(frame) : frame;
 }
 
 class TrafficDecoder : public ::testing::TestWithParam<DecodeCase> {};
 
 TEST_P(TrafficDecoder, SummarisesTheFrame) {
   const DecodeCase& c = GetParam();
-  const TrafficSummary summary = DescribeTraffic(c.direction, c.kind, FrameOf(c));
+  const TrafficSummary summary = DescribeTraffic(c.direction, c.kind, FrameOf(c.frame));
   EXPECT_EQ(summary.text, c.summary);
   EXPECT_EQ(summary.fault, c.fault);
   EXPECT_EQ(summary.text.find_first_of("\t\r\n"), std::string::npos);
 }
 
-constexpr auto Rtu = TrafficKind::Rtu;
-
 INSTANTIATE_TEST_SUITE_P(RtuRequests, TrafficDecoder, ::testing::Values(
-    DecodeCase{"current", TX, Rtu, "01 04 10 00 00 30 F4 DE", 0, Crc::AsGiven,
+    DecodeCase{"current", TX, Rtu, "01 04 10 00 00 30 F4 DE",
                "0x04 чтение входных регистров; начало 0x1000, количество 48; адрес 1", false},
-    DecodeCase{"comm", TX, Rtu, "01 03 00 00 00 08", 0, Crc::Append,
+    DecodeCase{"comm", TX, Rtu, "01 03 00 00 00 08 crc",
                "0x03 чтение регистров хранения; начало 0x0000, количество 8; адрес 1", false},
-    DecodeCase{"clock_write", TX, Rtu, "01 10 00 08 00 07 0E", 14, Crc::Append,
+    DecodeCase{"clock_write", TX, Rtu, "01 10 00 08 00 07 0E +14 crc",
                "0x10 запись регистров; начало 0x0008, количество 7, байт: 14; адрес 1", false},
-    DecodeCase{"write_short_of_its_count", TX, Rtu, "01 10 00 08 00 07 0E 00 01", 0, Crc::Append,
+    DecodeCase{"write_short_of_its_count", TX, Rtu, "01 10 00 08 00 07 0E 00 01 crc",
                "0x10 запись регистров; начало 0x0008, количество 7, байт: 14; данных: 2; адрес 1", true},
-    DecodeCase{"hourly", TX, Rtu, "05 46 00 05", 0, Crc::Append, "0x46 часовой архив; запись 5; адрес 5", false},
-    DecodeCase{"daily", TX, Rtu, "01 47 04 AF", 0, Crc::Append, "0x47 суточный архив; запись 1199; адрес 1", false},
-    DecodeCase{"monthly", TX, Rtu, "FF 48 00 00", 0, Crc::Append, "0x48 месячный архив; запись 0; адрес 255",
-               false},
-    DecodeCase{"read_without_count", TX, Rtu, "01 04 10 00", 0, Crc::Append,
+    DecodeCase{"hourly", TX, Rtu, "05 46 00 05 crc", "0x46 часовой архив; запись 5; адрес 5", false},
+    DecodeCase{"daily", TX, Rtu, "01 47 04 AF crc", "0x47 суточный архив; запись 1199; адрес 1", false},
+    DecodeCase{"monthly", TX, Rtu, "FF 48 00 00 crc", "0x48 месячный архив; запись 0; адрес 255", false},
+    DecodeCase{"read_without_count", TX, Rtu, "01 04 10 00 crc",
                "0x04 чтение входных регистров; кадр неполон, байт данных: 2 из 4; адрес 1", true},
-    DecodeCase{"read_with_a_tail", TX, Rtu, "01 03 00 08 00 07 00", 0, Crc::Append,
+    DecodeCase{"read_with_a_tail", TX, Rtu, "01 03 00 08 00 07 00 crc",
                "0x03 чтение регистров хранения; начало 0x0008, количество 7; лишних байт: 1; адрес 1", false}));
 
 INSTANTIATE_TEST_SUITE_P(RtuAnswers, TrafficDecoder, ::testing::Values(
-    DecodeCase{"current", RX, Rtu, "01 04 60", 96, Crc::Append, "0x04 чтение входных регистров; байт: 96; адрес 1",
-               false},
-    DecodeCase{"fewer_than_its_count", RX, Rtu, "01 03 10", 10, Crc::Append,
+    DecodeCase{"current", RX, Rtu, "01 04 60 +96 crc", "0x04 чтение входных регистров; байт: 96; адрес 1", false},
+    DecodeCase{"fewer_than_its_count", RX, Rtu, "01 03 10 +10 crc",
                "0x03 чтение регистров хранения; байт: 16; пришло: 10; адрес 1", true},
-    DecodeCase{"write_echo", RX, Rtu, "01 10 00 0F 00 1B", 0, Crc::Append,
+    DecodeCase{"write_echo", RX, Rtu, "01 10 00 0F 00 1B crc",
                "0x10 запись регистров; начало 0x000F, количество 27; адрес 1", false},
-    DecodeCase{"write_echo_with_a_tail", RX, Rtu, "01 10 00 0F 00 1B 00", 0, Crc::Append,
+    DecodeCase{"write_echo_with_a_tail", RX, Rtu, "01 10 00 0F 00 1B 00 crc",
                "0x10 запись регистров; начало 0x000F, количество 27; лишних байт: 1; адрес 1", true},
-    DecodeCase{"hourly_record", RX, Rtu, "01 46 00 05 0A 0E 03 18", 36, Crc::Append,
+    DecodeCase{"hourly_record", RX, Rtu, "01 46 00 05 0A 0E 03 18 +36 crc",
                "0x46 часовой архив; запись 5 от 14.03.2024 10:00; адрес 1", false},
-    DecodeCase{"monthly_record_cut", RX, Rtu, "01 48 00 02 00 01 06 15", 10, Crc::Append,
+    DecodeCase{"monthly_record_cut", RX, Rtu, "01 48 00 02 00 01 06 15 +10 crc",
                "0x48 месячный архив; запись 2 от 01.06.2021 00:00; запись неполна, байт: 14 из 40; адрес 1", true},
-    DecodeCase{"record_without_index", RX, Rtu, "01 47 00", 0, Crc::Append,
+    DecodeCase{"record_without_index", RX, Rtu, "01 47 00 crc",
                "0x47 суточный архив; кадр неполон, байт данных: 1 из 2; адрес 1", true},
-    DecodeCase{"unknown_function", RX, Rtu, "01 05 00 00", 0, Crc::Append, "функция 0x05 неизвестна; адрес 1", true},
-    DecodeCase{"crc_fault", RX, Rtu, "01 04 10 00 00 30 F4 DF", 0, Crc::AsGiven,
+    DecodeCase{"unknown_function", RX, Rtu, "01 05 00 00 crc", "функция 0x05 неизвестна; адрес 1", true},
+    DecodeCase{"crc_fault", RX, Rtu, "01 04 10 00 00 30 F4 DF",
                "0x04 чтение входных регистров; байт: 16; пришло: 3; адрес 1; CRC неверна", true},
-    DecodeCase{"crc_fault_only", TX, Rtu, "01 04 10 00 00 30 F5 DE", 0, Crc::AsGiven,
+    DecodeCase{"crc_fault_only", TX, Rtu, "01 04 10 00 00 30 F5 DE",
                "0x04 чтение входных регистров; начало 0x1000, количество 48; адрес 1; CRC неверна", true},
-    DecodeCase{"three_bytes", RX, Rtu, "01 04 60", 0, Crc::AsGiven, "короткий кадр, байт: 3; адрес 1", true},
-    DecodeCase{"one_byte", RX, Rtu, "11", 0, Crc::AsGiven, "короткий кадр, байт: 1; адрес 17", true},
-    DecodeCase{"nothing_sent", TX, Rtu, "", 0, Crc::AsGiven, "короткий кадр, байт: 0", true},
-    DecodeCase{"nothing_came", RX, Rtu, "", 0, Crc::AsGiven, "нет ответа", true}));
+    DecodeCase{"three_bytes", RX, Rtu, "01 04 60", "короткий кадр, байт: 3; адрес 1", true},
+    DecodeCase{"nothing_sent", TX, Rtu, "", "короткий кадр, байт: 0", true},
+    DecodeCase{"nothing_came", RX, Rtu, "", "нет ответа", true}));
 
 INSTANTIATE_TEST_SUITE_P(Exceptions, TrafficDecoder, ::testing::Values(
-    DecodeCase{"named_1", RX, Rtu, "01 83 01", 0, Crc::Append,
-               "0x83 исключение 0x01: Функция не поддерживается!; адрес 1", true},
-    DecodeCase{"named_2", RX, Rtu, "01 84 02", 0, Crc::Append,
-               "0x84 исключение 0x02: Недопустимый адрес данных!; адрес 1", true},
-    DecodeCase{"named_3", RX, Rtu, "01 90 03", 0, Crc::Append, "0x90 исключение 0x03: Ошибка в данных!; адрес 1",
-               true},
-    DecodeCase{"named_4", RX, Rtu, "01 84 04", 0, Crc::Append, "0x84 исключение 0x04: Ошибка устройства!; адрес 1",
-               true},
-    DecodeCase{"named_6", RX, Rtu, "01 C6 06", 0, Crc::Append,
-               "0xC6 исключение 0x06: Устройство не готово!; адрес 1", true},
-    DecodeCase{"unnamed_0", RX, Rtu, "01 84 00", 0, Crc::Append, "0x84 исключение 0x00: Ошибка: 0х00; адрес 1", true},
-    DecodeCase{"unnamed_5", RX, Rtu, "01 84 05", 0, Crc::Append, "0x84 исключение 0x05: Ошибка: 0х05; адрес 1", true},
-    DecodeCase{"unnamed_8B", RX, Rtu, "01 C8 8B", 0, Crc::Append, "0xC8 исключение 0x8B: Ошибка: 0х8B; адрес 1", true},
-    DecodeCase{"without_code", RX, Rtu, "01 84", 0, Crc::Append, "0x84 исключение без кода; адрес 1", true}));
-
-constexpr auto Tcp = TrafficKind::Tcp;
+    DecodeCase{"named_1", RX, Rtu, "01 83 01 crc", "0x83 исключение 0x01: Функция не поддерживается!; адрес 1", true},
+    DecodeCase{"named_2", RX, Rtu, "01 84 02 crc", "0x84 исключение 0x02: Недопустимый адрес данных!; адрес 1", true},
+    DecodeCase{"named_3", RX, Rtu, "01 90 03 crc", "0x90 исключение 0x03: Ошибка в данных!; адрес 1", true},
+    DecodeCase{"named_4", RX, Rtu, "01 84 04 crc", "0x84 исключение 0x04: Ошибка устройства!; адрес 1", true},
+    DecodeCase{"named_6", RX, Rtu, "01 C6 06 crc", "0xC6 исключение 0x06: Устройство не готово!; адрес 1", true},
+    DecodeCase{"unnamed_0", RX, Rtu, "01 84 00 crc", "0x84 исключение 0x00: Ошибка: 0х00; адрес 1", true},
+    DecodeCase{"unnamed_5", RX, Rtu, "01 84 05 crc", "0x84 исключение 0x05: Ошибка: 0х05; адрес 1", true},
+    DecodeCase{"unnamed_8B", RX, Rtu, "01 C8 8B crc", "0xC8 исключение 0x8B: Ошибка: 0х8B; адрес 1", true},
+    DecodeCase{"without_code", RX, Rtu, "01 84 crc", "0x84 исключение без кода; адрес 1", true}));
 
 INSTANTIATE_TEST_SUITE_P(ModbusTcp, TrafficDecoder, ::testing::Values(
-    DecodeCase{"request", TX, Tcp, "01 00 00 00 00 06 FF 04 10 00 00 30", 0, Crc::AsGiven,
+    DecodeCase{"request", TX, Tcp, "01 00 00 00 00 06 FF 04 10 00 00 30",
                "0x04 чтение входных регистров; начало 0x1000, количество 48; "
                "транзакция 1, протокол 0, длина 6, устройство 255", false},
     // The master counts transactions low byte first.
-    DecodeCase{"transaction_low_byte_first", TX, Tcp, "34 12 00 00 00 06 FF 03 00 08 00 07", 0, Crc::AsGiven,
+    DecodeCase{"transaction_low_byte_first", TX, Tcp, "34 12 00 00 00 06 FF 03 00 08 00 07",
                "0x03 чтение регистров хранения; начало 0x0008, количество 7; "
                "транзакция 4660, протокол 0, длина 6, устройство 255", false},
-    DecodeCase{"archive_request_with_its_fourth_byte", TX, Tcp, "02 00 00 00 00 05 FF 46 00 07 00", 0, Crc::AsGiven,
+    DecodeCase{"archive_request_with_its_fourth_byte", TX, Tcp, "02 00 00 00 00 05 FF 46 00 07 00",
                "0x46 часовой архив; запись 7; транзакция 2, протокол 0, длина 5, устройство 255", false},
-    DecodeCase{"answer", RX, Tcp, "07 00 00 00 00 63 FF 04 60", 96, Crc::AsGiven,
+    DecodeCase{"answer", RX, Tcp, "07 00 00 00 00 63 FF 04 60 +96",
                "0x04 чтение входных регистров; байт: 96; транзакция 7, протокол 0, длина 99, устройство 255", false},
-    DecodeCase{"wrong_protocol", RX, Tcp, "01 00 00 01 00 03 FF 84 02", 0, Crc::AsGiven,
+    DecodeCase{"wrong_protocol", RX, Tcp, "01 00 00 01 00 03 FF 84 02",
                "0x84 исключение 0x02: Недопустимый адрес данных!; "
                "транзакция 1, протокол 1, длина 3, устройство 255; протокол не 0", true},
-    DecodeCase{"wrong_unit", RX, Tcp, "01 00 00 00 00 03 01 83 01", 0, Crc::AsGiven,
-               "0x83 исключение 0x01: Функция не поддерживается!; "
-               "транзакция 1, протокол 0, длина 3, устройство 1; устройство не 255", true},
-    DecodeCase{"wrong_unit_alone", RX, Tcp, "01 00 00 00 00 03 00 04 00", 0, Crc::AsGiven,
+    DecodeCase{"wrong_unit_alone", RX, Tcp, "01 00 00 00 00 03 00 04 00",
                "0x04 чтение входных регистров; байт: 0; "
                "транзакция 1, протокол 0, длина 3, устройство 0; устройство не 255", true},
-    DecodeCase{"length_one_too_many", RX, Tcp, "01 00 00 00 00 04 FF 90 05", 0, Crc::AsGiven,
+    DecodeCase{"length_one_too_many", RX, Tcp, "01 00 00 00 00 04 FF 90 05",
                "0x90 исключение 0x05: Ошибка: 0х05; "
                "транзакция 1, протокол 0, длина 4, устройство 255; не хватает байт: 1", true},
-    DecodeCase{"two_frames_at_once", RX, Tcp, "01 00 00 00 00 06 FF 10 00 08 00 07 01 00", 0, Crc::AsGiven,
+    DecodeCase{"two_frames_at_once", RX, Tcp, "01 00 00 00 00 06 FF 10 00 08 00 07 01 00",
                "0x10 запись регистров; начало 0x0008, количество 7; "
                "транзакция 1, протокол 0, длина 6, устройство 255; за кадром ещё байт: 2", true},
-    DecodeCase{"header_without_pdu", RX, Tcp, "01 00 00 00 00 01 FF", 0, Crc::AsGiven,
-               "нет кода функции; транзакция 1, протокол 0, длина 1, устройство 255", true},
-    DecodeCase{"length_zero", RX, Tcp, "01 00 00 00 00 00 FF 04", 0, Crc::AsGiven,
+    DecodeCase{"length_zero", RX, Tcp, "01 00 00 00 00 00 FF 04",
                "нет кода функции; транзакция 1, протокол 0, длина 0, устройство 255; за кадром ещё байт: 2", true},
-    DecodeCase{"short", RX, Tcp, "01 00 00 00 00 03", 0, Crc::AsGiven, "короткий кадр, байт: 6", true},
-    DecodeCase{"nothing_came", RX, Tcp, "", 0, Crc::AsGiven, "нет ответа", true},
-    DecodeCase{"late", RX, TrafficKind::TcpLate, "05 00 00 00 00 03 FF 84 02", 0, Crc::AsGiven,
+    DecodeCase{"short", RX, Tcp, "01 00 00 00 00 03", "короткий кадр, байт: 6", true},
+    DecodeCase{"late", RX, TcpLate, "05 00 00 00 00 03 FF 84 02",
                "опоздавшие байты, отброшены; 0x84 исключение 0x02: Недопустимый адрес данных!; "
                "транзакция 5, протокол 0, длина 3, устройство 255", true}));
 
-constexpr auto Modem = TrafficKind::ModemText;
-
 INSTANTIATE_TEST_SUITE_P(ModemTexts, TrafficDecoder, ::testing::Values(
-    DecodeCase{"dial", TX, Modem, "41 54 44 31 32 33 34 35 0D", 0, Crc::AsGiven, "модем: ATD12345<CR>", false},
-    DecodeCase{"connect", RX, Modem, "0D 0A 43 4F 4E 4E 45 43 54 20 39 36 30 30 0D 0A", 0, Crc::AsGiven,
+    DecodeCase{"dial", TX, Modem, "41 54 44 31 32 33 34 35 0D", "модем: ATD12345<CR>", false},
+    DecodeCase{"connect", RX, Modem, "0D 0A 43 4F 4E 4E 45 43 54 20 39 36 30 30 0D 0A",
                "модем: <CR><LF>CONNECT 9600<CR><LF>", false},
-    DecodeCase{"escape", TX, Modem, "2B 2B 2B", 0, Crc::AsGiven, "модем: +++", false},
-    DecodeCase{"windows_1251", RX, Modem, "CD C5 D2 20 CB C8 CD C8 C8", 0, Crc::AsGiven, "модем: НЕТ ЛИНИИ", false},
-    DecodeCase{"controls", RX, Modem, "1B 41 09 7F 98 00", 0, Crc::AsGiven, "модем: <1B>A<09><7F><98><00>", false},
-    DecodeCase{"silence", RX, Modem, "", 0, Crc::AsGiven, "нет ответа", true}));
+    DecodeCase{"windows_1251", RX, Modem, "CD C5 D2 20 CB C8 CD C8 C8", "модем: НЕТ ЛИНИИ", false},
+    DecodeCase{"controls", RX, Modem, "1B 41 09 7F 98 00", "модем: <1B>A<09><7F><98><00>", false}));
 
 TEST(TrafficLine, TimeOfDayHasMilliseconds) {
   EXPECT_EQ(TimeOfDayText(0), "00:00:00.000");
   EXPECT_EQ(TimeOfDayText(45296789), "12:34:56.789");
   EXPECT_EQ(TimeOfDayText(86399999), "23:59:59.999");
-  EXPECT_EQ(TimeOfDayText(3600000 + 5), "01:00:00.005");
 }
 
 TEST(TrafficLine, HexIsTwoUpperCaseDigitsABytePartedByBlanks) {
   EXPECT_EQ(HexText({}), "");
-  EXPECT_EQ(HexText(Hex("00")), "00");
   EXPECT_EQ(HexText(Hex("01 0a ff 7f")), "01 0A FF 7F");
 }
 
