@@ -51,19 +51,23 @@ std::size_t ReceiveAnswer(Link& link, Frame& rx) {
   ClientSocket& socket = link.socket;
   const std::uint64_t start = link.clock.NowMs();
   std::size_t n = 0;
-  // Pending events run first (a click on an abort button, ClientSocket1Read); after that the
-  // wait runs them, so a second pass of the loop per exchange would only cost a poll.
-  link.window.ProcessEvents();
+  // Every exchange runs the pending events (a click on an abort button) at least once. A wait
+  // runs them anyway, so they are run here only when the answer needed none: a separate pass
+  // would cost a poll of its own on each exchange.
+  bool waited = false;
   for (;;) {
     if (link.TcpDataReady || socket.ReceiveLength() > 0) {
       link.TcpDataReady = false;
       n += socket.ReceiveBuf(std::span(rx).subspan(n));
-      if (IsWhole(rx, n) || n == rx.size()) return n;
+      if (IsWhole(rx, n) || n == rx.size()) break;
     }
     const std::uint64_t elapsed = link.clock.NowMs() - start;
-    if (elapsed > kTcpAnswerLimitMs || !socket.Connected()) return n;
+    if (elapsed > kTcpAnswerLimitMs || !socket.Connected()) break;
     socket.WaitForEvent(static_cast<int>(kTcpAnswerLimitMs - elapsed) + 1);
+    waited = true;
   }
+  if (!waited) link.window.ProcessEvents();
+  return n;
 }
 
 int Fail(Link& link, int& answerLength, const char* text) {

@@ -41,6 +41,7 @@ void FakeClientSocket::SendBuf(std::span<const std::uint8_t> bytes) {
 }
 
 void FakeClientSocket::WaitForEvent(int timeoutMs) {
+  if (onWait) onWait();
   const std::uint64_t until = clock_.now + static_cast<std::uint64_t>(std::max(timeoutMs, 0));
   if (pending_.empty() || pending_.front().at > until) {
     clock_.now = until;

@@ -44,6 +44,8 @@ class FakeClientSocket : public ClientSocket {
   std::deque<Responder> responders;
   // Runs when a connection is asked for: accept or refuse it here to answer at once.
   std::function<void()> onOpen;
+  // The events a real wait runs besides the socket's own (a click in the window, say).
+  std::function<void()> onWait;
   std::vector<std::vector<std::uint8_t>> sent;
   std::vector<std::string> calls;  // "open HOST:PORT", "close"
 

@@ -14,6 +14,7 @@ struct TestRig {
   TestRig() {
     port.Open("/dev/ttyTEST");
     port.calls.clear();
+    socket.onWait = [this] { window.ProcessEvents(); };
   }
   void UseTcp() {
     session.link.LinkSettings.Type = 1;
