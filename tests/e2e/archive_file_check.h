@@ -36,17 +36,12 @@ inline ArchiveFile ReadArchiveFile(const std::filesystem::path& path) {
   f.bytes = *bytes;
   const std::string text = Cp1251ToUtf8(*bytes);
   f.crlfOnly = text.ends_with("\r\n");
-  for (std::size_t at = 0; at < text.size();) {
-    const std::size_t end = text.find("\r\n", at);
-    if (end == std::string::npos) {
-      f.crlfOnly = false;
-      break;
-    }
-    const std::string line = text.substr(at, end - at);
-    if (line.find_first_of("\r\n") != std::string::npos) f.crlfOnly = false;
-    f.lines.push_back(line);
-    at = end + 2;
+  std::size_t at = 0;
+  for (std::size_t end; (end = text.find("\r\n", at)) != std::string::npos; at = end + 2) {
+    f.lines.push_back(text.substr(at, end - at));
+    if (f.lines.back().find_first_of("\r\n") != std::string::npos) f.crlfOnly = false;
   }
+  if (at != text.size()) f.crlfOnly = false;
   return f;
 }
 

@@ -7,11 +7,16 @@ class ArchiveOverSerial : public E2eTest {
  protected:
   void SetUp() override { WriteDelay(dir.path, 0); }
   ArchiveFile File(const std::string& name) const { return ReadArchiveFile(dir.path / name); }
+  // kamt reading an archive from a meter started with the given options.
+  ProgramResult Read(const QStringList& meter, const QStringList& command) {
+    StartSim(meter);
+    return Kamt(Serial(command));
+  }
 };
 
 TEST_F(ArchiveOverSerial, WholeHourlyArchiveIntoItsFile) {
-  StartSim({"--serial-number", "123", "--hour-records", "25", "--sensor-type", "1"});
-  const ProgramResult r = Kamt(Serial({"archive", "hourly"}));
+  const ProgramResult r = Read({"--serial-number", "123", "--hour-records", "25", "--sensor-type", "1"},
+                               {"archive", "hourly"});
   ASSERT_EQ(r.exitCode, 0) << r.err;
   EXPECT_EQ(Lines(r.out).back(), "Данные сохранены в файл: KAMTarchH123.txt");
   const ArchiveFile f = File("KAMTarchH123.txt");
@@ -38,8 +43,7 @@ TEST_F(ArchiveOverSerial, WholeHourlyArchiveIntoItsFile) {
 }
 
 TEST_F(ArchiveOverSerial, LastNIntervalsOfTheDailyArchive) {
-  StartSim({"--serial-number", "77", "--day-records", "62"});
-  const ProgramResult r = Kamt(Serial({"archive", "daily", "5"}));
+  const ProgramResult r = Read({"--serial-number", "77", "--day-records", "62"}, {"archive", "daily", "5"});
   ASSERT_EQ(r.exitCode, 0) << r.err;
   const ArchiveFile f = File("KAMTarchD77.txt");
   EXPECT_EQ(f.Rows().size(), 5u);
@@ -50,8 +54,9 @@ TEST_F(ArchiveOverSerial, LastNIntervalsOfTheDailyArchive) {
 }
 
 TEST_F(ArchiveOverSerial, MonthlyWithATemperatureSensor) {
-  StartSim({"--serial-number", "5", "--month-records", "3", "--sensor-type", "2", "--plus-decimals", "0"});
-  const ProgramResult r = Kamt(Serial({"archive", "monthly"}));
+  const ProgramResult r =
+      Read({"--serial-number", "5", "--month-records", "3", "--sensor-type", "2", "--plus-decimals", "0"},
+           {"archive", "monthly"});
   ASSERT_EQ(r.exitCode, 0) << r.err;
   const ArchiveFile f = File("KAMTarchM5.txt");
   ASSERT_EQ(f.Rows().size(), 2u);
@@ -64,16 +69,14 @@ TEST_F(ArchiveOverSerial, MonthlyWithATemperatureSensor) {
 }
 
 TEST_F(ArchiveOverSerial, FourFailedAttemptsAreRetriedAway) {
-  StartSim({"--hour-records", "4", "--fault", "archive-fail-first:4"});
-  const ProgramResult r = Kamt(Serial({"archive", "hourly"}));
+  const ProgramResult r = Read({"--hour-records", "4", "--fault", "archive-fail-first:4"}, {"archive", "hourly"});
   ASSERT_EQ(r.exitCode, 0) << r.err;
   EXPECT_EQ(File("KAMTarchH1234.txt").Rows().size(), 3u);
   EXPECT_EQ(r.err.find("Ошибка"), std::string::npos) << r.err;
 }
 
 TEST_F(ArchiveOverSerial, FiveFailedAttemptsStopAndNoFileIsWritten) {
-  StartSim({"--hour-records", "4", "--fault", "archive-fail-first:5"});
-  const ProgramResult r = Kamt(Serial({"archive", "hourly"}));
+  const ProgramResult r = Read({"--hour-records", "4", "--fault", "archive-fail-first:5"}, {"archive", "hourly"});
   EXPECT_EQ(r.exitCode, 1);
   EXPECT_FALSE(File("KAMTarchH1234.txt").exists);
   EXPECT_NE(r.err.find("Ошибка CRC!\n"), std::string::npos) << r.err;
@@ -83,8 +86,9 @@ TEST_F(ArchiveOverSerial, FiveFailedAttemptsStopAndNoFileIsWritten) {
 }
 
 TEST_F(ArchiveOverSerial, ARecordThatNeverComesEndsTheReadAndWhatCameIsSaved) {
-  StartSim({"--hour-records", "10", "--fault", "archive-fail-index:6", "--archive-fault", "exception"});
-  const ProgramResult r = Kamt(Serial({"archive", "hourly"}));
+  const ProgramResult r =
+      Read({"--hour-records", "10", "--fault", "archive-fail-index:6", "--archive-fault", "exception"},
+           {"archive", "hourly"});
   ASSERT_EQ(r.exitCode, 0) << r.err;
   EXPECT_EQ(File("KAMTarchH1234.txt").Rows().size(), 5u) << "records 0 to 5";
   // Each rejected answer shows its own message; the fifth adds the archive's.
@@ -100,8 +104,7 @@ TEST_F(ArchiveOverSerial, ARecordThatNeverComesEndsTheReadAndWhatCameIsSaved) {
 }
 
 TEST_F(ArchiveOverSerial, FewerThanTwoRecordsSaySo) {
-  StartSim({"--hour-records", "1"});
-  const ProgramResult r = Kamt(Serial({"archive", "hourly"}));
+  const ProgramResult r = Read({"--hour-records", "1"}, {"archive", "hourly"});
   EXPECT_EQ(r.exitCode, 1);
   EXPECT_NE(r.err.find("kamt: 1 record read; a file needs at least two: none was written\n"), std::string::npos)
       << r.err;
@@ -109,8 +112,7 @@ TEST_F(ArchiveOverSerial, FewerThanTwoRecordsSaySo) {
 }
 
 TEST_F(ArchiveOverSerial, CountThatIsNoNumberIsTheWindowsMessage) {
-  StartSim({});
-  const ProgramResult r = Kamt(Serial({"archive", "daily", "x"}));
+  const ProgramResult r = Read({}, {"archive", "daily", "x"});
   EXPECT_EQ(r.exitCode, 1);
   EXPECT_TRUE(r.err.starts_with("Ошибка ввода числа записей!\n")) << r.err;
   EXPECT_FALSE(File("KAMTarchD1234.txt").exists);
@@ -123,16 +125,14 @@ TEST_F(ArchiveOverSerial, UnknownArchiveIsAUsageError) {
 }
 
 TEST_F(ArchiveOverSerial, CurrentDataFailureStopsBeforeTheArchive) {
-  StartSim({"--fault", "exception:4"});
-  const ProgramResult r = Kamt(Serial({"archive", "hourly"}));
+  const ProgramResult r = Read({"--fault", "exception:4"}, {"archive", "hourly"});
   EXPECT_EQ(r.exitCode, 1);
   EXPECT_TRUE(r.err.starts_with("Ошибка устройства!\nОшибка чтения\n")) << r.err;
 }
 
 TEST_F(ArchiveOverSerial, PauseOfTheSettingsFileBeforeEachRequest) {
   WriteDelay(dir.path, 400);
-  StartSim({"--hour-records", "3"});
-  const ProgramResult r = Kamt(Serial({"archive", "hourly"}));
+  const ProgramResult r = Read({"--hour-records", "3"}, {"archive", "hourly"});
   ASSERT_EQ(r.exitCode, 0) << r.err;
   EXPECT_GE(r.elapsedMs, 3 * 400);
 }

@@ -7,9 +7,9 @@
 #include <QTest>
 #include <QTimer>
 #include <fstream>
-#include <iterator>
 
 #include "gui_rig.h"
+#include "platform/text_file.h"
 #include "sim_meter.h"
 #include "ui/message_box.h"
 #include "ui/modem_dialog_form.h"
@@ -42,12 +42,20 @@ class ModemDialogTest : public QObject {
     Click(form3, "Connect_Button");
   }
   static std::string Status(ModemDialogForm& form3) { return form3.window().StatusText(0); }
+  // Dials 12345 and, once the dialog says it waits for the modem, does act.
+  static void DialAndWhileWaiting(ModemDialogForm& form3, const std::function<void()>& act) {
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, &form3, [&] {
+      if (Status(form3) != "Ожидание ответа от модема...") return;
+      watch.stop();
+      act();
+    });
+    watch.start(20);
+    Dial(form3, "12345");
+  }
   static std::string Memo(ModemDialogForm& form3) { return form3.window().Text("Memo1"); }
   static bool ButtonEnabled(GuiRig& rig, const char* name) { return Button(rig.main(), name)->isEnabled(); }
-  static std::string FileText(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-  }
+  static std::string PhoneList(GuiRig& rig) { return ReadFileBytes(rig.dir.path / "tel_numbers.ini").value_or("<none>"); }
 
  private slots:
   void DialReadAndHangUp() {
@@ -66,11 +74,6 @@ class ModemDialogTest : public QObject {
     QCOMPARE(Status(form3), std::string("Соединение установлено"));
     QCOMPARE(rig.Panel(0), device + ":9600:8:None:1 Соед: 5551234");
     QVERIFY(rig.Action("Disconnect")->isVisible());
-    for (const char* b : {"Button1", "Button5", "Button6", "ReadTime_Button", "WriteTime_Button", "ReadConf_Button",
-                          "WriteConf_Button"}) {
-      QVERIFY2(ButtonEnabled(rig, b), b);
-    }
-
     rig.Click("Button1");  // through the modem, now online
     QCOMPARE(rig.Panel(1), std::string("Данные считаны"));
     QCOMPARE(rig.main().window().Text("Label6"), std::string("Зав. номер: 909"));
@@ -125,16 +128,15 @@ class ModemDialogTest : public QObject {
     QCOMPARE(rig.Panel(0), device + ":9600:8:None:1 Нет соед:100");
     QVERIFY(rig.Action("Connect")->isVisible());
     QVERIFY(!rig.Action("Disconnect")->isVisible());
-    for (const char* b : {"Button1", "Button2", "Button3", "Button4", "Button5", "Button6"}) {
-      QVERIFY2(!ButtonEnabled(rig, b), b);
-    }
+    for (const char* b : {"Button1", "Button2", "Button3", "Button4", "Button5", "Button6"}) QVERIFY2(!ButtonEnabled(rig, b), b);
     QVERIFY(rig.main().session().link.port.IsOpen());  // the port stays open
-    QCOMPARE(FileText(rig.dir.path / "tel_numbers.ini"), std::string("100\r\n200\r\n"));
+    QCOMPARE(PhoneList(rig), std::string("100\r\n200\r\n"));
   }
 
   // "Отмена" while the modem never answers: the dial ends, the dialog stays open and can dial
-  // again; "Установить соединение" is grey only while the dial waits.
-  void CancelWhileTheModemIsSilent() {
+  // again; "Установить соединение" is grey only while the dial waits. The window closed while
+  // the next dial waits: the dial ends, the dialogs close, then the window.
+  void CancelOrCloseWhileTheModemIsSilent() {
     SimMeter sim({"--modem", "--modem-silent"});
     QVERIFY2(sim.Ready(), sim.Failure().c_str());
     GuiRig rig;
@@ -143,48 +145,27 @@ class ModemDialogTest : public QObject {
     std::string status;
     std::string memo;
     QVERIFY(ConnectThroughModem(rig, sim.SerialPath(), [&](ModemDialogForm& form3) {
-      QTimer watch;
-      QObject::connect(&watch, &QTimer::timeout, &form3, [&] {
-        if (Status(form3) != "Ожидание ответа от модема...") return;
-        watch.stop();
+      DialAndWhileWaiting(form3, [&] {
         greyWhileWaiting = !Button(form3, "Connect_Button")->isEnabled();
         GuiRig::SaveScreen(form3, QStringLiteral("modem_dialog_waiting"));
         Click(form3, "Button1");
       });
-      watch.start(20);
-      Dial(form3, "12345");
       enabledAfter = Button(form3, "Connect_Button")->isEnabled();
       status = Status(form3);
       memo = Memo(form3);
       GuiRig::SaveScreen(form3, QStringLiteral("modem_dialog_cancelled"));
-      form3.reject();
+      DialAndWhileWaiting(form3, [&] { rig.main().close(); });
+      if (form3.isVisible()) form3.reject();  // the dial did not even start
     }));
     QVERIFY(greyWhileWaiting);
     QVERIFY(enabledAfter);
     QCOMPARE(status, std::string("Прервано пользователем"));
     QCOMPARE(memo, std::string(">>ATD12345"));  // no answer line
-    QVERIFY(rig.Panel(0).ends_with(" Нет соед:12345"));
-  }
-
-  // The window closed while a dial waits: the dial ends, the dialogs close, then the window.
-  void CloseWhileADialWaits() {
-    SimMeter sim({"--modem", "--modem-silent"});
-    QVERIFY2(sim.Ready(), sim.Failure().c_str());
-    GuiRig rig;
-    QVERIFY(ConnectThroughModem(rig, sim.SerialPath(), [&](ModemDialogForm& form3) {
-      QTimer watch;
-      QObject::connect(&watch, &QTimer::timeout, &form3, [&] {
-        if (Status(form3) != "Ожидание ответа от модема...") return;
-        watch.stop();
-        rig.main().close();
-      });
-      watch.start(20);
-      Dial(form3, "12345");
-    }));
     QTRY_VERIFY(!rig.main().isVisible());
     QVERIFY(!rig.main().modemDialog().isVisible());
     QVERIFY(!rig.main().session().link.port.IsOpen());
     QVERIFY(rig.messages.isEmpty());
+    QVERIFY(rig.Panel(0).ends_with(" Нет соед:12345"));
   }
 
   // The dialog's own boxes carry the title "Ошибка!" and an icon, not the program's title.
@@ -209,10 +190,9 @@ class ModemDialogTest : public QObject {
     std::ofstream(rig.dir.path / "tel_numbers.ini", std::ios::binary) << "111\r\n222\n333\r";
     rig.Restart(rig.SettingsPath());
     auto* box = rig.main().modemDialog().findChild<QComboBox*>("TelNum_ComboBox");
-    QVERIFY(box);
-    QCOMPARE(box->count(), 3);
-    QCOMPARE(box->itemText(0), QStringLiteral("111"));
-    QCOMPARE(box->itemText(2), QStringLiteral("333"));
+    QStringList items;
+    for (int i = 0; i < box->count(); ++i) items << box->itemText(i);
+    QCOMPARE(items, (QStringList{"111", "222", "333"}));
     QCOMPARE(box->currentText(), QString());
     // "Удалить" takes the chosen number out of the list, and the next close writes it so.
     box->setCurrentIndex(1);
@@ -220,7 +200,7 @@ class ModemDialogTest : public QObject {
     QCOMPARE(box->count(), 2);
     rig.main().modemDialog().show();
     rig.main().modemDialog().reject();
-    QCOMPARE(FileText(rig.dir.path / "tel_numbers.ini"), std::string("111\r\n333\r\n"));
+    QCOMPARE(PhoneList(rig), std::string("111\r\n333\r\n"));
   }
 };
 

@@ -9,19 +9,25 @@ namespace {
 
 constexpr Millis kGuard = 900;
 
+ModemConfig Config(bool echo = true, bool silent = false) {
+  ModemConfig c;
+  c.echo = echo;
+  c.silent = silent;
+  c.busy = {"222"};
+  c.no_carrier = {"333"};
+  c.no_dialtone = {"444"};
+  return c;
+}
+
+// What the modem says back to the computer after `text` arrives at `at`.
+std::string Send(Modem& modem, std::string_view text, Millis at) {
+  modem.Receive(std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()), at);
+  return modem.TakeToLine();
+}
+
 class SimModem : public ::testing::Test {
  protected:
-  static ModemConfig Config() {
-    ModemConfig c;
-    c.busy = {"222"};
-    c.no_carrier = {"333"};
-    c.no_dialtone = {"444"};
-    return c;
-  }
-  std::string Send(const std::string& text, Millis at) {
-    modem_.Receive(std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()), at);
-    return modem_.TakeToLine();
-  }
+  std::string Send(std::string_view text, Millis at) { return sim::Send(modem_, text, at); }
   std::string AdvanceTo(Millis at) {
     modem_.Advance(at);
     return modem_.TakeToLine();
@@ -46,26 +52,17 @@ TEST_F(SimModem, EchoesAndAnswersCommands) {
   EXPECT_EQ(Send("\x01\x03junk atH\r", 25), "\x01\x03junk atH\r\r\nOK\r\n");  // the command begins at "AT"
   EXPECT_EQ(Send("ATZ\r", 30), "ATZ\r\r\nERROR\r\n");
   EXPECT_EQ(Send("\r", 40), "\r");  // an empty line is no command
+  Modem quiet(Config(false));
+  EXPECT_EQ(sim::Send(quiet, "AT\r", 0), "\r\nOK\r\n");
 }
 
-TEST_F(SimModem, EchoCanBeSwitchedOff) {
-  ModemConfig c = Config();
-  c.echo = false;
-  Modem quiet(c);
-  const std::string cmd = "AT\r";
-  quiet.Receive(std::span(reinterpret_cast<const std::uint8_t*>(cmd.data()), cmd.size()), 0);
-  EXPECT_EQ(quiet.TakeToLine(), "\r\nOK\r\n");
-}
-
-TEST_F(SimModem, DialAnswersAfterTheDialDelayByNumber) {
+TEST(SimModemDial, AnswersAfterTheDialDelayByNumber) {
   const std::pair<const char*, const char*> results[] = {
       {"ATD123\r", "\r\nCONNECT 9600\r\n"}, {"ATD222\r", "\r\nBUSY\r\n"},
       {"ATDT333\r", "\r\nNO CARRIER\r\n"},  {"ATD444\r", "\r\nNO DIALTONE\r\n"}};
   for (const auto& [command, answer] : results) {
     Modem modem(Config());
-    const std::string cmd = command;
-    modem.Receive(std::span(reinterpret_cast<const std::uint8_t*>(cmd.data()), cmd.size()), 1000);
-    EXPECT_EQ(modem.TakeToLine(), cmd);
+    EXPECT_EQ(Send(modem, command, 1000), command);
     EXPECT_EQ(modem.Deadline(), 1300);
     modem.Advance(1299);
     EXPECT_EQ(modem.TakeToLine(), "");
@@ -73,33 +70,22 @@ TEST_F(SimModem, DialAnswersAfterTheDialDelayByNumber) {
     EXPECT_EQ(modem.TakeToLine(), answer) << command;
     EXPECT_EQ(modem.state() == Modem::State::Online, std::string(answer).find("CONNECT") != std::string::npos);
   }
-}
-
-TEST_F(SimModem, ASilentModemNeverAnswersADial) {
-  ModemConfig c = Config();
-  c.silent = true;
-  Modem silent(c);
-  const std::string cmd = "ATD123\r";
-  silent.Receive(std::span(reinterpret_cast<const std::uint8_t*>(cmd.data()), cmd.size()), 0);
-  silent.TakeToLine();
+  Modem silent(Config(true, true));
+  Send(silent, "ATD123\r", 0);
   EXPECT_FALSE(silent.Deadline().has_value());
   silent.Advance(600'000);
   EXPECT_EQ(silent.TakeToLine(), "");
   EXPECT_NE(silent.state(), Modem::State::Online);
 }
 
-TEST_F(SimModem, OnlineBytesPassToTheMeterWithoutEcho) {
-  GoOnline();
-  EXPECT_EQ(Send("\x01\x04\x10", 400), "");
-  EXPECT_EQ(ToMeter(), "\x01\x04\x10");
-}
-
 TEST_F(SimModem, EscapeWithGuardTimesReturnsToCommandMode) {
   GoOnline();
-  EXPECT_EQ(Send("+++", 300 + kGuard), "");
-  EXPECT_EQ(AdvanceTo(300 + 2 * kGuard - 1), "");
-  EXPECT_EQ(modem_.Deadline(), 300 + 2 * kGuard);
-  EXPECT_EQ(AdvanceTo(300 + 2 * kGuard), "\r\nOK\r\n");
+  EXPECT_EQ(Send("\x01\x04\x10", 400), "");  // online bytes pass to the meter without echo
+  EXPECT_EQ(ToMeter(), "\x01\x04\x10");
+  EXPECT_EQ(Send("+++", 400 + kGuard), "");
+  EXPECT_EQ(AdvanceTo(400 + 2 * kGuard - 1), "");
+  EXPECT_EQ(modem_.Deadline(), 400 + 2 * kGuard);
+  EXPECT_EQ(AdvanceTo(400 + 2 * kGuard), "\r\nOK\r\n");
   EXPECT_EQ(ToMeter(), "");
   EXPECT_EQ(modem_.state(), Modem::State::Command);
   // Now nothing reaches the meter, and the call ends with ATH.

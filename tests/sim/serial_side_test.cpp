@@ -36,16 +36,13 @@ class SimSerialSide : public ::testing::Test {
   FaultPlan plan_;
 };
 
-TEST_F(SimSerialSide, AnswersOnlyItsOwnAddress) {
-  const auto out = Exchange(WithCrc("01 03 00 00 00 08"));
+TEST_F(SimSerialSide, AnswersItsOwnAddressAtOnceAndAnUnknownFunctionAfterTheSilence) {
+  auto out = Exchange(WithCrc("01 03 00 00 00 08"));
   ASSERT_EQ(out.size(), 1u);
   EXPECT_EQ(out[0].bytes, WithCrc("01 03 10 00 01 00 03 00 00 00 00 00 00 01 F6 A8 C0 0A 00"));
   EXPECT_EQ(out[0].at, kNow);
   EXPECT_TRUE(Exchange(WithCrc("02 03 00 00 00 08")).empty());
-}
-
-TEST_F(SimSerialSide, UnknownFunctionGetsExceptionOneAfterTheSilence) {
-  const auto out = Exchange(WithCrc("01 06 00 01 00 03"));
+  out = Exchange(WithCrc("01 06 00 01 00 03"));
   ASSERT_EQ(out.size(), 1u);
   EXPECT_EQ(out[0].bytes, WithCrc("01 86 01"));
   EXPECT_EQ(out[0].at, kNow + RtuFramer::kDefaultSilenceMs);
@@ -77,6 +74,11 @@ TEST_F(SimSerialSide, SerialFaultsSpoilTheFrame) {
 
   plan_ = FaultPlan({{FaultMode::Silent}, {FaultMode::WrongUnit}}, std::nullopt, ArchiveFailure::Crc);
   EXPECT_TRUE(Exchange(request).empty());
+
+  plan_ = FaultPlan({{FaultMode::Reset}}, std::nullopt, ArchiveFailure::Crc);  // a TCP fault leaves the line alone
+  out = Exchange(request);
+  ASSERT_EQ(out.size(), 1u);
+  EXPECT_TRUE(CrcMatches(out[0].bytes));
 }
 
 // The master retries an index after a failure, and a read of the archive starts again at a

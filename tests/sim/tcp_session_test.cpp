@@ -79,6 +79,7 @@ TEST_F(SimTcpSession, TimingFaultsMoveOrCutTheAnswer) {
   const auto drop = Exchange({{FaultMode::Drop}});
   ASSERT_EQ(drop.size(), 1u);
   EXPECT_TRUE(drop[0].close);
+  EXPECT_FALSE(drop[0].reset) << "drop stays the orderly close";
   EXPECT_TRUE(drop[0].bytes.empty());
 
   EXPECT_TRUE(Exchange({{FaultMode::Silent}}).empty());

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <deque>
+#include <numeric>
+#include <sstream>
 
 #include "hex.h"
 #include "link/tcp_events.h"
@@ -25,9 +27,7 @@ enum class Answer { Good, Silent, BadCrc, Exception, Short, Drop };
 std::vector<std::uint8_t> RecordBytes(int i) {
   std::vector<std::uint8_t> r(kArchiveRecordSize, 0);
   r[0] = static_cast<std::uint8_t>(i % 24);
-  r[1] = 1;
-  r[2] = 6;
-  r[3] = 21;
+  r[1] = 1, r[2] = 6, r[3] = 21;  // 1 June 2021
   const auto plus = static_cast<std::uint32_t>(100 * i);
   const auto work = static_cast<std::uint32_t>(3600 * i);
   for (int k = 0; k < 4; ++k) {
@@ -107,24 +107,19 @@ class ArchiveReadTest : public ::testing::Test {
     });
   }
 
-  std::vector<std::string> FileLines(const std::string& name) const {
+  // The lines of a file after its three of the header.
+  std::vector<std::string> Rows(const std::string& name) const {
     const std::string text = Cp1251ToUtf8(ReadFileBytes(dir.path / name).value_or(""));
     std::vector<std::string> lines;
-    for (std::size_t at = 0; at < text.size();) {
-      const std::size_t end = text.find("\r\n", at);
+    for (std::size_t at = 0, end; (end = text.find("\r\n", at)) != std::string::npos; at = end + 2) {
       lines.push_back(text.substr(at, end - at));
-      at = end == std::string::npos ? text.size() : end + 2;
     }
-    return lines;
-  }
-  std::vector<std::string> Rows(const std::string& name) const {
-    auto lines = FileLines(name);
     return lines.size() > 3 ? std::vector<std::string>(lines.begin() + 3, lines.end()) : std::vector<std::string>{};
   }
   bool FileExists(const std::string& name) const { return std::filesystem::exists(dir.path / name); }
-  std::vector<int> Range(int from, int to) const {
-    std::vector<int> r;
-    for (int i = from; i <= to; ++i) r.push_back(i);
+  static std::vector<int> Range(int from, int to) {
+    std::vector<int> r(static_cast<std::size_t>(to - from + 1));
+    std::iota(r.begin(), r.end(), from);
     return r;
   }
 
@@ -173,6 +168,8 @@ class ArchiveStartIndex : public ArchiveReadTest, public ::testing::WithParamInt
 // N intervals are N + 1 records, the newest last; an N at or above count - 1 reads them all.
 TEST_P(ArchiveStartIndex, ReadsFromTheFirstIndexToTheLast) {
   const StartCase& c = GetParam();
+  std::ostringstream progress;
+  window.SetProgressStream(&progress);
   Archive(ArchiveKind::Hourly, c.count, c.n);
   const ArchiveReadResult r = ReadArchive(s, ArchiveKind::Hourly);
   EXPECT_EQ(indices, c.first < 0 ? std::vector<int>{} : Range(c.first, c.count - 1));
@@ -185,24 +182,17 @@ TEST_P(ArchiveStartIndex, ReadsFromTheFirstIndexToTheLast) {
   }
   EXPECT_EQ(window.StatusText(1), read >= 2 ? "Данные сохранены в файл: KAMTarchH123.txt" : "Чтение архива закончено");
   EXPECT_TRUE(window.messages.empty());
+  EXPECT_EQ(progress.str().empty(), read == 0) << "nothing asked, nothing shown";
 }
 
 INSTANTIATE_TEST_SUITE_P(Rule, ArchiveStartIndex,
                          ::testing::Values(StartCase{10, "9", 0}, StartCase{10, "10", 0}, StartCase{10, "2147483647", 0},
-                                           StartCase{10, "8", 1}, StartCase{10, "3", 6}, StartCase{10, " 3 ", 6},
-                                           StartCase{10, "1", 8}, StartCase{10, "0", 9}, StartCase{10, "-1", -1},
-                                           StartCase{10, "-2147483648", -1}, StartCase{1, "0", 0},
-                                           StartCase{0, "-1", -1}));
-
-TEST(FirstArchiveIndex, NeverOverflows) {
-  EXPECT_EQ(FirstArchiveIndex(720, 719), 0);
-  EXPECT_EQ(FirstArchiveIndex(720, 5), 714);
-  EXPECT_EQ(FirstArchiveIndex(65535, -2147483648LL), 65535LL + 2147483648LL - 1);
-  EXPECT_EQ(FirstArchiveIndex(0, 2147483647), 0);
-}
+                                           StartCase{10, "3", 6}, StartCase{10, "1", 8}, StartCase{10, "0", 9},
+                                           StartCase{10, "-1", -1}, StartCase{10, "-2147483648", -1},
+                                           StartCase{1, "0", 0}, StartCase{0, "-1", -1}));
 
 TEST_F(ArchiveReadTest, CountThatIsNoWholeNumberChangesNothing) {
-  for (const char* text : {"", "abc", "1.5", "12x", "99999999999", "0x10"}) {
+  for (const char* text : {"", "1.5", "99999999999"}) {
     window.log.clear();
     window.messages.clear();
     Archive(ArchiveKind::Monthly, 24, text);
@@ -306,8 +296,6 @@ INSTANTIATE_TEST_SUITE_P(
     Plans, ArchiveSerialRetry,
     ::testing::Values(
         RetryCase{"four silences then an answer go on", {kSilent, kSilent, kSilent, kSilent}, 7, {}, false},
-        RetryCase{"five silences stop", {kSilent, kSilent, kSilent, kSilent, kSilent}, 5, {kNoAnswer}},
-        RetryCase{"five bad CRCs stop", {kBadCrc, kBadCrc, kBadCrc, kBadCrc, kBadCrc}, 5, {kCrc}},
         RetryCase{"one counter for every failure, the fifth's message",
                   {kSilent, kExc, kBadCrc, kShort, kBadCrc},
                   5,
@@ -422,9 +410,8 @@ TEST_P(ArchiveAbortTest, StopsBetweenAttemptsAndSavesTwoOrMore) {
 }
 
 INSTANTIATE_TEST_SUITE_P(BothTransports, ArchiveAbortTest,
-                         ::testing::Values(AbortCase{false, 0, 1, false}, AbortCase{false, 1, 2, true},
-                                           AbortCase{false, 5, 6, true}, AbortCase{true, 0, 1, false},
-                                           AbortCase{true, 1, 2, true}));
+                         ::testing::Values(AbortCase{false, 0, 1, false}, AbortCase{false, 5, 6, true},
+                                           AbortCase{true, 0, 1, false}, AbortCase{true, 1, 2, true}));
 
 TEST_F(ArchiveReadTest, AbortBeforeTheReadDoesNotCarryOver) {
   Button7Click(s);
@@ -453,9 +440,12 @@ TEST_F(ArchiveReadTest, TcpSkipsAFailedIndexAndTheFileBridgesNoGap) {
   // A first read fills every entry; the second must not use what the first left.
   ASSERT_EQ(ReadArchive(s, ArchiveKind::Hourly).recordsRead, 6);
   indices.clear();
+  std::ostringstream progress;
+  window.SetProgressStream(&progress);
   plan = {kGood, kGood, kExc, kSilent, kGood, kGood};
   const ArchiveReadResult r = ReadArchive(s, ArchiveKind::Hourly);
   EXPECT_EQ(indices, Range(0, 5)) << "one request per index";
+  EXPECT_EQ(progress.str(), "\r0/6\r1/6\r2/6\r3/6\r4/6\n") << "records read, of those asked for";
   EXPECT_EQ(r.recordsRead, 4);
   EXPECT_EQ(r.recordsSkipped, 2);
   EXPECT_EQ(window.messages, std::vector<std::string>{kDevice}) << "only the answer's own message";
@@ -500,20 +490,6 @@ TEST_F(ArchiveReadTest, TcpConnectionLostEndsTheReadAndKeepsWhatCame) {
   for (const char* group : {"GroupBox1", "GroupBox2", "GroupBox3", "GroupBox7"}) {
     EXPECT_TRUE(window.Enabled(group)) << group;
   }
-}
-
-TEST_F(ArchiveReadTest, ProgressCountsRecordsAndEnds) {
-  std::ostringstream progress;
-  window.SetProgressStream(&progress);
-  UseTcp();
-  plan = {kGood, kSilent, kGood};
-  Archive(ArchiveKind::Daily, 5, "2");
-  ReadArchive(s, ArchiveKind::Daily);
-  EXPECT_EQ(progress.str(), "\r0/3\r1/3\r2/3\n");
-  progress.str("");
-  Archive(ArchiveKind::Daily, 5, "-1");
-  ReadArchive(s, ArchiveKind::Daily);
-  EXPECT_EQ(progress.str(), "") << "nothing asked, nothing shown";
 }
 
 }  // namespace

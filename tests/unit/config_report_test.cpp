@@ -14,33 +14,11 @@ namespace kamt {
 namespace {
 
 MeterConfigRecord Typical() {
-  MeterConfigRecord c;
-  c.Seconds = 5;
-  c.Minutes = 7;
-  c.Hours = 9;
-  c.Day = 5;
-  c.Month = 12;
-  c.Year = 2026;
-  c.ConversionFactor = 2.5f;
-  c.MaxFlow = 100.0f;
-  c.FreqCorrection = 0.5f;
-  c.TransitionFreq = 50.0f;
-  c.MinFreq = 5.0f;
-  c.ZeroOffsetVoltage = 0.25f;
-  c.CaptureCycles = 4;
-  c.Divider = 8;
-  c.Digits = 2;
-  c.Channels = 2;
-  c.DisplayOff = 2;
-  c.Diameter = 4;
-  c.SerialNumber = 1234;
-  c.ProbePulse = 1;
-  c.Sensitivity = 1;
-  c.MaxPressure = 10.0f;
-  c.MaxTemperature = 150.0f;
-  c.SensorType = 1;
-  c.CorrectionSign = 1;
-  return c;
+  return {.Seconds = 5, .Minutes = 7, .Hours = 9, .Day = 5, .Month = 12, .Year = 2026, .ConversionFactor = 2.5f,
+          .MaxFlow = 100.0f, .FreqCorrection = 0.5f, .TransitionFreq = 50.0f, .MinFreq = 5.0f,
+          .ZeroOffsetVoltage = 0.25f, .CaptureCycles = 4, .Divider = 8, .Digits = 2, .Channels = 2, .DisplayOff = 2,
+          .Diameter = 4, .SerialNumber = 1234, .ProbePulse = 1, .Sensitivity = 1, .MaxPressure = 10.0f,
+          .MaxTemperature = 150.0f, .SensorType = 1, .CorrectionSign = 1};
 }
 
 // Built by hand from the line formats.
@@ -75,7 +53,6 @@ TEST(FormatConfigReport, TypicalConfigurationLineByLine) {
 struct LineCase {
   const char* name;
   void (*change)(MeterConfigRecord&);
-  const char* diameter;
   const char* line;  // expected among the report's lines (with its CR LF)
 };
 
@@ -86,66 +63,36 @@ class ReportLine : public ::testing::TestWithParam<LineCase> {};
 TEST_P(ReportLine, Reads) {
   MeterConfigRecord c = Typical();
   GetParam().change(c);
-  const std::string report = FormatConfigReport(c, GetParam().diameter);
+  const std::string report = FormatConfigReport(c, "100");
   EXPECT_NE(report.find(GetParam().line), std::string::npos) << report;
 }
 
+using C = MeterConfigRecord;
 INSTANTIATE_TEST_SUITE_P(
     Cases, ReportLine,
     ::testing::Values(
-        LineCase{"SerialRightAlignedIn5", [](MeterConfigRecord& c) { c.SerialNumber = 7; }, "100",
-                 "КАМТ Заводской номер :\t    7\r\n"},
-        LineCase{"SerialOf5DigitsFillsTheWidth", [](MeterConfigRecord& c) { c.SerialNumber = 65535; }, "100",
+        LineCase{"SerialRightAlignedIn5", [](C& c) { c.SerialNumber = 7; }, "КАМТ Заводской номер :\t    7\r\n"},
+        LineCase{"SerialOf5DigitsFillsTheWidth", [](C& c) { c.SerialNumber = 65535; },
                  "КАМТ Заводской номер :\t65535\r\n"},
-        LineCase{"ClockFieldsAreSignedAndNotCutTo8Bits",
-                 [](MeterConfigRecord& c) {
-                   c.Day = 300;
-                   c.Month = -1;
-                   c.Year = 2026;
-                 },
-                 "100", "Дата чтения конфигурации: \t300.-1.2026\r\n"},
-        LineCase{"ShortYearIsZeroFilled", [](MeterConfigRecord& c) { c.Year = 26; }, "100", ".0026\r\n"},
-        LineCase{"ThePointWhateverTheLocale", [](MeterConfigRecord& c) { c.ConversionFactor = 0.3f; }, "100",
-                 "Коэффициент преобразования:\t0.300000\r\n"},
-        LineCase{"NegativeAndLarge",
-                 [](MeterConfigRecord& c) {
-                   c.FreqCorrection = -1.25f;
-                   c.MaxFlow = 1e20f;
-                 },
-                 "100", "Коррекция частоты:\t-1.250000 Гц\r\n"},
-        LineCase{"NoExponentEver", [](MeterConfigRecord& c) { c.MaxFlow = 1e20f; }, "100",
-                 "Максимальный расход:\t100000002004087734272.000000 м3/ч\r\n"},
-        LineCase{"OneChannelIsNegativeWhateverTheSign", [](MeterConfigRecord& c) { c.Channels = 1; }, "100",
+        LineCase{"ClockFieldsAreSignedAndNotCutTo8Bits", [](C& c) { c.Day = 300, c.Month = -1; },
+                 "Дата чтения конфигурации: \t300.-1.2026\r\n"},
+        LineCase{"ShortYearIsZeroFilled", [](C& c) { c.Year = 26; }, ".0026\r\n"},
+        LineCase{"NegativeAndLargeWithoutAnExponent", [](C& c) { c.FreqCorrection = -1.25f, c.MaxFlow = 1e20f; },
+                 "Максимальный расход:\t100000002004087734272.000000 м3/ч\r\nЧисло разрядов:\t2\r\n"
+                 "Коррекция частоты:\t-1.250000 Гц\r\n"},
+        LineCase{"OneChannelIsNegativeWhateverTheSign", [](C& c) { c.Channels = 1; },
                  "Коррекция частоты:\tотрицательная\r\n"},
-        LineCase{"ThreeChannelsAreNegative", [](MeterConfigRecord& c) { c.Channels = 3; }, "100",
-                 "Коррекция частоты:\tотрицательная\r\n"},
-        LineCase{"TwoChannelsSignZero", [](MeterConfigRecord& c) { c.CorrectionSign = 0; }, "100",
-                 "Коррекция частоты:\tотрицательная\r\n"},
-        LineCase{"ThirtyMinutesKeepsItsOldSpelling", [](MeterConfigRecord& c) { c.DisplayOff = 4; }, "100",
+        LineCase{"ThreeChannelsAreNegative", [](C& c) { c.Channels = 3; }, "Коррекция частоты:\tотрицательная\r\n"},
+        LineCase{"TwoChannelsSignZero", [](C& c) { c.CorrectionSign = 0; }, "Коррекция частоты:\tотрицательная\r\n"},
+        LineCase{"ThirtyMinutesKeepsItsOldSpelling", [](C& c) { c.DisplayOff = 4; },
                  "Время отключения дисплея:\tЧерез 30 миунт\r\n"},
-        LineCase{"DisplayOffBeyondTheTableIsItsNumber", [](MeterConfigRecord& c) { c.DisplayOff = 6; }, "100",
+        LineCase{"DisplayOffBeyondTheTableIsItsNumber", [](C& c) { c.DisplayOff = 6; },
                  "Время отключения дисплея:\t6\r\n"},
-        LineCase{"ProbePulseBeyondTheTableIsItsNumber", [](MeterConfigRecord& c) { c.ProbePulse = 2; }, "100",
-                 "Зондирующий импульс:\t2\r\n"},
-        LineCase{"SensitivityOfAnEmptyItemIsItsNumber", [](MeterConfigRecord& c) { c.Sensitivity = 4; }, "100",
-                 "Чувствительность:\t4\r\n"},
-        LineCase{"SensitivityLastEntry", [](MeterConfigRecord& c) { c.Sensitivity = 3; }, "100",
-                 "Чувствительность:\t2 мВ\r\n"},
-        LineCase{"DividerAndCountsAsRegisters",
-                 [](MeterConfigRecord& c) {
-                   c.Divider = 65535;
-                   c.CaptureCycles = 10;
-                 },
-                 "100", "Коэффициент деления:\t65535\r\n"},
-        LineCase{"DiameterAsShown", [](MeterConfigRecord&) {}, "1200", "Условный диаметр:\t1200 мм\r\n"},
-        LineCase{"DiameterOutsideTheList", [](MeterConfigRecord& c) { c.Diameter = 30; }, "",
-                 "Условный диаметр:\t мм\r\n"},
-        LineCase{"Temperature",
-                 [](MeterConfigRecord& c) {
-                   c.SensorType = 2;
-                   c.MaxTemperature = 150.5f;
-                 },
-                 "100", "Тип датчика:\tтемпература\r\nМаксимальная температура:\t150.500000 градС\r\n"}),
+        LineCase{"SensitivityOfAnEmptyItemIsItsNumber", [](C& c) { c.Sensitivity = 4; }, "Чувствительность:\t4\r\n"},
+        LineCase{"SensitivityLastEntry", [](C& c) { c.Sensitivity = 3; }, "Чувствительность:\t2 мВ\r\n"},
+        LineCase{"DividerIsUnsigned", [](C& c) { c.Divider = 65535; }, "Коэффициент деления:\t65535\r\n"},
+        LineCase{"Temperature", [](C& c) { c.SensorType = 2, c.MaxTemperature = 150.5f; },
+                 "Тип датчика:\tтемпература\r\nМаксимальная температура:\t150.500000 градС\r\n"}),
     [](const auto& c) { return std::string(c.param.name); });
 
 // The window runs in the user's locale; the report keeps its point.
@@ -160,7 +107,7 @@ TEST(FormatConfigReport, PointEvenUnderACommaLocale) {
 }
 
 TEST(FormatConfigReport, WithoutASensorThereIsNoMaximumLine) {
-  for (const std::uint16_t type : {std::uint16_t{0}, std::uint16_t{3}, std::uint16_t{65535}}) {
+  for (const std::uint16_t type : {std::uint16_t{0}, std::uint16_t{3}}) {
     MeterConfigRecord c = Typical();
     c.SensorType = type;
     const std::string report = FormatConfigReport(c, "100");
@@ -170,10 +117,7 @@ TEST(FormatConfigReport, WithoutASensorThereIsNoMaximumLine) {
 }
 
 TEST(ConfigReportName, IsTheSerialNumberWithoutLeadingZeros) {
-  MeterConfigRecord c;
-  EXPECT_EQ(ConfigReportName(c), "KAMT_Conf0.txt");
-  c.SerialNumber = 1234;
-  EXPECT_EQ(ConfigReportName(c), "KAMT_Conf1234.txt");
+  EXPECT_EQ(ConfigReportName(MeterConfigRecord{}), "KAMT_Conf0.txt");
 }
 
 class Button11ClickTest : public ::testing::Test {
@@ -181,6 +125,7 @@ class Button11ClickTest : public ::testing::Test {
   Button11ClickTest() {
     rig.session.OutputDirectory = dir.path;
     rig.session.MeterConfig = Typical();
+    rig.session.MeterConfig.Diameter = 5;  // "150": the report takes the box's text, not the register
     rig.window.SetText("ComboBox11", "100");
   }
   test::TestRig rig;
@@ -197,33 +142,12 @@ TEST_F(Button11ClickTest, WritesTheReportInWindows1251) {
   EXPECT_TRUE(rig.window.messages.empty());
 }
 
-TEST_F(Button11ClickTest, TheDiameterIsTheBoxTextWhenSaving) {
-  rig.window.SetText("ComboBox11", "150");
-  ASSERT_TRUE(Button11Click(rig.session));
-  EXPECT_NE(ReadFileBytes(dir.path / "KAMT_Conf1234.txt")->find("\t150 "), std::string::npos);
-}
-
-TEST_F(Button11ClickTest, SavingTwiceReplacesTheFileAndLeavesNothingBeside) {
-  ASSERT_TRUE(Button11Click(rig.session));
-  rig.session.MeterConfig.MaxFlow = 7.0f;
-  ASSERT_TRUE(Button11Click(rig.session));
-  EXPECT_NE(ReadFileBytes(dir.path / "KAMT_Conf1234.txt")->find("\t7.000000 "), std::string::npos);
-  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path), std::filesystem::directory_iterator()), 1);
-}
-
-TEST_F(Button11ClickTest, AFileThatCannotBeMadeIsReportedByName) {
-  rig.session.OutputDirectory = dir.path / "missing";
+TEST_F(Button11ClickTest, AFileThatCannotBeMadeIsReportedByNameAndLeavesNothing) {
+  std::filesystem::create_directory(dir.path / "KAMT_Conf1234.txt");  // cannot be replaced by the file
   rig.window.SetStatusText(1, "Данные считаны");
   EXPECT_FALSE(Button11Click(rig.session));
   EXPECT_EQ(rig.window.messages, std::vector<std::string>{"Ошибка открытия файла: KAMT_Conf1234.txt"});
   EXPECT_EQ(rig.window.StatusText(1), "Данные считаны");
-}
-
-TEST_F(Button11ClickTest, AFailedReplaceLeavesNoTemporaryFileBehind) {
-  // A directory of the report's name cannot be replaced by the finished file.
-  std::filesystem::create_directory(dir.path / "KAMT_Conf1234.txt");
-  EXPECT_FALSE(Button11Click(rig.session));
-  EXPECT_EQ(rig.window.messages, std::vector<std::string>{"Ошибка открытия файла: KAMT_Conf1234.txt"});
   EXPECT_TRUE(std::filesystem::is_directory(dir.path / "KAMT_Conf1234.txt"));
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path), std::filesystem::directory_iterator()), 1);
 }

@@ -11,12 +11,14 @@ namespace {
 using test::Hex;
 using test::WithCrc;
 
-std::vector<std::uint8_t> CurrentDataAnswer(std::uint16_t serial) {
-  std::vector<std::uint8_t> frame = Hex("01 04 60");
+// The meter's answer: `count` bytes of the block, with the serial number and five hour records.
+std::vector<std::uint8_t> CurrentDataAnswer(std::uint16_t serial, std::uint8_t count = 96) {
+  std::vector<std::uint8_t> frame = {0x01, 0x04, count};
   frame.resize(3 + 96);
   RegisterWriter regs{std::span(frame).subspan(3)};
   regs.U16(29, serial);
   regs.U16(30, 5);
+  frame.resize(3u + count);
   return WithCrc(frame);
 }
 
@@ -26,12 +28,27 @@ class Button1ClickTest : public ::testing::Test {
   test::FakeWindow& window = rig.window;
 };
 
-TEST_F(Button1ClickTest, SerialRequestIsTheCurrentDataFrame) {
+// While the request waits for its answer the commands are locked and a second one is refused.
+TEST_F(Button1ClickTest, SerialRequestLocksTheCommandsUntilItEnds) {
   rig.session.link.LinkSettings.NetAddr = 0x1F7;  // only the low byte goes on the line
+  rig.port.onWrite = [&](auto) {
+    for (const char* g : {"GroupBox1", "GroupBox2", "GroupBox3", "GroupBox6", "GroupBox7", "GroupBox8"}) {
+      EXPECT_FALSE(window.Enabled(g)) << g;
+    }
+  };
+  int nested = 0;
+  window.onProcessEvents = [&] {
+    if (nested++ == 0) {
+      EXPECT_FALSE(Button1Click(rig.session));
+    }
+  };
   rig.port.ReplySilence();
   Button1Click(rig.session);
   ASSERT_EQ(rig.port.written.size(), 1u);
   EXPECT_EQ(test::ToHex(rig.port.written[0]), test::ToHex(WithCrc(Hex("F7 04 10 00 00 30"))));
+  EXPECT_TRUE(window.Enabled("GroupBox1"));
+  EXPECT_TRUE(window.Enabled("GroupBox8"));
+  EXPECT_TRUE(window.Entries("GroupBox9").empty());
 }
 
 TEST_F(Button1ClickTest, GoodAnswerIsDecodedAndShown) {
@@ -44,100 +61,53 @@ TEST_F(Button1ClickTest, GoodAnswerIsDecodedAndShown) {
   EXPECT_TRUE(window.messages.empty());
 }
 
-TEST_F(Button1ClickTest, CommandGroupsAreLockedDuringTheExchange) {
-  rig.port.onWrite = [&](auto) {
-    for (const char* g : {"GroupBox1", "GroupBox2", "GroupBox3", "GroupBox6", "GroupBox7", "GroupBox8"}) {
-      EXPECT_FALSE(window.Enabled(g)) << g;
-    }
-  };
-  rig.port.ReplySilence();
-  Button1Click(rig.session);
-  EXPECT_TRUE(window.Enabled("GroupBox1"));
-  EXPECT_TRUE(window.Enabled("GroupBox8"));
-  EXPECT_TRUE(window.Entries("GroupBox9").empty());
-}
-
 struct FailureCase {
   const char* name;
   std::vector<std::uint8_t> reply;  // empty: silence
   const char* message;
+  bool portClosed = false;
 };
 
 void PrintTo(const FailureCase& c, std::ostream* os) { *os << c.name; }
 
-class Button1ClickFailure : public ::testing::TestWithParam<FailureCase> {};
+class Button1ClickFailure : public Button1ClickTest, public ::testing::WithParamInterface<FailureCase> {};
 
-TEST_P(Button1ClickFailure, ShowsTheMessageThenTheFailureText) {
-  test::TestRig rig;
+TEST_P(Button1ClickFailure, ShowsTheMessageThenTheFailureTextAndKeepsTheLastData) {
   rig.port.ReplyWith(CurrentDataAnswer(1));
   ASSERT_TRUE(Button1Click(rig.session));
-  const CurrentDataRecord before = rig.session.CurrentData;
-  const std::string label = rig.window.Text("Label6");
-
-  if (GetParam().reply.empty()) {
-    rig.port.ReplySilence();
-  } else {
-    rig.port.ReplyWith(GetParam().reply);
-  }
-  rig.window.log.clear();
+  const FailureCase& c = GetParam();
+  if (c.portClosed) rig.port.Close();
+  c.reply.empty() ? rig.port.ReplySilence() : rig.port.ReplyWith(c.reply);
+  window.log.clear();
   EXPECT_FALSE(Button1Click(rig.session));
-  EXPECT_EQ(rig.window.Entries("message"), std::vector<std::string>{std::string("message ") + GetParam().message});
-  EXPECT_EQ(rig.window.Entries("panel1").back(), "panel1 Ошибка чтения");
-  // The message comes before the failure text.
-  const auto& log = rig.window.log;
-  EXPECT_LT(std::find(log.begin(), log.end(), std::string("message ") + GetParam().message) - log.begin(),
-            std::find(log.begin(), log.end(), "panel1 Ошибка чтения") - log.begin());
-  EXPECT_EQ(rig.session.CurrentData.SerialNumber, before.SerialNumber);
-  EXPECT_EQ(rig.window.Text("Label6"), label);
-  EXPECT_TRUE(rig.window.Enabled("GroupBox1"));
-}
-
-std::vector<std::uint8_t> BadCrc() {
-  auto frame = CurrentDataAnswer(9);
-  frame.back() ^= 0xFF;
-  return frame;
-}
-
-std::vector<std::uint8_t> ShortAnswer() {
-  auto frame = Hex("01 04 5E");
-  frame.resize(3 + 94);
-  return WithCrc(frame);
+  const std::string message = std::string("message ") + c.message;
+  EXPECT_EQ(window.Entries("message"), std::vector<std::string>{message});
+  EXPECT_EQ(window.Entries("panel1").back(), "panel1 Ошибка чтения");
+  const auto shown = std::find(window.log.begin(), window.log.end(), message);
+  EXPECT_NE(std::find(shown, window.log.end(), "panel1 Ошибка чтения"), window.log.end()) << "text after message";
+  EXPECT_EQ(rig.session.CurrentData.SerialNumber, 1);
+  EXPECT_EQ(window.Text("Label6"), "Зав. номер: 1");
+  EXPECT_TRUE(window.Enabled("GroupBox1"));
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, Button1ClickFailure,
     ::testing::Values(FailureCase{"Silent", {}, "Устройство не отвечает!"},
-                      FailureCase{"Crc", BadCrc(), "Ошибка CRC!"},
+                      FailureCase{"NoPort", {}, "Устройство не отвечает!", true},
+                      FailureCase{"Crc", [] { auto f = CurrentDataAnswer(9); f.back() ^= 0xFF; return f; }(),
+                                  "Ошибка CRC!"},
                       FailureCase{"Exception", WithCrc(Hex("01 84 02")), "Недопустимый адрес данных!"},
-                      FailureCase{"ShortBlock", ShortAnswer(), "Неправильная длина ответа!"},
+                      FailureCase{"ShortBlock", CurrentDataAnswer(9, 94), "Неправильная длина ответа!"},
                       FailureCase{"UnknownFunction", WithCrc(Hex("01 05 00 00")), "Неизвестный тип функции в ответе!"},
                       FailureCase{"TwoBytesOfCrc", Hex("FF FF"), "Неправильная длина ответа!"}),
     [](const auto& c) { return std::string(c.param.name); });
 
-TEST_F(Button1ClickTest, NoPortReportsNoAnswer) {
-  rig.port.Close();
-  EXPECT_FALSE(Button1Click(rig.session));
-  EXPECT_EQ(window.messages, std::vector<std::string>{"Устройство не отвечает!"});
-}
-
-TEST_F(Button1ClickTest, SecondCommandDuringAWaitIsRefused) {
-  rig.port.ReplySilence();
-  int nested = 0;
-  window.onProcessEvents = [&] {
-    if (nested++ == 0) {
-      EXPECT_FALSE(Button1Click(rig.session));
-    }
-  };
-  Button1Click(rig.session);
-  EXPECT_EQ(rig.port.written.size(), 1u);
-}
-
 TEST_F(Button1ClickTest, TcpRequestIsTheFiveBytePdu) {
   rig.UseTcp();
   rig.socket.responders.push_back([](std::span<const std::uint8_t> sent) {
-    std::vector<std::uint8_t> answer(sent.begin(), sent.begin() + 2);
-    const auto rest = Hex("00 00 00 63 FF 04 60");
-    answer.insert(answer.end(), rest.begin(), rest.end());
+    auto answer = Hex("00 00 00 00 00 63 FF 04 60");
+    answer[0] = sent[0];
+    answer[1] = sent[1];
     answer.resize(answer.size() + 96);
     answer[9 + 2 * 29 + 1] = 7;  // serial number 7
     return std::vector<test::FakeClientSocket::Segment>{{5, answer}};
@@ -145,7 +115,6 @@ TEST_F(Button1ClickTest, TcpRequestIsTheFiveBytePdu) {
   EXPECT_TRUE(Button1Click(rig.session));
   ASSERT_EQ(rig.socket.sent.size(), 1u);
   EXPECT_EQ(test::ToHex(rig.socket.sent[0]), "01 00 00 00 00 06 FF 04 10 00 00 30");
-  EXPECT_EQ(rig.session.CurrentData.SerialNumber, 7);
   EXPECT_EQ(window.Text("Label6"), "Зав. номер: 7");
 }
 

@@ -10,157 +10,86 @@ namespace kamt {
 namespace {
 
 // A current-data block built register by register, as the meter lays it out.
-class Block {
- public:
+struct Block {
   Block& Status(std::uint16_t low, std::uint16_t high) { return Set(0, low).Set(1, high); }
-  Block& Set(std::size_t reg, std::uint16_t v) {
-    RegisterWriter(bytes).U16(reg, v);
-    return *this;
-  }
-  Block& Float(std::size_t reg, float v) {
-    RegisterWriter(bytes).Float(reg, v);
-    return *this;
-  }
-  Block& U32(std::size_t reg, std::uint32_t v) {
-    RegisterWriter(bytes).U32(reg, v);
-    return *this;
-  }
-  Block& U64(std::size_t reg, std::uint64_t v) {
-    RegisterWriter(bytes).U64(reg, v);
-    return *this;
-  }
+  Block& Set(std::size_t reg, std::uint16_t v) { RegisterWriter(bytes).U16(reg, v); return *this; }
+  Block& Float(std::size_t reg, float v) { RegisterWriter(bytes).Float(reg, v); return *this; }
+  Block& U32(std::size_t reg, std::uint32_t v) { RegisterWriter(bytes).U32(reg, v); return *this; }
+  Block& U64(std::size_t reg, std::uint64_t v) { RegisterWriter(bytes).U64(reg, v); return *this; }
   CurrentDataRecord Decode() const { return DecodeCurrentData(bytes); }
-  CurrentDataTexts Texts(const char* sep = ",") const { return FormatCurrentData(Decode(), sep); }
 
   std::array<std::uint8_t, kCurrentDataSize> bytes{};
 };
 
-TEST(DecodeCurrentData, TakesEveryFieldFromItsRegisters) {
-  Block b;
-  b.Status(0x4001, 0x0010).Float(2, 12.5f).Set(6, 2).Set(9, 1);
-  b.U64(17, 0x0000000100000002ULL).U64(21, 77).U32(25, 3600).U32(27, 7200);
-  b.Set(29, 1234).Set(30, 720).Set(31, 62).Set(32, 24);
-  b.Set(37, 5).Set(38, 7).Set(39, 9).Set(40, 1).Set(41, 2).Set(42, 2026);
-  b.Float(43, 6.4f).Float(45, -12.0f).Set(47, 2);
-  const CurrentDataRecord d = b.Decode();
+// The texts show every other field; these are the ones no text shows whole.
+TEST(DecodeCurrentData, StatusHalvesAndWholeCounters) {
+  const CurrentDataRecord d =
+      Block().Status(0x4001, 0x0010).U64(17, 0x0000000100000002ULL).U64(21, 0x0300000000000004ULL).Decode();
   EXPECT_EQ(d.Status, 0x00104001u);  // the first register holds the low half
-  EXPECT_EQ(d.Flow, 12.5f);
-  EXPECT_EQ(d.PlusDecimals, 2);
-  EXPECT_EQ(d.MinusDecimals, 1);
   EXPECT_EQ(d.PlusCounter, 0x0000000100000002ULL);
-  EXPECT_EQ(d.MinusCounter, 77u);
-  EXPECT_EQ(d.WorkSeconds, 3600u);
-  EXPECT_EQ(d.RunSeconds, 7200u);
-  EXPECT_EQ(d.SerialNumber, 1234);
-  EXPECT_EQ(d.HourRecords, 720);
-  EXPECT_EQ(d.DayRecords, 62);
-  EXPECT_EQ(d.MonthRecords, 24);
-  EXPECT_EQ(d.Seconds, 5);
-  EXPECT_EQ(d.Year, 2026);
-  EXPECT_EQ(d.Pressure, 6.4f);
-  EXPECT_EQ(d.Temperature, -12.0f);
-  EXPECT_EQ(d.SensorType, 2);
+  EXPECT_EQ(d.MinusCounter, 0x0300000000000004ULL);
 }
 
-struct CounterCase {
-  std::uint32_t value;
-  std::uint16_t decimals;
-  const char* text;
-};
-
-void PrintTo(const CounterCase& c, std::ostream* os) { *os << c.value << "/" << c.decimals; }
-
-class CounterFormat : public ::testing::TestWithParam<CounterCase> {};
-
-TEST_P(CounterFormat, UsesAPointAndTheCounterDecimals) {
-  EXPECT_EQ(FormatCounter(GetParam().value, GetParam().decimals), GetParam().text);
+TEST(FormatCounter, PointAndTheCounterDecimals) {
+  const std::tuple<std::uint32_t, std::uint16_t, const char*> cases[] = {
+      {123456, 2, "1234.56"}, {123410, 2, "1234.10"}, {7, 2, "0.07"},  {1234, 1, "123.4"},
+      {1234, 0, "1234"},      {123456, 5, "1234.56"}, {4294967295u, 2, "42949672.95"}};
+  for (const auto& [value, decimals, text] : cases) {
+    EXPECT_EQ(FormatCounter(value, decimals), text) << value << "/" << decimals;
+  }
 }
-
-INSTANTIATE_TEST_SUITE_P(Cases, CounterFormat,
-                         ::testing::Values(CounterCase{123456, 2, "1234.56"}, CounterCase{123405, 2, "1234.05"},
-                                           CounterCase{123400, 2, "1234.00"}, CounterCase{1234, 1, "123.4"},
-                                           CounterCase{1234, 0, "1234"}, CounterCase{123456, 5, "1234.56"},
-                                           CounterCase{7, 2, "0.07"}, CounterCase{4294967295u, 2, "42949672.95"}));
 
 TEST(FormatHours, HundredthsOfAnHourAreTruncated) {
-  EXPECT_EQ(FormatHours(3600), "1.00");
-  EXPECT_EQ(FormatHours(5400), "1.50");
-  EXPECT_EQ(FormatHours(3635), "1.00");
-  EXPECT_EQ(FormatHours(3599), "0.99");
-  EXPECT_EQ(FormatHours(36 * 5), "0.05");
+  const std::pair<std::uint32_t, const char*> cases[] = {{3635, "1.00"}, {3599, "0.99"}, {360, "0.10"}, {180, "0.05"}};
+  for (const auto& [seconds, text] : cases) EXPECT_EQ(FormatHours(seconds), text) << seconds;
 }
 
-TEST(FormatCurrentData, CounterDisplayUsesTheLowThirtyTwoBits) {
-  Block b;
-  b.Set(6, 2).U64(17, 0x0000000700000000ULL + 123456);
-  EXPECT_EQ(b.Texts().Label2, "Счетчик '+': 1234.56 м3");
-  b.Set(9, 0).U64(21, 1234);
-  EXPECT_EQ(b.Texts().Label3, "Счетчик '-': 1234 м3");
+using T = CurrentDataTexts;
+
+struct TextCase {
+  Block block;
+  std::string T::*text;
+  const char* expected;
+  const char* separator = ",";
+};
+
+TEST(FormatCurrentData, EachTextFromItsRegisters) {
+  const TextCase cases[] = {
+      // The flow's sign comes from the direction bit, its decimals from the forward counter's.
+      {Block().Float(2, 12.345f).Set(6, 2), &T::Label1, "Расход: -12,35 м3/час"},
+      {Block().Status(1, 0).Float(2, 12.345f).Set(6, 2), &T::Label1, "Расход: 12.35 м3/час", "."},
+      {Block().Status(1, 0).Float(2, 3.25f), &T::Label1, "Расход: 3 м3/час"},
+      {Block().Status(1, 0).Float(2, 3.25f).Set(6, 1), &T::Label1, "Расход: 3,3 м3/час"},
+      {Block().Status(1, 0).Float(2, 3.25f).Set(6, 9), &T::Label1, "Расход: 3,25 м3/час"},
+      {Block().Float(2, -1.5f).Set(6, 2), &T::Label1, "Расход: --1,50 м3/час"},  // shown as read
+      // Each counter shows its low 32 bits with its own decimals.
+      {Block().Set(6, 2).U64(17, 0x0000000700000000ULL + 123456), &T::Label2, "Счетчик '+': 1234.56 м3"},
+      {Block().Set(6, 2).U64(21, 1234), &T::Label3, "Счетчик '-': 1234 м3"},
+      {Block().Set(9, 1).U64(21, 1234), &T::Label3, "Счетчик '-': 123.4 м3"},
+      // The first state that matches wins.
+      {Block().Status(1, 0), &T::Label5, "Состояние: норм. работа"},
+      {Block().Status(0xC000, 0), &T::Label5, "Состояние: нет сигн. в канале 1"},
+      {Block().Status(0x8000, 0), &T::Label5, "Состояние: нет сигн. в канале 2"},
+      {Block().Status(0xC000, 0x0010), &T::Label5, "Состояние: нет сигнала"},
+      {Block().Float(43, 6.4f).Float(45, 21.5f).Set(47, 1), &T::Pressure_Label, "Давление: 6,40 кг/см2"},
+      {Block().Float(43, 6.4f).Float(45, 21.5f).Set(47, 2), &T::Pressure_Label, "Температура: 22 градС"},
+      {Block().Float(43, 6.4f).Float(45, 21.5f).Set(47, 3), &T::Pressure_Label, "Датчик отключен"},
+      {Block().U32(25, 5400).U32(27, 3599), &T::Label4, "Время работы: 1.50 час"},
+      {Block().U32(25, 5400).U32(27, 3599), &T::Label7, "Наработка: 0.99 час"},
+      {Block().Set(29, 65535), &T::Label6, "Зав. номер: 65535"},
+      {Block().Set(37, 5).Set(38, 7).Set(39, 9).Set(40, 1).Set(41, 2).Set(42, 2026), &T::CurTime_Label,
+       "Текущее время: 01.02.2026 09:07:05"},
+      // The clock fields are signed, and a field wider than its place is never cut.
+      {Block().Set(37, 0xFFFF).Set(40, 123).Set(42, 7), &T::CurTime_Label, "Текущее время: 123.00.0007 00:00:-1"},
+  };
+  for (const TextCase& c : cases) {
+    EXPECT_EQ(FormatCurrentData(c.block.Decode(), c.separator).*c.text, c.expected);
+  }
 }
 
-TEST(FormatCurrentData, FlowSignComesFromTheDirectionBit) {
-  Block b;
-  b.Float(2, 12.345f).Set(6, 2);
-  EXPECT_EQ(b.Texts().Label1, "Расход: -12,35 м3/час");
-  b.Status(0x0001, 0);
-  EXPECT_EQ(b.Texts().Label1, "Расход: 12,35 м3/час");
-  EXPECT_EQ(b.Texts(".").Label1, "Расход: 12.35 м3/час");
-}
-
-TEST(FormatCurrentData, FlowDecimalsFollowTheForwardCounter) {
-  Block b;
-  b.Status(1, 0).Float(2, 3.25f);
-  EXPECT_EQ(b.Set(6, 0).Texts().Label1, "Расход: 3 м3/час");
-  EXPECT_EQ(b.Set(6, 1).Texts().Label1, "Расход: 3,3 м3/час");
-  EXPECT_EQ(b.Set(6, 9).Texts().Label1, "Расход: 3,25 м3/час");
-}
-
-TEST(FormatCurrentData, NegativeFlowIsShownAsRead) {
-  Block b;
-  b.Float(2, -1.5f).Set(6, 2);
-  EXPECT_EQ(b.Texts().Label1, "Расход: --1,50 м3/час");
-}
-
-TEST(FormatCurrentData, StateFirstMatchWins) {
-  Block b;
-  EXPECT_EQ(b.Texts().Label5, "Состояние: норм. работа");
-  EXPECT_EQ(b.Status(0x0001, 0).Texts().Label5, "Состояние: норм. работа");
-  EXPECT_EQ(b.Status(0xC000, 0).Texts().Label5, "Состояние: нет сигн. в канале 1");
-  EXPECT_EQ(b.Status(0x8000, 0).Texts().Label5, "Состояние: нет сигн. в канале 2");
-  EXPECT_EQ(b.Status(0xC000, 0x0010).Texts().Label5, "Состояние: нет сигнала");
-}
-
-TEST(FormatCurrentData, SensorTextByType) {
-  Block b;
-  b.Float(43, 6.4f).Float(45, 21.5f);
-  EXPECT_EQ(b.Set(47, 0).Texts().Pressure_Label, "Датчик отключен");
-  EXPECT_EQ(b.Set(47, 3).Texts().Pressure_Label, "Датчик отключен");
-  EXPECT_EQ(b.Set(47, 1).Texts().Pressure_Label, "Давление: 6,40 кг/см2");
-  EXPECT_EQ(b.Set(47, 2).Texts().Pressure_Label, "Температура: 22 градС");
-}
-
-TEST(FormatCurrentData, TimesSerialAndClock) {
-  Block b;
-  b.U32(25, 5400).U32(27, 3599).Set(29, 65535);
-  b.Set(37, 5).Set(38, 7).Set(39, 9).Set(40, 1).Set(41, 2).Set(42, 2026);
-  const CurrentDataTexts t = b.Texts();
-  EXPECT_EQ(t.Label4, "Время работы: 1.50 час");
-  EXPECT_EQ(t.Label7, "Наработка: 0.99 час");
-  EXPECT_EQ(t.Label6, "Зав. номер: 65535");
-  EXPECT_EQ(t.CurTime_Label, "Текущее время: 01.02.2026 09:07:05");
-}
-
-TEST(FormatCurrentData, ClockFieldsAreSignedAndNeverCut) {
-  Block b;
-  b.Set(37, 0xFFFF).Set(40, 123).Set(42, 7);
-  EXPECT_EQ(b.Texts().CurTime_Label, "Текущее время: 123.00.0007 00:00:-1");
-}
-
-TEST(ShowCurrentData, ArchiveCountsAndButtons) {
-  Block b;
-  b.Set(30, 0).Set(31, 1).Set(32, 2);
+TEST(ShowCurrentData, WritesEveryTextAndEnablesArchivesOfMoreThanOneRecord) {
   test::FakeWindow w;
-  ShowCurrentData(b.Decode(), w, ",");
+  ShowCurrentData(Block().Set(30, 0).Set(31, 1).Set(32, 2).Decode(), w, ",");
   EXPECT_EQ(w.Text("HourNum_Label"), "Всего записей:-1");
   EXPECT_EQ(w.Text("HourNum_Edit"), "-1");
   EXPECT_EQ(w.Text("DayNum_Label"), "Всего записей:0");
@@ -168,12 +97,6 @@ TEST(ShowCurrentData, ArchiveCountsAndButtons) {
   EXPECT_FALSE(w.Enabled("Button2"));
   EXPECT_FALSE(w.Enabled("Button3"));
   EXPECT_TRUE(w.Enabled("Button4"));
-}
-
-TEST(ShowCurrentData, WritesEveryLabelOfTheGroup) {
-  Block b;
-  test::FakeWindow w;
-  ShowCurrentData(b.Decode(), w, ",");
   for (const char* label : {"Label1", "Label2", "Label3", "Label4", "Label7", "Pressure_Label", "Label5", "Label6",
                             "CurTime_Label"}) {
     EXPECT_FALSE(w.Text(label).empty()) << label;

@@ -1,19 +1,10 @@
 #include <gtest/gtest.h>
 
 #include "cli_harness.h"
-
-#include <sstream>
-
-#include "cli/cli_options.h"
-#include "cli/field_assignments.h"
-#include "cli/kamt_cli.h"
-#include "fake_client_socket.h"
-#include "fake_serial_port.h"
 #include "hex.h"
 #include "holding_answers.h"
 #include "meter/combo_items.h"
 #include "meter/registers.h"
-#include "temp_dir.h"
 
 namespace kamt {
 namespace {
@@ -31,19 +22,17 @@ class MeterCliTest : public test::CliHarness {
   // The request written last, without its address and CRC, as hex.
   std::string LastPdu() const { return ToHex(test::PduOf(port.written.back())); }
 
+  // Factor 2.5, maximum flow 100, divider 8, two channels, diameter "100", serial 1234, positive.
   static std::vector<std::uint8_t> ConfigBlock() {
     std::vector<std::uint8_t> b(68);
     RegisterWriter r(b);
     r.Float(7, 2.5f);
     r.Float(9, 100.0f);
-    r.U16(20, 8);
-    r.U16(22, 2);
-    r.U16(24, 4);
-    r.U16(25, 1234);
-    r.U16(33, 1);
+    for (const auto& [reg, value] : {std::pair{20, 8}, {22, 2}, {24, 4}, {25, 1234}, {33, 1}}) {
+      r.U16(static_cast<std::size_t>(reg), static_cast<std::uint16_t>(value));
+    }
     return b;
   }
-
 };
 
 TEST_F(MeterCliTest, ConfigReadPrintsEachFieldByItsCaption) {
@@ -59,14 +48,6 @@ TEST_F(MeterCliTest, ConfigReadPrintsEachFieldByItsCaption) {
   EXPECT_EQ(lines[17], "Тип датчика: Отключен");
   EXPECT_EQ(lines[18], "Коррекция частоты: положительная");
   EXPECT_EQ(err.str(), "");
-}
-
-TEST_F(MeterCliTest, ConfigReadShowsAValueWithoutAnItemAsEmpty) {
-  auto block = ConfigBlock();
-  RegisterWriter(block).U16(24, 40);
-  port.ReplyWith(test::ReadAnswer(block));
-  ASSERT_EQ(Run({"config", "read"}), kExitOk);
-  EXPECT_EQ(OutLines().at(1), "Условный диаметр, мм: ");
 }
 
 TEST_F(MeterCliTest, ConfigWriteChangesOnlyTheNamedFields) {
@@ -88,21 +69,11 @@ TEST_F(MeterCliTest, ConfigWriteChangesOnlyTheNamedFields) {
   EXPECT_EQ(out.str(), "Запись выполнена\n");
 }
 
-TEST_F(MeterCliTest, ConfigWriteWithAnInvalidNumberSaysOnlyWhy) {
-  port.ReplyWith(test::ReadAnswer(ConfigBlock()));
-  EXPECT_EQ(Run({"config", "write", "factor=abc"}), kExitFailed);
-  EXPECT_EQ(err.str(), "Ошибка ввода коэффициента преобразования\n");
-  EXPECT_EQ(port.written.size(), 1u);
-}
-
-TEST_F(MeterCliTest, ConfigWriteFailsWhenTheReadBeforeItFails) {
+TEST_F(MeterCliTest, ConfigWriteFailuresNameTheExchangeThatFailed) {
   port.ReplySilence();
   EXPECT_EQ(Run({"config", "write", "factor=1"}), kExitFailed);
   EXPECT_EQ(err.str(), "Устройство не отвечает!\nОшибка чтения\nПринято 0 байт\n");
-  EXPECT_EQ(port.written.size(), 1u);
-}
-
-TEST_F(MeterCliTest, ConfigWriteReportsTheWritesOwnFailure) {
+  EXPECT_EQ(port.written.size(), 1u);  // no write after a failed read
   port.ReplyWith(test::ReadAnswer(ConfigBlock()));
   port.ReplyWith(test::WithCrc(Hex("01 90 02")));
   EXPECT_EQ(Run({"config", "write", "serial=77"}), kExitFailed);
@@ -129,26 +100,12 @@ TEST_F(MeterCliTest, ClockWriteSendsTheDateWithItsDayOfWeek) {
   EXPECT_EQ(LastPdu(), "10 00 08 00 07 0E 00 1E 00 05 00 0C 00 09 00 02 00 03 07 E5");
 }
 
-TEST_F(MeterCliTest, CommReadPrintsTheGroup) {
-  port.ReplyWith(test::ReadAnswer(Hex("00 05 02 03 00 01 00 00 00 01 01 F6 A8 C0 0A 00")));
-  ASSERT_EQ(Run({"comm", "read"}), kExitOk) << err.str();
-  EXPECT_EQ(out.str(),
-            "Сетевой номер: 5\nСкорость: 9600\nБиты данных: 8\nЧетность: Нечет\nСтоп биты: 2\nТаймаут: 15 мс\n"
-            "IP адрес: 192.168.0.10\nПорт: 502\n");
-}
-
 TEST_F(MeterCliTest, CommWriteChangesTheNamedFields) {
   port.ReplyWith(test::ReadAnswer(Hex("00 05 02 03 00 01 00 00 00 01 01 F6 A8 C0 0A 00")));
   port.ReplyWith(test::WriteAnswer(0, 8));
   ASSERT_EQ(Run({"comm", "write", "address=7", "parity=Чет", "timeout=6", "ip=10.1.2.3", "baud=38400"}), kExitOk)
       << err.str();
   EXPECT_EQ(LastPdu(), "10 00 00 00 08 10 00 07 06 05 00 02 00 00 00 01 01 F6 01 0A 03 02");
-}
-
-TEST_F(MeterCliTest, CommWriteWithABadAddressSaysWhy) {
-  port.ReplyWith(test::ReadAnswer(Hex("00 05 02 03 00 01 00 00 00 01 01 F6 A8 C0 0A 00")));
-  EXPECT_EQ(Run({"comm", "write", "ip=300.1.1.1"}), kExitFailed);
-  EXPECT_EQ(err.str(), "Ошибка ввода ip-адреса\n");
 }
 
 struct UsageCase {
@@ -172,23 +129,17 @@ INSTANTIATE_TEST_SUITE_P(
         UsageCase{{"config", "change"}, "config takes read, save or write"},
         UsageCase{{"config", "read", "x"}, "config read takes nothing more"},
         UsageCase{{"config", "write"}, "serial, diameter, factor"},
-        UsageCase{{"config", "write", "colour=red"}, "unknown field colour; the fields are: serial, diameter,"},
         UsageCase{{"config", "write", "factor"}, "is not NAME=VALUE"},
         UsageCase{{"config", "write", "divider=1"}, "divider takes one of: 2..32"},
-        UsageCase{{"config", "write", "diameter=17"}, "diameter takes one of: 32 | 40 |"},
         UsageCase{{"config", "write", "probe-pulse=18"}, "probe-pulse takes one of: 18 В | 35 В (or 0..1)"},
         UsageCase{{"config", "write", "display-off=#6"}, "display-off takes"},
         UsageCase{{"comm", "write", "parity=Even"}, "parity takes one of: Нет | Нечет | Чет | Маркер | Пробел"},
-        UsageCase{{"comm", "write", "baud=115200"}, "baud takes one of: 1200 | 2400"},
         UsageCase{{"comm", "write", "factor=1"}, "unknown field factor; the fields are: address, baud,"},
         UsageCase{{"comm", "dump"}, "comm takes read or write"},
         UsageCase{{"clock", "write"}, "clock write takes"},
-        UsageCase{{"clock", "write", "31.02.2021 10:00:00"}, "real date"},
         UsageCase{{"clock", "write", "01.01.1999 10:00:00"}, "real date"},
         UsageCase{{"clock", "write", "01.01.2021 24:00:00"}, "real date"},
-        UsageCase{{"clock", "write", "01.01.2021T10:00:00"}, "real date"},
         UsageCase{{"clock", "write", "01.01.2021 10:00"}, "real date"},
-        UsageCase{{"clock", "write", "--later"}, "real date"},
         UsageCase{{"clock", "set"}, "clock takes read or write"}));
 
 TEST_F(MeterCliTest, HelpListsTheFieldsAndTheirItems) {
@@ -210,21 +161,19 @@ void PrintTo(const PositionCase& c, std::ostream* os) { *os << c.control << '=' 
 
 class ItemPositionTest : public ::testing::TestWithParam<PositionCase> {};
 
+// An item's text first, "#N" for a position, a bare number as a position only in a list of words.
 TEST_P(ItemPositionTest, NamesAnItemWithoutAmbiguity) {
   EXPECT_EQ(ItemPosition(ComboItems(GetParam().control), GetParam().value), GetParam().position);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, ItemPositionTest,
-    ::testing::Values(PositionCase{"ComboBox1", "2", 0}, PositionCase{"ComboBox1", "32", 30},
-                      PositionCase{"ComboBox1", "#2", 2}, PositionCase{"ComboBox1", "0", std::nullopt},
-                      PositionCase{"ComboBox1", "#31", std::nullopt}, PositionCase{"ComboBox11", "100", 4},
-                      PositionCase{"ComboBox11", "", 17}, PositionCase{"ComboBox11", "#18", 18},
-                      PositionCase{"ComboBox11", "4", std::nullopt}, PositionCase{"ComboBox12", "4", 4},
-                      PositionCase{"ComboBox12", "Никогда", 0}, PositionCase{"ComboBox12", "никогда", std::nullopt},
-                      PositionCase{"ComboBox12", "-1", std::nullopt}, PositionCase{"ComboBox13", "100 мс", 6},
-                      PositionCase{"ComboBox4", "Нечет", 1}, PositionCase{"ComboBox4", "#x", std::nullopt},
-                      PositionCase{"DayOfWeek_ComboBox", "Суббота", 6}));
+    ::testing::Values(PositionCase{"ComboBox1", "32", 30}, PositionCase{"ComboBox1", "#2", 2},
+                      PositionCase{"ComboBox1", "0", std::nullopt}, PositionCase{"ComboBox1", "#31", std::nullopt},
+                      PositionCase{"ComboBox11", "", 17}, PositionCase{"ComboBox11", "4", std::nullopt},
+                      PositionCase{"ComboBox12", "4", 4}, PositionCase{"ComboBox12", "Никогда", 0},
+                      PositionCase{"ComboBox12", "никогда", std::nullopt}, PositionCase{"ComboBox12", "-1", std::nullopt},
+                      PositionCase{"ComboBox13", "100 мс", 6}, PositionCase{"ComboBox4", "#x", std::nullopt}));
 
 TEST(ComboItems, ListsHaveTheirLengths) {
   const std::pair<const char*, std::size_t> lengths[] = {

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <tuple>
 
 #include "hex.h"
 #include "holding_answers.h"
@@ -24,70 +25,40 @@ Block TypicalBlock() {
   RegisterWriter r(b);
   const std::uint16_t clock[] = {5, 7, 9, 5, 6, 12, 2026};
   for (std::size_t i = 0; i < 7; ++i) r.U16(i, clock[i]);
-  r.Float(7, 2.5f);
-  r.Float(9, 100.0f);
-  r.Float(11, 0.5f);
-  r.Float(13, 50.0f);
-  r.Float(15, 5.0f);
-  r.Float(17, 0.25f);
-  r.U16(19, 4);   // capture cycles
-  r.U16(20, 8);   // divider
-  r.U16(21, 2);   // digits
-  r.U16(22, 2);   // channels
-  r.U16(23, 2);   // display off
-  r.U16(24, 4);   // diameter: "100"
-  r.U16(25, 1234);
-  r.U16(26, 1);   // 35 V
-  r.U16(27, 1);   // 7 mV
+  const float singles[] = {2.5f, 100.0f, 0.5f, 50.0f, 5.0f, 0.25f};  // registers 7..18
+  for (std::size_t i = 0; i < 6; ++i) r.Float(7 + 2 * i, singles[i]);
+  // Capture cycles, divider, digits, channels, display off, diameter ("100"), serial, 35 V, 7 mV.
+  const std::uint16_t words[] = {4, 8, 2, 2, 2, 4, 1234, 1, 1};
+  for (std::size_t i = 0; i < 9; ++i) r.U16(19 + i, words[i]);
   r.Float(28, 10.0f);
   r.Float(30, 150.0f);
-  r.U16(32, 1);   // pressure
-  r.U16(33, 1);   // positive
+  r.U16(32, 1);  // pressure
+  r.U16(33, 1);  // positive
   return b;
 }
 
-TEST(DecodeMeterConfig, TakesEachFieldFromItsRegister) {
+TEST(MeterConfigCodec, DecodeTakesEachFieldFromItsRegister) {
   Block b = TypicalBlock();
   RegisterWriter(b).U16(4, 0xBEEF);  // the day of week is not part of the configuration
   const MeterConfigRecord c = DecodeMeterConfig(b);
-  EXPECT_EQ(c.Seconds, 5);
-  EXPECT_EQ(c.Minutes, 7);
-  EXPECT_EQ(c.Hours, 9);
-  EXPECT_EQ(c.Day, 5);
-  EXPECT_EQ(c.Month, 12);
-  EXPECT_EQ(c.Year, 2026);
-  EXPECT_EQ(c.ConversionFactor, 2.5f);
-  EXPECT_EQ(c.MaxFlow, 100.0f);
-  EXPECT_EQ(c.FreqCorrection, 0.5f);
-  EXPECT_EQ(c.TransitionFreq, 50.0f);
-  EXPECT_EQ(c.MinFreq, 5.0f);
-  EXPECT_EQ(c.ZeroOffsetVoltage, 0.25f);
-  EXPECT_EQ(c.CaptureCycles, 4);
-  EXPECT_EQ(c.Divider, 8);
-  EXPECT_EQ(c.Digits, 2);
-  EXPECT_EQ(c.Channels, 2);
-  EXPECT_EQ(c.DisplayOff, 2);
-  EXPECT_EQ(c.Diameter, 4);
-  EXPECT_EQ(c.SerialNumber, 1234);
-  EXPECT_EQ(c.ProbePulse, 1);
-  EXPECT_EQ(c.Sensitivity, 1);
-  EXPECT_EQ(c.MaxPressure, 10.0f);
-  EXPECT_EQ(c.MaxTemperature, 150.0f);
-  EXPECT_EQ(c.SensorType, 1);
-  EXPECT_EQ(c.CorrectionSign, 1);
+  EXPECT_EQ(std::tuple(c.Seconds, c.Minutes, c.Hours, c.Day, c.Month, c.Year), std::tuple(5, 7, 9, 5, 12, 2026));
+  EXPECT_EQ(std::tuple(c.ConversionFactor, c.MaxFlow, c.FreqCorrection, c.TransitionFreq, c.MinFreq,
+                       c.ZeroOffsetVoltage, c.MaxPressure, c.MaxTemperature),
+            std::tuple(2.5f, 100.0f, 0.5f, 50.0f, 5.0f, 0.25f, 10.0f, 150.0f));
+  EXPECT_EQ(std::tuple(c.CaptureCycles, c.Divider, c.Digits, c.Channels, c.DisplayOff, c.Diameter, c.SerialNumber,
+                       c.ProbePulse, c.Sensitivity, c.SensorType, c.CorrectionSign),
+            std::tuple(4, 8, 2, 2, 2, 4, 1234, 1, 1, 1, 1));
 }
 
-TEST(DecodeMeterConfig, SinglesComeHighWordFirst) {
+TEST(MeterConfigCodec, SinglesComeHighWordFirstAndTheClockIsSigned) {
   Block b{};
-  const auto bytes = Hex("40 20 00 00");
-  std::copy(bytes.begin(), bytes.end(), b.begin() + 14);
+  const auto bytes = Hex("FF FE 40 20 00 00");  // the year, then the conversion factor
+  std::copy(bytes.begin(), bytes.end(), b.begin() + 12);
   EXPECT_EQ(DecodeMeterConfig(b).ConversionFactor, 2.5f);
-  const auto year = Hex("FF FE");  // the clock's fields are signed
-  std::copy(year.begin(), year.end(), b.begin() + 12);
   EXPECT_EQ(DecodeMeterConfig(b).Year, -2);
 }
 
-TEST(EncodeMeterConfig, IsRegisters7To33OfTheReadLayout) {
+TEST(MeterConfigCodec, EncodeIsRegisters7To33OfTheReadLayout) {
   const Block b = TypicalBlock();
   const auto encoded = EncodeMeterConfig(DecodeMeterConfig(b));
   EXPECT_EQ(ToHex({encoded.begin(), encoded.end()}), ToHex({b.begin() + 14, b.end()}));
@@ -124,48 +95,19 @@ TEST_P(ShowMeterConfigSelection, SelectsTheItemOrNone) {
 INSTANTIATE_TEST_SUITE_P(
     Cases, ShowMeterConfigSelection,
     ::testing::Values(SelectionCase{"Diameter4Is100", 24, 4, "ComboBox11", 4, "100"},
-                      SelectionCase{"Diameter17IsTheFirstEmptyItem", 24, 17, "ComboBox11", 17, ""},
-                      SelectionCase{"Diameter18IsTheSecondEmptyItem", 24, 18, "ComboBox11", 18, ""},
+                      SelectionCase{"Diameter18IsTheLastEmptyItem", 24, 18, "ComboBox11", 18, ""},
                       SelectionCase{"Diameter19Clears", 24, 19, "ComboBox11", -1, ""},
-                      SelectionCase{"Diameter65535Clears", 24, 65535, "ComboBox11", -1, ""},
-                      SelectionCase{"Divider0Clears", 20, 0, "ComboBox1", -1, ""},
                       SelectionCase{"Divider1Clears", 20, 1, "ComboBox1", -1, ""},
-                      SelectionCase{"Divider2", 20, 2, "ComboBox1", 0, "2"},
                       SelectionCase{"Divider32", 20, 32, "ComboBox1", 30, "32"},
                       SelectionCase{"Divider33Clears", 20, 33, "ComboBox1", -1, ""},
-                      SelectionCase{"Channels0Clears", 22, 0, "ComboBox6", -1, ""},
-                      SelectionCase{"Channels2", 22, 2, "ComboBox6", 1, "2"},
-                      SelectionCase{"Channels3Clears", 22, 3, "ComboBox6", -1, ""},
-                      SelectionCase{"Digits3", 21, 3, "ComboBox10", 3, "3"},
-                      SelectionCase{"Digits4Clears", 21, 4, "ComboBox10", -1, ""},
-                      SelectionCase{"CaptureCycles10", 19, 10, "ComboBox7", 10, "10"},
-                      SelectionCase{"CaptureCycles11Clears", 19, 11, "ComboBox7", -1, ""},
-                      SelectionCase{"ProbePulse2Clears", 26, 2, "ComboBox8", -1, ""},
                       SelectionCase{"Sensitivity6IsAnEmptyItem", 27, 6, "ComboBox9", 6, ""},
-                      SelectionCase{"Sensitivity7Clears", 27, 7, "ComboBox9", -1, ""},
                       SelectionCase{"DisplayOff4", 23, 4, "ComboBox12", 4, "Через 30 минут"},
-                      SelectionCase{"DisplayOff6Clears", 23, 6, "ComboBox12", -1, ""},
                       SelectionCase{"SensorType2", 32, 2, "ComboBox14", 2, "Температура"},
-                      SelectionCase{"SensorType3Clears", 32, 3, "ComboBox14", -1, ""},
+                      SelectionCase{"TwoChannelsSign1IsPositive", 33, 1, "ComboBox15", 1, "положительная"},
+                      SelectionCase{"TwoChannelsSign0IsNegative", 33, 0, "ComboBox15", 0, "отрицательная"},
                       SelectionCase{"CorrectionSign2Clears", 33, 2, "ComboBox15", -1, ""},
                       SelectionCase{"OneChannelCorrectsNegatively", 22, 1, "ComboBox15", 0, "отрицательная"}),
     [](const auto& c) { return std::string(c.param.name); });
-
-TEST(ShowMeterConfig, CorrectionSignFollowsTheRegisterWithTwoChannels) {
-  test::MainWindowRig rig;
-  MeterConfigRecord c = DecodeMeterConfig(TypicalBlock());
-  c.Channels = 2;
-  c.CorrectionSign = 1;
-  ShowMeterConfig(c, rig.window, ",");
-  EXPECT_EQ(rig.window.Text("ComboBox15"), "положительная");
-  c.CorrectionSign = 0;
-  ShowMeterConfig(c, rig.window, ",");
-  EXPECT_EQ(rig.window.Text("ComboBox15"), "отрицательная");
-  c.Channels = 1;
-  c.CorrectionSign = 1;
-  ShowMeterConfig(c, rig.window, ",");
-  EXPECT_EQ(rig.window.Text("ComboBox15"), "отрицательная");
-}
 
 TEST(ShowMeterConfig, NumbersShowUpTo15DigitsWithTheLocaleSeparator) {
   test::MainWindowRig rig;
@@ -174,20 +116,16 @@ TEST(ShowMeterConfig, NumbersShowUpTo15DigitsWithTheLocaleSeparator) {
   c.MaxFlow = 1.5e-5f;
   c.MinFreq = -7.0f;
   ShowMeterConfig(c, rig.window, ",");
-  EXPECT_EQ(rig.window.Text("Edit4"), "1234");
-  EXPECT_EQ(rig.window.Text("Edit5"), "0,300000011920929");
-  EXPECT_EQ(rig.window.Text("Edit6"), "1,49999996210681E-5");
-  EXPECT_EQ(rig.window.Text("Edit8"), "0,5");
-  EXPECT_EQ(rig.window.Text("Edit9"), "50");
-  EXPECT_EQ(rig.window.Text("Edit10"), "0,25");
-  EXPECT_EQ(rig.window.Text("Edit11"), "-7");
-  EXPECT_EQ(rig.window.Text("Edit7"), "10");
-  EXPECT_EQ(rig.window.Text("Edit12"), "150");
+  for (const auto& [control, text] :
+       {std::pair{"Edit4", "1234"}, {"Edit5", "0,300000011920929"}, {"Edit6", "1,49999996210681E-5"},
+        {"Edit8", "0,5"}, {"Edit9", "50"}, {"Edit10", "0,25"}, {"Edit11", "-7"}, {"Edit7", "10"}, {"Edit12", "150"}}) {
+    EXPECT_EQ(rig.window.Text(control), text) << control;
+  }
   ShowMeterConfig(c, rig.window, ".");
   EXPECT_EQ(rig.window.Text("Edit5"), "0.300000011920929");
 }
 
-// ValidateConfigInput on the controls of a shown configuration, one control spoilt.
+// ValidateConfigInput on the controls of a shown configuration.
 class ValidateConfigInputTest : public ::testing::Test {
  protected:
   ValidateConfigInputTest() { ShowMeterConfig(DecodeMeterConfig(TypicalBlock()), window, ","); }
@@ -249,73 +187,43 @@ INSTANTIATE_TEST_SUITE_P(
                       SpoiltCase{"ComboBox15", "Ошибка ввода направления коррекции"}),
     [](const auto& c) { return std::string(c.param.control); });
 
-TEST_F(ValidateConfigInputTest, TheFirstInvalidControlInOrderIsTheOneReported) {
-  window.SetText("Edit5", "x");
-  window.SetItemIndex("ComboBox11", -1);
-  window.SetText("Edit12", "");
-  EXPECT_FALSE(Validate());
-  EXPECT_EQ(window.messages, std::vector<std::string>{"Ошибка ввода условного диаметра"});
-}
-
-TEST_F(ValidateConfigInputTest, FieldsBeforeTheFailureKeepTheirNewValues) {
+TEST_F(ValidateConfigInputTest, TheFirstInvalidControlStopsAndTheOnesBeforeKeepTheirNewValues) {
   window.SetText("Edit4", "777");
   window.SetText("Edit5", "3,5");
+  window.SetItemIndex("ComboBox10", -1);  // a list between the edits
   window.SetText("Edit8", "bad");
+  window.SetText("Edit12", "");
   config.MaxFlow = -1;
   config.TransitionFreq = -1;
   EXPECT_FALSE(Validate());
+  EXPECT_EQ(window.messages, std::vector<std::string>{"Ошибка ввода числа разрядов"});
   EXPECT_EQ(config.SerialNumber, 777);
   EXPECT_EQ(config.ConversionFactor, 3.5f);
   EXPECT_EQ(config.MaxFlow, 100.0f);
   EXPECT_EQ(config.TransitionFreq, -1.0f);  // after the failure: untouched
 }
 
-TEST_F(ValidateConfigInputTest, SerialNumberKeepsItsLow16Bits) {
-  window.SetText("Edit4", "70000");
-  ASSERT_TRUE(Validate());
-  EXPECT_EQ(config.SerialNumber, 4464);
-  window.SetText("Edit4", "-1");
-  ASSERT_TRUE(Validate());
-  EXPECT_EQ(config.SerialNumber, 65535);
-  window.SetText("Edit4", "4294967296");  // beyond 32 bits: not wrapped, refused
-  EXPECT_FALSE(Validate());
-  EXPECT_EQ(window.messages.back(), "Ошибка ввода заводского номера");
-}
-
-TEST_F(ValidateConfigInputTest, EmptySerialNumberStopsBeforeAnyOtherControl) {
-  window.SetText("Edit4", "");
-  window.SetItemIndex("ComboBox11", -1);
-  EXPECT_FALSE(Validate());
-  EXPECT_EQ(window.messages, std::vector<std::string>{"Ошибка ввода заводского номера"});
-}
-
-TEST_F(ValidateConfigInputTest, ListsGiveTheirPositionPlusTheirFirstValue) {
-  window.SetItemIndex("ComboBox1", 0);    // "2"
+TEST_F(ValidateConfigInputTest, InputsBecomeTheRegistersValues) {
+  window.SetText("Edit4", "70000");       // the serial number keeps its low 16 bits
+  window.SetItemIndex("ComboBox1", 0);    // "2": lists give their position plus their first value
   window.SetItemIndex("ComboBox6", 0);    // "1"
   window.SetItemIndex("ComboBox11", 17);  // the first empty item
-  window.SetItemIndex("ComboBox9", 5);
+  window.SetText("Edit5", "2.5");         // a point under a comma locale
+  window.SetText("Edit8", "0,300000011920929");
   ASSERT_TRUE(Validate());
+  EXPECT_EQ(config.SerialNumber, 4464);
   EXPECT_EQ(config.Divider, 2);
   EXPECT_EQ(config.Channels, 1);
   EXPECT_EQ(config.Diameter, 17);
-  EXPECT_EQ(config.Sensitivity, 5);
-}
-
-TEST_F(ValidateConfigInputTest, NumbersTakeAPointUnderACommaLocaleAndAnyMagnitude) {
-  window.SetText("Edit5", "2.5");
-  window.SetText("Edit6", "-1e30");
-  window.SetText("Edit8", "0,300000011920929");
-  ASSERT_TRUE(Validate());
   EXPECT_EQ(config.ConversionFactor, 2.5f);
-  EXPECT_EQ(config.MaxFlow, -1e30f);
   EXPECT_EQ(config.FreqCorrection, 0.3f);
 }
 
 // The commands, over a fake serial line and a fake TCP peer.
 class ConfigCommandTest : public ::testing::Test {
  protected:
-  void ReadTypical() {
-    rig.port.ReplyWith(test::ReadAnswer(TypicalBlock()));
+  void Read(const Block& block) {
+    rig.port.ReplyWith(test::ReadAnswer(block));
     ASSERT_TRUE(ReadConf_ButtonClick(rig.session));
     window.log.clear();
   }
@@ -324,17 +232,10 @@ class ConfigCommandTest : public ::testing::Test {
   test::FakeWindow& window = rig.window;
 };
 
-TEST_F(ConfigCommandTest, ReadAsksForTheWholeBlock) {
-  rig.session.link.LinkSettings.NetAddr = 7;
-  rig.port.ReplySilence();
-  ReadConf_ButtonClick(rig.session);
-  ASSERT_EQ(rig.port.written.size(), 1u);
-  EXPECT_EQ(ToHex(rig.port.written[0]), ToHex(test::WithCrc(Hex("07 03 00 08 00 22"))));
-}
-
 TEST_F(ConfigCommandTest, ReadShowsKeepsAndEnablesTheReport) {
   rig.port.ReplyWith(test::ReadAnswer(TypicalBlock()));
   EXPECT_TRUE(ReadConf_ButtonClick(rig.session));
+  EXPECT_EQ(ToHex(rig.port.written.at(0)), ToHex(test::WithCrc(Hex("01 03 00 08 00 22"))));
   EXPECT_EQ(rig.session.MeterConfig.SerialNumber, 1234);
   EXPECT_EQ(window.Text("ComboBox11"), "100");
   EXPECT_EQ(window.Entries("panel1"), (std::vector<std::string>{"panel1 Чтение данных", "panel1 Данные считаны"}));
@@ -345,8 +246,8 @@ TEST_F(ConfigCommandTest, ReadShowsKeepsAndEnablesTheReport) {
   EXPECT_TRUE(window.Entries("GroupBox9").empty());
 }
 
-TEST_F(ConfigCommandTest, FailedReadKeepsWhatWasReadAndLeavesTheReportDisabled) {
-  ReadTypical();
+TEST_F(ConfigCommandTest, FailedReadsKeepWhatWasReadAndLeaveTheReportDisabled) {
+  Read(TypicalBlock());
   Block other = TypicalBlock();
   RegisterWriter(other).U16(25, 99);
   auto bad = test::ReadAnswer(other);
@@ -356,23 +257,19 @@ TEST_F(ConfigCommandTest, FailedReadKeepsWhatWasReadAndLeavesTheReportDisabled) 
   EXPECT_FALSE(ReadConf_ButtonClick(rig.session));
   EXPECT_EQ(window.messages, std::vector<std::string>{"Ошибка CRC!"});
   EXPECT_EQ(window.StatusText(1), "Ошибка чтения");
-  EXPECT_EQ(rig.session.MeterConfig.SerialNumber, 1234);
   EXPECT_EQ(window.Text("Edit5"), "typed");
   EXPECT_FALSE(window.Enabled("Button11"));
   EXPECT_TRUE(window.Enabled("GroupBox3"));
-}
-
-TEST_F(ConfigCommandTest, AShortBlockIsRefusedNotTakenAsZeros) {
-  ReadTypical();
-  const Block b = TypicalBlock();
-  rig.port.ReplyWith(test::ReadAnswer(std::span(b).first(66)));
+  // A short block is refused, not taken as zeros.
+  rig.port.ReplyWith(test::ReadAnswer(std::span(other).first(66)));
   EXPECT_FALSE(ReadConf_ButtonClick(rig.session));
-  EXPECT_EQ(window.messages, std::vector<std::string>{"Неправильная длина ответа!"});
+  EXPECT_EQ(window.messages.back(), "Неправильная длина ответа!");
+  EXPECT_EQ(rig.session.MeterConfig.SerialNumber, 1234);
   EXPECT_EQ(rig.session.MeterConfig.CorrectionSign, 1);
 }
 
 TEST_F(ConfigCommandTest, WriteSendsRegisters7To33AndNeverTheClock) {
-  ReadTypical();
+  Read(TypicalBlock());
   window.SetText("Edit5", "3");
   window.SetItemIndex("ComboBox1", 0);
   rig.port.ReplyWith(test::WriteAnswer(0x000F, 27));
@@ -383,7 +280,6 @@ TEST_F(ConfigCommandTest, WriteSendsRegisters7To33AndNeverTheClock) {
   EXPECT_EQ(ToHex({request.begin(), request.begin() + 7}), "01 10 00 0F 00 1B 36");
   EXPECT_EQ(ToHex({request.begin() + 7, request.begin() + 11}), "40 40 00 00");  // 3.0
   EXPECT_EQ(ToHex({request.begin() + 7 + 26, request.begin() + 7 + 28}), "00 02");  // divider
-  EXPECT_EQ(ToHex(request), ToHex(test::WithCrc({request.begin(), request.end() - 2})));
   EXPECT_EQ(window.Entries("panel1"),
             (std::vector<std::string>{"panel1 Запись конфигурации", "panel1 Запись выполнена"}));
   // The write neither locks the commands nor touches the report button or the last read.
@@ -393,22 +289,14 @@ TEST_F(ConfigCommandTest, WriteSendsRegisters7To33AndNeverTheClock) {
   EXPECT_EQ(rig.session.ConfigToWrite.ConversionFactor, 3.0f);
 }
 
-TEST_F(ConfigCommandTest, InvalidInputSendsNothingAndLeavesTheStatus) {
-  ReadTypical();
-  window.SetItemIndex("ComboBox14", -1);
+TEST_F(ConfigCommandTest, InvalidInputSendsNothingUntilMended) {
+  Block b = TypicalBlock();
+  RegisterWriter(b).U16(24, 19);  // a diameter beyond the list
+  Read(b);
   EXPECT_FALSE(WriteConf_ButtonClick(rig.session));
   EXPECT_EQ(rig.port.written.size(), 1u);
-  EXPECT_EQ(window.messages, std::vector<std::string>{"Ошибка ввода типа датчика"});
-  EXPECT_TRUE(window.Entries("panel").empty());
-}
-
-TEST_F(ConfigCommandTest, DiameterBeyondTheListBlocksTheWriteUntilOneIsPicked) {
-  Block b = TypicalBlock();
-  RegisterWriter(b).U16(24, 19);
-  rig.port.ReplyWith(test::ReadAnswer(b));
-  ASSERT_TRUE(ReadConf_ButtonClick(rig.session));
-  EXPECT_FALSE(WriteConf_ButtonClick(rig.session));
   EXPECT_EQ(window.messages, std::vector<std::string>{"Ошибка ввода условного диаметра"});
+  EXPECT_TRUE(window.Entries("panel").empty());
   window.SetItemIndex("ComboBox11", 16);
   rig.port.ReplyWith(test::WriteAnswer(0x000F, 27));
   EXPECT_TRUE(WriteConf_ButtonClick(rig.session));

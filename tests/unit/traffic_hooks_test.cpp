@@ -3,6 +3,8 @@
 // dial and hang-up, and kamt --trace.
 #include <gtest/gtest.h>
 
+#include <optional>
+
 #include "cli_harness.h"
 #include "connection_fakes.h"
 #include "hex.h"
@@ -18,38 +20,29 @@ namespace {
 
 using test::Hex;
 using Lines = std::vector<std::string>;
-
-std::string KindName(TrafficKind kind) {
-  switch (kind) {
-    case TrafficKind::Rtu: return "rtu";
-    case TrafficKind::Tcp: return "tcp";
-    case TrafficKind::TcpLate: return "late";
-    case TrafficKind::ModemText: return "modem";
-  }
-  return "?";
-}
+using Segments = std::vector<test::FakeClientSocket::Segment>;
 
 // "TX rtu 01 04 ..." for each event the log holds, in order.
 Lines Seen(const TrafficLog& log) {
+  static const char* const kKinds[] = {"rtu", "tcp", "late", "modem"};  // in TrafficKind's order
   Lines lines;
   for (std::uint64_t n = log.FirstNumber(); n < log.EndNumber(); ++n) {
     const TrafficEvent& e = *log.Find(n);
     const std::string hex = test::ToHex(e.bytes);
-    lines.push_back((e.direction == TrafficDirection::Sent ? "TX " : "RX ") + KindName(e.kind) +
-                    (hex.empty() ? "" : " " + hex));
+    lines.push_back((e.direction == TrafficDirection::Sent ? "TX " : "RX ") +
+                    std::string(kKinds[static_cast<int>(e.kind)]) + (hex.empty() ? "" : " " + hex));
   }
   return lines;
 }
 
 std::vector<std::uint8_t> Text(const std::string& text) { return {text.begin(), text.end()}; }
 
-class TrafficHooksTest : public ::testing::Test {
- protected:
-  TrafficHooksTest() { AttachTraffic(rig.port, rig.socket, &log); }
-  Link& link() { return rig.session.link; }
+// A session on fakes with the log listening to its port and socket.
+struct Hooked {
+  Hooked() { AttachTraffic(rig.port, rig.socket, &log); }
   ExchangeResult ReadHolding() {
     const auto data = Hex("00 08 00 01");
-    return Exchange(link(), Request{0x03, data, 7}, area, "");
+    return Exchange(rig.session.link, Request{0x03, data, 7}, area, "");
   }
 
   test::TestRig rig;
@@ -57,43 +50,40 @@ class TrafficHooksTest : public ::testing::Test {
   std::array<std::uint8_t, 2> area{};
 };
 
-TEST_F(TrafficHooksTest, SerialExchangeShowsTheRequestAndTheAnswerAsRead) {
-  rig.port.ReplyWith(test::WithCrc(Hex("01 03 02 12 34")));
-  EXPECT_EQ(ReadHolding(), ExchangeResult::Accepted);
-  EXPECT_EQ(Seen(log), (Lines{"TX rtu 01 03 00 08 00 01 05 C8", "RX rtu 01 03 02 12 34 B5 33"}));
-}
+class TrafficHooksTest : public ::testing::Test, protected Hooked {};
 
-TEST_F(TrafficHooksTest, SerialAnswerThatIsShortOrBrokenIsShownAsItCame) {
-  rig.port.ReplyWith(Hex("01 03 02 12"));
-  EXPECT_EQ(ReadHolding(), ExchangeResult::CrcError);
-  EXPECT_EQ(Seen(log).at(1), "RX rtu 01 03 02 12");
-}
-
-TEST_F(TrafficHooksTest, SilentMeterLeavesAnEmptyRead) {
-  rig.port.ReplySilence();
-  EXPECT_EQ(ReadHolding(), ExchangeResult::NoAnswer);
-  EXPECT_EQ(Seen(log), (Lines{"TX rtu 01 03 00 08 00 01 05 C8", "RX rtu"}));
-}
-
-TEST_F(TrafficHooksTest, NothingIsShownWhereNothingWasSent) {
-  rig.port.Close();
-  EXPECT_EQ(ReadHolding(), ExchangeResult::NoAnswer);
-  EXPECT_TRUE(Seen(log).empty());
-}
-
-TEST_F(TrafficHooksTest, ADetachedSinkHearsNothing) {
-  AttachTraffic(rig.port, rig.socket, nullptr);
-  rig.port.ReplyWith(test::WithCrc(Hex("01 03 02 12 34")));
-  EXPECT_EQ(ReadHolding(), ExchangeResult::Accepted);
-  EXPECT_TRUE(Seen(log).empty());
+TEST(SerialTraffic, ShowsEachFrameAsItPassedTheLine) {
+  enum class Line { Open, Closed };
+  const std::string request = "TX rtu 01 03 00 08 00 01 05 C8";
+  const auto answer = test::WithCrc(Hex("01 03 02 12 34"));
+  const struct {
+    const char* name;
+    Line line;
+    std::optional<std::vector<std::uint8_t>> reply;  // none: the meter keeps silent
+    ExchangeResult result;
+    Lines seen;
+  } cases[] = {
+      {"answer", Line::Open, answer, ExchangeResult::Accepted, {request, "RX rtu 01 03 02 12 34 B5 33"}},
+      {"short answer, as it came", Line::Open, Hex("01 03 02 12"), ExchangeResult::CrcError,
+       {request, "RX rtu 01 03 02 12"}},
+      {"silence, an empty read", Line::Open, std::nullopt, ExchangeResult::NoAnswer, {request, "RX rtu"}},
+      {"nothing sent, nothing shown", Line::Closed, std::nullopt, ExchangeResult::NoAnswer, {}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    Hooked h;
+    if (c.line == Line::Closed) h.rig.port.Close();
+    c.reply ? h.rig.port.ReplyWith(*c.reply) : h.rig.port.ReplySilence();
+    EXPECT_EQ(h.ReadHolding(), c.result);
+    EXPECT_EQ(Seen(h.log), c.seen);
+  }
 }
 
 TEST_F(TrafficHooksTest, TcpShowsWholeFramesWithTheirHeaders) {
   rig.UseTcp();
   rig.socket.responders.push_back([](std::span<const std::uint8_t> sent) {
     // The answer comes in two pieces; the monitor shows it as the exchange took it, whole.
-    return std::vector<test::FakeClientSocket::Segment>{{1, {sent[0], sent[1], 0, 0, 0}},
-                                                        {2, Hex("05 FF 03 02 12 34")}};
+    return Segments{{1, {sent[0], sent[1], 0, 0, 0}}, {2, Hex("05 FF 03 02 12 34")}};
   });
   EXPECT_EQ(ReadHolding(), ExchangeResult::Accepted);
   EXPECT_EQ(Seen(log), (Lines{"TX tcp 01 00 00 00 00 06 FF 03 00 08 00 01",
@@ -102,13 +92,11 @@ TEST_F(TrafficHooksTest, TcpShowsWholeFramesWithTheirHeaders) {
 
 TEST_F(TrafficHooksTest, TcpLateAnswerIsShownWhenItIsDropped) {
   rig.UseTcp();
-  rig.socket.responders.push_back([](std::span<const std::uint8_t>) {
-    return std::vector<test::FakeClientSocket::Segment>{};
-  });
+  rig.socket.responders.push_back([](std::span<const std::uint8_t>) { return Segments{}; });
   EXPECT_EQ(ReadHolding(), ExchangeResult::TcpFailed);
   rig.socket.Arrive(Hex("01 00 00 00 00 05 FF 03 02 12 34"));
   rig.socket.responders.push_back([](std::span<const std::uint8_t> sent) {
-    return std::vector<test::FakeClientSocket::Segment>{{1, {sent[0], sent[1], 0, 0, 0, 5, 0xFF, 3, 2, 0, 1}}};
+    return Segments{{1, {sent[0], sent[1], 0, 0, 0, 5, 0xFF, 3, 2, 0, 1}}};
   });
   EXPECT_EQ(ReadHolding(), ExchangeResult::Accepted);
   EXPECT_EQ(Seen(log), (Lines{"TX tcp 01 00 00 00 00 06 FF 03 00 08 00 01", "RX tcp",
@@ -122,7 +110,7 @@ TEST_F(TrafficHooksTest, HangUpShowsTheModemsDialogue) {
   form2.TickModem(true);
   rig.port.ReplyWith(Text("\r\nOK\r\n"));
   rig.port.ReplySilence();
-  DisconnectClick(link(), form2);
+  DisconnectClick(rig.session.link, form2);
   EXPECT_EQ(Seen(log), (Lines{"TX modem 2B 2B 2B", "RX modem 0D 0A 4F 4B 0D 0A", "TX modem 41 54 48 0D",
                               "RX modem"}));
 }
@@ -169,12 +157,11 @@ TEST_F(TraceOption, PrintsEveryFrameOnStderrAndLetsGoOfTheLine) {
   port.ReplyWith(test::WithCrc(answer));
   EXPECT_EQ(Run({"--trace", "--serial", "/dev/ttyX", "current"}), kExitOk);
   const std::string trace = err.str();
-  EXPECT_NE(trace.find("\tTX\t01 04 10 00 00 30 F4 DE\t0x04 чтение входных регистров; начало 0x1000, "
-                       "количество 48; адрес 1\n"),
-            std::string::npos)
-      << trace;
-  EXPECT_NE(trace.find("\tRX\t01 04 60 00 00"), std::string::npos) << trace;
-  EXPECT_NE(trace.find("\t0x04 чтение входных регистров; байт: 96; адрес 1\n"), std::string::npos) << trace;
+  for (const char* line : {"\tTX\t01 04 10 00 00 30 F4 DE\t0x04 чтение входных регистров; начало 0x1000, "
+                           "количество 48; адрес 1\n",
+                           "\tRX\t01 04 60 00 00", "\t0x04 чтение входных регистров; байт: 96; адрес 1\n"}) {
+    EXPECT_NE(trace.find(line), std::string::npos) << line << " in\n" << trace;
+  }
   EXPECT_EQ(port.traffic, nullptr);
   EXPECT_EQ(socket.traffic, nullptr);
 }

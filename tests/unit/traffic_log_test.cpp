@@ -4,12 +4,10 @@
 #include <cstdlib>
 #include <ctime>
 #include <fstream>
-#include <sstream>
 
 #include "hex.h"
 #include "link/traffic_file.h"
 #include "link/traffic_log.h"
-#include "link/traffic_stream.h"
 #include "platform/text_file.h"
 #include "temp_dir.h"
 
@@ -26,10 +24,10 @@ struct SteppingTime {
   std::uint32_t operator()() { return next++; }
 };
 
+// Event i carries the bytes i, i >> 8.
 void RecordNumbered(TrafficLog& log, int count) {
   for (int i = 0; i < count; ++i) {
-    const auto b = static_cast<std::uint8_t>(i & 0xFF);
-    const std::uint8_t frame[] = {b, static_cast<std::uint8_t>(i >> 8)};
+    const std::uint8_t frame[] = {static_cast<std::uint8_t>(i & 0xFF), static_cast<std::uint8_t>(i >> 8)};
     log.Record(TX, TrafficKind::ModemText, frame);
   }
 }
@@ -38,10 +36,7 @@ std::string BytesOf(const std::filesystem::path& path) { return ReadFileBytes(pa
 
 TEST(TrafficLog, KeepsTheNewestTenThousandAndDropsTheOldest) {
   TrafficLog log;
-  RecordNumbered(log, 10000);
-  EXPECT_EQ(log.size(), 10000u);
-  EXPECT_EQ(log.FirstNumber(), 0u);
-  RecordNumbered(log, 3);  // events 10000..10002 push out 0..2
+  RecordNumbered(log, 10003);
   EXPECT_EQ(log.size(), 10000u);
   EXPECT_EQ(log.FirstNumber(), 3u);
   EXPECT_EQ(log.EndNumber(), 10003u);
@@ -49,20 +44,8 @@ TEST(TrafficLog, KeepsTheNewestTenThousandAndDropsTheOldest) {
   ASSERT_NE(log.Find(3), nullptr);
   EXPECT_EQ(log.Find(3)->bytes, Hex("03 00"));
   ASSERT_NE(log.Find(10002), nullptr);
-  EXPECT_EQ(log.Find(10002)->bytes, Hex("02 00"));  // the third event of the second batch
+  EXPECT_EQ(log.Find(10002)->bytes, Hex("12 27"));
   EXPECT_EQ(log.Find(10003), nullptr);
-}
-
-TEST(TrafficLog, StampsEachEventWithTheTimeOfItsRecording) {
-  TrafficLog log(kTrafficLogLimit, SteppingTime{45296789});
-  log.Record(TX, TrafficKind::Rtu, Hex("01 04 10 00 00 30 F4 DE"));
-  log.Record(RX, TrafficKind::Rtu, {});
-  ASSERT_EQ(log.size(), 2u);
-  EXPECT_EQ(log.Find(0)->timeMs, 45296789u);
-  EXPECT_EQ(log.Find(0)->direction, TX);
-  EXPECT_EQ(log.Find(1)->timeMs, 45296790u);
-  EXPECT_EQ(log.Find(1)->direction, RX);
-  EXPECT_TRUE(log.Find(1)->bytes.empty());
 }
 
 TEST(TrafficLog, ClearForgetsAllButGoesOnNumbering) {
@@ -94,20 +77,14 @@ TEST(LocalTimeOfDay, FollowsTheZonesOffsetFromUtc) {
   const std::string saved = before ? before : "";
   ::setenv("TZ", "EAST-13", 1);  // thirteen hours ahead of UTC
   ::tzset();
-  LocalTimeOfDay clock;
   const std::int64_t utcMs = std::chrono::duration_cast<std::chrono::milliseconds>(
                                  std::chrono::system_clock::now().time_since_epoch()).count();
-  const std::int64_t got = clock();
-  if (before) {
-    ::setenv("TZ", saved.c_str(), 1);
-  } else {
-    ::unsetenv("TZ");
-  }
+  const std::int64_t got = LocalTimeOfDay()();
+  before ? ::setenv("TZ", saved.c_str(), 1) : ::unsetenv("TZ");
   ::tzset();
   constexpr std::int64_t kDay = 86400000;
-  const std::int64_t expected = (utcMs + 13 * 3600000) % kDay;
-  const std::int64_t apart = ((got - expected) % kDay + kDay) % kDay;
-  EXPECT_LE(std::min(apart, kDay - apart), 1000) << got << " vs " << expected;
+  const std::int64_t apart = ((got - (utcMs + 13 * 3600000)) % kDay + kDay) % kDay;
+  EXPECT_LE(std::min(apart, kDay - apart), 1000) << got;
   EXPECT_LT(got, kDay);
 }
 
@@ -116,21 +93,20 @@ TEST(TrafficFile, IsWindows1251WithTabsAndCrLf) {
   TrafficLog log(kTrafficLogLimit, SteppingTime{45296789});
   log.Record(TX, TrafficKind::Rtu, Hex("01 46 00 05 20 0E"));
   log.Record(RX, TrafficKind::Rtu, {});
-  const auto path = dir.path / "traffic.txt";
-  ASSERT_TRUE(SaveTrafficLog(log, path));
+  ASSERT_TRUE(SaveTrafficLog(log, dir.path / "traffic.txt"));
   // "0x46 часовой архив; запись 5; адрес 1" and "нет ответа", byte for byte in Windows-1251.
-  EXPECT_EQ(BytesOf(path),
+  EXPECT_EQ(BytesOf(dir.path / "traffic.txt"),
             "12:34:56.789\tTX\t01 46 00 05 20 0E\t"
             "0x46 \xF7\xE0\xF1\xEE\xE2\xEE\xE9 \xE0\xF0\xF5\xE8\xE2; "
             "\xE7\xE0\xEF\xE8\xF1\xFC 5; \xE0\xE4\xF0\xE5\xF1 1\r\n"
             "12:34:56.790\tRX\t\t\xED\xE5\xF2 \xEE\xF2\xE2\xE5\xF2\xE0\r\n");
 }
 
-TEST(TrafficFile, AnEmptyLogMakesAnEmptyFile) {
+TEST(TrafficFile, AnEmptyLogReplacesAnEarlierFileWhole) {
   test::TempDir dir;
-  TrafficLog log;
-  ASSERT_TRUE(SaveTrafficLog(log, dir.path / "empty.txt"));
-  EXPECT_EQ(BytesOf(dir.path / "empty.txt"), "");
+  std::ofstream(dir.path / "traffic.txt", std::ios::binary) << std::string(5000, 'x');
+  ASSERT_TRUE(SaveTrafficLog(TrafficLog(), dir.path / "traffic.txt"));
+  EXPECT_EQ(BytesOf(dir.path / "traffic.txt"), "");
 }
 
 TEST(TrafficFile, AFolderThatIsNotThereLeavesNothingAndSaysWhy) {
@@ -143,28 +119,6 @@ TEST(TrafficFile, AFolderThatIsNotThereLeavesNothingAndSaysWhy) {
   EXPECT_FALSE(error.empty());
   EXPECT_EQ(failure, WriteFailure::Create);
   EXPECT_FALSE(std::filesystem::exists(dir.path / "missing"));
-}
-
-TEST(TrafficFile, ReplacesAnEarlierFileWhole) {
-  test::TempDir dir;
-  const auto path = dir.path / "traffic.txt";
-  std::ofstream(path, std::ios::binary) << std::string(5000, 'x');
-  TrafficLog log(kTrafficLogLimit, SteppingTime{});
-  log.Record(TX, TrafficKind::ModemText, Hex("2B 2B 2B"));
-  ASSERT_TRUE(SaveTrafficLog(log, path));
-  EXPECT_EQ(BytesOf(path), "00:00:00.000\tTX\t2B 2B 2B\t\xEC\xEE\xE4\xE5\xEC: +++\r\n");
-}
-
-TEST(TrafficStream, WritesEachLineInUtf8AsItPasses) {
-  std::ostringstream out;
-  TrafficStream trace(out, SteppingTime{45296789});
-  trace.Record(TX, TrafficKind::Tcp, Hex("01 00 00 00 00 06 FF 04 10 00 00 30"));
-  EXPECT_EQ(out.str(),
-            "12:34:56.789\tTX\t01 00 00 00 00 06 FF 04 10 00 00 30\t"
-            "0x04 чтение входных регистров; начало 0x1000, количество 48; "
-            "транзакция 1, протокол 0, длина 6, устройство 255\n");
-  trace.Record(RX, TrafficKind::Tcp, {});
-  EXPECT_EQ(out.str().substr(out.str().find('\n') + 1), "12:34:56.790\tRX\t\tнет ответа\n");
 }
 
 }  // namespace
