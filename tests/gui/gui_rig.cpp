@@ -43,22 +43,27 @@ bool GuiRig::ConnectWith(const std::function<void(ConnectionDialogForm&)>& fill)
   return !stayedOpen;
 }
 
-bool GuiRig::ConnectTcp(const std::string& tcpAddress) {
-  const std::string port = tcpAddress.substr(tcpAddress.rfind(':') + 1);
-  const bool applied = ConnectWith([&port](ConnectionDialogForm& d) {
-    d.window().SetItemIndex("RadioGroup1", 1);
-    d.window().SetText("Edit2", "127.0.0.1");
-    d.window().SetText("Edit3", port);
-  });
-  return applied && QTest::qWaitFor([this] { return Action("Disconnect")->isVisible(); }, 5000);
-}
-
-bool GuiRig::ConnectTcp(int port) {
-  return ConnectWith([port](ConnectionDialogForm& d) {
+bool GuiRig::ConnectTcp(int port, bool waitUp) {
+  const bool applied = ConnectWith([port](ConnectionDialogForm& d) {
     d.window().SetItemIndex("RadioGroup1", 1);
     d.window().SetText("Edit2", "127.0.0.1");
     d.window().SetText("Edit3", std::to_string(port));
   });
+  return applied && (!waitUp || QTest::qWaitFor([this] { return Action("Disconnect")->isVisible(); }, 5000));
+}
+
+bool GuiRig::ConnectSerial(const std::string& device) {
+  return ConnectWith([&device](ConnectionDialogForm& d) {
+    d.window().SetItemIndex("RadioGroup1", 0);
+    d.window().SetText("ComboBox1", device);
+  });
+}
+
+void GuiRig::ConnectAndRead(const SimMeter& sim) {
+  QVERIFY2(sim.Ready(), sim.Failure().c_str());
+  QVERIFY(ConnectTcp(sim.TcpPort()));
+  Click("Button1");
+  QCOMPARE(Panel(1), std::string("Данные считаны"));
 }
 
 void GuiRig::Click(const char* button) { QTest::mouseClick(Child<QPushButton>(main(), button), Qt::LeftButton); }

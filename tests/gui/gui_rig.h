@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "setup/port_list.h"
+#include "sim_meter.h"
 #include "temp_dir.h"
 #include "ui/connection_dialog_form.h"
 #include "ui/devices.h"
@@ -15,7 +16,6 @@
 
 namespace kamt::test {
 
-// The machine's serial ports as a test lists them.
 struct ListedPorts : PortList {
   std::vector<std::string> names;
   std::vector<std::string> Names() const override { return names; }
@@ -32,7 +32,6 @@ class GuiRig {
   MainWindow& main() { return *window_; }
   ConnectionDialogForm& form2() { return window_->connectionDialog(); }
   std::filesystem::path SettingsPath() const { return dir.path / "Vedan_modbus.ini"; }
-  // Rebuilds the window with another settings path (one that cannot be written, say).
   void Restart(const std::filesystem::path& settingsPath);
 
   template <typename T>
@@ -41,15 +40,16 @@ class GuiRig {
   }
   QAction* Action(const char* name) { return Child<QAction>(main(), name); }
   std::string Panel(int panel) { return main().window().StatusText(panel); }
+  bool Enabled(const char* name) { return Child<QWidget>(main(), name)->isEnabled(); }
 
-  // "Установить соединение" with the dialog filled in by fill, then "Применить". Returns
-  // false when the dialog stayed open (an input error), after closing it with "Отмена".
+  // "Установить соединение", the dialog filled in by fill, "Применить". False when the dialog
+  // stayed open (an input error), after closing it with "Отмена".
   bool ConnectWith(const std::function<void(ConnectionDialogForm&)>& fill);
-  // The same with "Ethernet", the address 127.0.0.1 and the port chosen.
-  bool ConnectTcp(int port);
-  // The same over Ethernet to kamt-sim's "127.0.0.1:PORT" (SimMeter::TcpAddress); true once
-  // the connection is up.
-  bool ConnectTcp(const std::string& tcpAddress);
+  // The same over Ethernet to 127.0.0.1:port; with waitUp, true only once the connection is up.
+  bool ConnectTcp(int port, bool waitUp = true);
+  bool ConnectSerial(const std::string& device);
+  // Over TCP to a ready sim, then "Считать" of the current data.
+  void ConnectAndRead(const SimMeter& sim);
   void Click(const char* button);
 
   // A PNG of the widget in the build tree's screens/ folder.

@@ -64,15 +64,15 @@ const Span kSpans[] = {
 };
 
 // Each record is one period after the one before, the newest the period just begun; counters
-// never go back, and the working time of an interval is most of it but never more.
+// never go back, and the working time of an interval is most of it but never more. Over long
+// spans the rare events show: reverse flow, stops, failures (in few hours).
 TEST(SimArchive, RecordsFollowEachOtherPeriodByPeriodAndGrowPlausibly) {
   for (const Span& span : kSpans) {
     const auto r = ReadAll(span.kind, span.count, span.start);
     EXPECT_EQ(r.back().taken_s, span.newest_s);
     int reverse_grew = 0, worked_less = 0, with_failures = 0;
     for (std::size_t i = 1; i < r.size(); ++i) {
-      ASSERT_EQ(PeriodsBack(PeriodOf(span.kind), r[i].taken_s, 1), r[i - 1].taken_s)
-          << "record " << i << " of " << span.count;
+      ASSERT_EQ(PeriodsBack(PeriodOf(span.kind), r[i].taken_s, 1), r[i - 1].taken_s) << "record " << i;
       const std::int64_t interval = r[i].taken_s - r[i - 1].taken_s;
       ASSERT_GT(r[i].forward, r[i - 1].forward);
       ASSERT_GE(r[i].reverse, r[i - 1].reverse);
@@ -84,22 +84,20 @@ TEST(SimArchive, RecordsFollowEachOtherPeriodByPeriodAndGrowPlausibly) {
       worked_less += r[i].work - r[i - 1].work < interval;
       with_failures += r[i].failures != 0;
     }
-    if (r.back().taken_s - r.front().taken_s < 500 * 3600) continue;  // too short for rare events
-    EXPECT_GT(reverse_grew, 0);
-    EXPECT_GT(worked_less, 0);
-    EXPECT_GT(with_failures, 0);
+    if (r.back().taken_s - r.front().taken_s < 500 * 3600) continue;
+    EXPECT_TRUE(reverse_grew > 0 && worked_less > 0 && with_failures > 0)
+        << reverse_grew << " " << worked_less << " " << with_failures;
     if (span.kind == ArchiveKind::Hourly) {
       EXPECT_LT(with_failures * 20, static_cast<int>(r.size()));
     }
   }
 }
 
+// Pressure is stored least significant byte first, temperature most significant first.
 TEST(SimArchive, PressureIsLittleEndianAndTemperatureBigEndian) {
   for (const Decoded& d : ReadAll(ArchiveKind::Hourly, 48, test::StartTime())) {
-    EXPECT_GT(d.pressure, 3.5f);
-    EXPECT_LT(d.pressure, 5.0f);
-    EXPECT_GT(d.temperature, 10.0f);
-    EXPECT_LT(d.temperature, 25.0f);
+    EXPECT_TRUE(d.pressure > 3.5f && d.pressure < 5.0f) << d.pressure;
+    EXPECT_TRUE(d.temperature > 10.0f && d.temperature < 25.0f) << d.temperature;
   }
 }
 
@@ -107,7 +105,7 @@ TEST(SimArchive, SameStartGivesTheSameBytes) {
   MeterSettings s;
   const Meter a(s, test::StartTime());
   const Meter b(s, test::StartTime());
-  for (const int i : {0, 1, 357, 719}) {
+  for (const int i : {0, 719}) {
     const auto index = static_cast<std::uint16_t>(i);
     EXPECT_EQ(a.Record(ArchiveKind::Hourly, index, test::StartTime()),
               b.Record(ArchiveKind::Hourly, index, test::StartTime() + 1000));

@@ -8,10 +8,7 @@
 namespace kamt::sim {
 namespace {
 
-using test::Bytes;
-using test::FromHex;
-
-class SimModbusHandler : public ::testing::Test {
+class SimModbusHandler : public test::MeterTest {
  protected:
   Bytes Ask(std::string_view hex, Millis at) { return handler_.Answer(FromHex(hex), at); }
   Bytes Ask(std::string_view hex) { return Ask(hex, test::StartTime()); }
@@ -22,10 +19,6 @@ class SimModbusHandler : public ::testing::Test {
     for (std::size_t i = 0; i < regs.size(); ++i) regs[i] = view.U16(i);
     return regs;
   }
-
-  MeterSettings settings_;
-  Meter meter_{settings_, test::StartTime()};
-  ModbusHandler handler_{meter_};
 };
 
 struct Case {

@@ -9,10 +9,6 @@
 namespace kamt::sim {
 namespace {
 
-using test::Bytes;
-using test::FromHex;
-using test::WithCrc;
-
 constexpr Millis kT0 = 1000;
 constexpr Millis kAfterSilence = kT0 + RtuFramer::kDefaultSilenceMs;
 
@@ -26,13 +22,8 @@ std::vector<Bytes> Drain(RtuFramer& framer, Millis now) {
 // even when the next one follows at once.
 TEST(SimRtuFramer, KnownFunctionsEndByTheirPredictedLength) {
   const std::vector<Bytes> requests = {
-      WithCrc("01 04 10 00 00 30"),
-      WithCrc("01 03 00 08 00 22"),
-      WithCrc("01 10 00 08 00 07 0E 00 1E 00 05 00 0C 00 09 00 02 00 03 07 E5"),
-      WithCrc("01 46 02 CF"),
-      WithCrc("01 47 00 00"),
-      WithCrc("01 48 00 17"),
-  };
+      WithCrc("01 04 10 00 00 30"), WithCrc("01 10 00 08 00 07 0E 00 1E 00 05 00 0C 00 09 00 02 00 03 07 E5"),
+      WithCrc("01 03 00 08 00 22"), WithCrc("01 46 02 CF"), WithCrc("01 47 00 00"), WithCrc("01 48 00 17")};
   RtuFramer framer;
   for (const Bytes& request : requests) framer.Push(request, kT0);
   EXPECT_EQ(Drain(framer, kT0), requests);

@@ -10,29 +10,16 @@
 namespace kamt::sim {
 namespace {
 
-using test::Bytes;
-using test::WithCrc;
-
-class SimSerialSide : public ::testing::Test {
+class SimSerialSide : public test::MeterTest {
  protected:
   // Everything the side sends for a request received at kNow, with the times it leaves.
   std::vector<Emission> Exchange(const Bytes& request, SerialConfig config = {}) {
     SerialSide side(std::move(config), handler_, plan_);
     side.Receive(request, kNow);
-    return DrainAll(side);
-  }
-  static std::vector<Emission> DrainAll(SerialSide& side) {
-    std::vector<Emission> all;
-    while (const auto wake = side.NextWake()) {
-      for (Emission& e : side.TakeDue(*wake)) all.push_back(std::move(e));
-    }
-    return all;
+    return test::DrainAll(side);
   }
 
   static constexpr Millis kNow = 10'000;
-  MeterSettings settings_;
-  Meter meter_{settings_, test::StartTime()};
-  ModbusHandler handler_{meter_};
   FaultPlan plan_;
 };
 
@@ -118,18 +105,18 @@ TEST_F(SimSerialSide, BehindAModemOnlyOnlineRequestsAreAnswered) {
   SerialSide side(SerialConfig{1, 0, ModemConfig{}}, handler_, plan_);
   const Bytes request = WithCrc("01 03 00 00 00 01");
   side.Receive(request, 0);
-  auto out = DrainAll(side);
+  auto out = test::DrainAll(side);
   ASSERT_EQ(out.size(), 1u);  // the echo only
   EXPECT_FALSE(out[0].answer);
   EXPECT_EQ(out[0].bytes, request);
 
   const std::string dial = "ATD1\r";  // after the request's bytes in the modem's line
   side.Receive(Bytes(dial.begin(), dial.end()), 1000);
-  out = DrainAll(side);
+  out = test::DrainAll(side);
   ASSERT_EQ(out.size(), 2u);
   EXPECT_EQ(std::string(out[1].bytes.begin(), out[1].bytes.end()), "\r\nCONNECT 9600\r\n");
   side.Receive(request, 2000);
-  out = DrainAll(side);
+  out = test::DrainAll(side);
   ASSERT_EQ(out.size(), 1u);
   EXPECT_TRUE(out[0].answer);
   EXPECT_EQ(out[0].bytes, WithCrc("01 03 02 00 01"));

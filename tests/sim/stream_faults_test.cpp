@@ -1,5 +1,5 @@
-// The faults that put something other than a frame on the line: noise, an answer that never
-// ends, and a connection reset.
+// The faults that put something other than a frame on the line: noise, and an answer that
+// never ends.
 #include <gtest/gtest.h>
 
 #include "link/crc16.h"
@@ -12,12 +12,7 @@
 namespace kamt::sim {
 namespace {
 
-using test::Bytes;
-using test::FromHex;
-using test::WithCrc;
-
 constexpr Millis kNow = 10'000;
-const char* const kTcpRequest = "01 00 00 00 00 06 FF 04 10 00 00 30";
 
 // The length of the first leading part of bytes that ends in its own right CRC; 0 when none.
 std::size_t FirstFrameLength(const Bytes& bytes) {
@@ -31,28 +26,6 @@ Bytes Joined(const std::vector<Emission>& out) {
   Bytes all;
   for (const Emission& e : out) all.insert(all.end(), e.bytes.begin(), e.bytes.end());
   return all;
-}
-
-TEST(SimFaultNames, NewModesAndTheirValues) {
-  struct Case {
-    const char* text;
-    std::optional<FaultMode> mode;
-    int value;
-  };
-  const Case cases[] = {
-      {"noise:65535", FaultMode::Noise, 65535}, {"endless", FaultMode::Endless, 300},
-      {"endless:40", FaultMode::Endless, 40},   {"reset", FaultMode::Reset, 0},
-      {"noise", std::nullopt, 0},   {"noise:0", std::nullopt, 0},   {"noise:65536", std::nullopt, 0},
-      {"endless:0", std::nullopt, 0}, {"endless:x", std::nullopt, 0}, {"reset:1", std::nullopt, 0},
-      {"resets", std::nullopt, 0},
-  };
-  for (const Case& c : cases) {
-    const auto f = ParseFault(c.text);
-    ASSERT_EQ(f.has_value(), c.mode.has_value()) << c.text;
-    if (!f) continue;
-    EXPECT_EQ(f->mode, *c.mode) << c.text;
-    EXPECT_EQ(f->value, c.value) << c.text;
-  }
 }
 
 TEST(SimNoise, RepeatsForASeedAndIsNeverAFrame) {
@@ -82,12 +55,7 @@ TEST(SimTrickle, OneByteAPeriodOpeningFirstUntilStopped) {
   EXPECT_TRUE(t.TakeDue(100'000).empty());
 }
 
-class SimStreamFaults : public ::testing::Test {
- protected:
-  MeterSettings settings_;
-  Meter meter_{settings_, test::StartTime()};
-  ModbusHandler handler_{meter_};
-};
+using SimStreamFaults = test::MeterTest;
 
 TEST_F(SimStreamFaults, SerialNoiseReplacesTheAnswerOnce) {
   FaultPlan plan({{FaultMode::Noise, 30}}, 2u, ArchiveFailure::Crc);
@@ -137,7 +105,7 @@ TEST_F(SimStreamFaults, SerialEndlessAnswerRunsUntilTheNextRequest) {
 TEST_F(SimStreamFaults, TcpEndlessAnswerAnnouncesMoreThanItSends) {
   FaultPlan plan({{FaultMode::Endless, 100}}, 1u, ArchiveFailure::Crc);
   TcpSession session(1, handler_, plan);
-  session.Receive(FromHex(kTcpRequest), kNow);
+  session.Receive(FromHex("01 00 00 00 00 06 FF 04 10 00 00 30"), kNow);
   EXPECT_EQ(session.NextWake(), kNow + 100);
   EXPECT_EQ(Joined(session.TakeDue(kNow + 1000)), FromHex("01 00 00 00 FF FF FF 55 55 55"));
   EXPECT_EQ(Joined(session.TakeDue(kNow + 1200)), FromHex("55 55"));
@@ -148,29 +116,6 @@ TEST_F(SimStreamFaults, TcpEndlessAnswerAnnouncesMoreThanItSends) {
   ASSERT_EQ(next[0].bytes.size(), 7u + 16u);
   EXPECT_EQ(Bytes(next[0].bytes.begin(), next[0].bytes.begin() + 9), FromHex("02 00 00 00 00 11 FF 03 0E"));
   EXPECT_FALSE(session.NextWake());
-}
-
-TEST_F(SimStreamFaults, TcpNoiseNeverCarriesTheTransaction) {
-  FaultPlan plan({{FaultMode::Noise, 12}}, std::nullopt, ArchiveFailure::Crc);
-  TcpSession session(1, handler_, plan);
-  session.Receive(FromHex(kTcpRequest), kNow);
-  const auto out = session.TakeDue(kNow);
-  ASSERT_EQ(out.size(), 1u);
-  ASSERT_EQ(out[0].bytes.size(), 12u);
-  EXPECT_NE(out[0].bytes[0], 0x01);
-  EXPECT_FALSE(out[0].close);
-}
-
-TEST_F(SimStreamFaults, ResetIsAnAbortiveCloseAfterTheDelay) {
-  FaultPlan plan({{FaultMode::Reset}, {FaultMode::Delay, 500}}, std::nullopt, ArchiveFailure::Crc);
-  TcpSession session(1, handler_, plan);
-  session.Receive(FromHex("02 00 00 00 00 09 FF 10 00 00 00 01 02 00 07"), kNow);
-  EXPECT_TRUE(session.TakeDue(kNow + 499).empty());
-  const auto out = session.TakeDue(kNow + 500);
-  ASSERT_EQ(out.size(), 1u);
-  EXPECT_TRUE(out[0].close);
-  EXPECT_TRUE(out[0].reset);
-  EXPECT_EQ(meter_.ReadHolding(0, test::StartTime()), 1) << "the write was not carried out";
 }
 
 }  // namespace

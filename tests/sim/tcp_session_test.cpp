@@ -7,30 +7,20 @@
 namespace kamt::sim {
 namespace {
 
-using test::Bytes;
-using test::FromHex;
-
 // The master's current-data request, transaction 1 (sent low byte first).
 const char* const kRequest = "01 00 00 00 00 06 FF 04 10 00 00 30";
 
-class SimTcpSession : public ::testing::Test {
+class SimTcpSession : public test::MeterTest {
  protected:
   std::vector<Emission> Exchange(std::vector<Fault> faults, std::string_view request = kRequest) {
     FaultPlan plan(std::move(faults), std::nullopt, ArchiveFailure::Crc);
     TcpSession session(1, handler_, plan);
     session.Receive(FromHex(request), kNow);
-    std::vector<Emission> all;
-    while (const auto wake = session.NextWake()) {
-      for (Emission& e : session.TakeDue(*wake)) all.push_back(std::move(e));
-    }
-    return all;
+    return test::DrainAll(session);
   }
   static Bytes Header(const Emission& e) { return {e.bytes.begin(), e.bytes.begin() + 7}; }
 
   static constexpr Millis kNow = 5000;
-  MeterSettings settings_;
-  Meter meter_{settings_, test::StartTime()};
-  ModbusHandler handler_{meter_};
 };
 
 TEST_F(SimTcpSession, EchoesTheHeaderAroundTheAnswer) {
@@ -83,14 +73,29 @@ TEST_F(SimTcpSession, TimingFaultsMoveOrCutTheAnswer) {
   EXPECT_TRUE(drop[0].bytes.empty());
 
   EXPECT_TRUE(Exchange({{FaultMode::Silent}}).empty());
-  EXPECT_TRUE(Exchange({{FaultMode::Crc}}).size() == 1);  // a serial fault leaves TCP alone
+  EXPECT_EQ(Exchange({{FaultMode::Crc}}).size(), 1u);  // a serial fault leaves TCP alone
 }
 
-TEST_F(SimTcpSession, ExceptionFaultAnswersTheCodeWithoutActing) {
-  const auto out = Exchange({{FaultMode::Exception, 6}}, "02 00 00 00 00 09 FF 10 00 00 00 01 02 00 07");
+TEST_F(SimTcpSession, NoiseNeverCarriesTheTransaction) {
+  const auto out = Exchange({{FaultMode::Noise, 12}});
+  ASSERT_EQ(out.size(), 1u);
+  ASSERT_EQ(out[0].bytes.size(), 12u);
+  EXPECT_NE(out[0].bytes[0], 0x01);
+  EXPECT_FALSE(out[0].close);
+}
+
+// A write answered by an exception or by a reset is not carried out.
+TEST_F(SimTcpSession, ExceptionAndResetFaultsDoNotAct) {
+  const char* const write = "02 00 00 00 00 09 FF 10 00 00 00 01 02 00 07";
+  auto out = Exchange({{FaultMode::Exception, 6}}, write);
   ASSERT_EQ(out.size(), 1u);
   EXPECT_EQ(out[0].bytes, FromHex("02 00 00 00 00 03 FF 90 06"));
-  EXPECT_EQ(meter_.ReadHolding(0, test::StartTime()), 1);  // the write did not happen
+  out = Exchange({{FaultMode::Reset}, {FaultMode::Delay, 500}}, write);
+  ASSERT_EQ(out.size(), 1u);
+  EXPECT_EQ(out[0].at, kNow + 500);
+  EXPECT_TRUE(out[0].close);
+  EXPECT_TRUE(out[0].reset);
+  EXPECT_EQ(meter_.ReadHolding(0, test::StartTime()), 1);
 }
 
 TEST_F(SimTcpSession, FramesSplitOrJoinedInTheStreamAreAllAnswered) {

@@ -40,7 +40,7 @@ class ConnectionDialogTest : public ::testing::Test {
 
 TEST_F(ConnectionDialogTest, FirstRunShowsTheDefaults) {
   dialog.FormCreate();
-  EXPECT_FALSE(rig.port.IsOpen());  // no port is open before the first Apply
+  EXPECT_FALSE(rig.port.IsOpen());
   EXPECT_EQ(form.portItems, ports.names);
   // ComboBox3: the default 4 is no position of four items; ComboBox4: "Нет"; ComboBox5: "1".
   for (const auto& [box, index] : {std::pair{"RadioGroup1", 0}, {"ComboBox1", 0}, {"ComboBox3", -1},
@@ -54,17 +54,13 @@ TEST_F(ConnectionDialogTest, FirstRunShowsTheDefaults) {
   ExpectSerialGroupShown(true);
 }
 
-TEST_F(ConnectionDialogTest, StoredPortBeyondTheListSelectsNothing) {
-  settings().PortIndex = 2;
-  dialog.FormCreate();
-  EXPECT_EQ(form.ItemIndex("ComboBox1"), -1);
-}
-
-TEST_F(ConnectionDialogTest, EveryInterfaceCodeButZeroIsEthernet) {
-  for (int type : {1, 7, -1}) {
+TEST_F(ConnectionDialogTest, EveryInterfaceCodeButZeroIsEthernetAndAPortBeyondTheListIsNone) {
+  settings().PortIndex = 2;  // beyond the list: no port selected
+  for (int type : {1, -1}) {
     settings().Type = type;
     dialog.FormCreate();
     EXPECT_EQ(form.ItemIndex("RadioGroup1"), 1) << type;
+    EXPECT_EQ(form.ItemIndex("ComboBox1"), -1);
     ExpectSerialGroupShown(false);
   }
   form.SetItemIndex("RadioGroup1", 0);
@@ -165,28 +161,21 @@ TEST_F(ConnectionDialogTest, TheAddressIsStoredIgnoredOrRefused) {
   }
 }
 
+// The dial runs even after an address error, and decides the result alone.
 TEST_F(ConnectionDialogTest, TheModemDialogDecidesTheResult) {
   for (const bool connects : {true, false}) {
     Create();
     form.ChoosePort(0);
     form.TickModem(true);
+    form.SetText("Edit1", "abc");
+    form.messages.clear();
     modem.connects = connects;
     EXPECT_EQ(Apply(), connects ? ModalResult::Ok : ModalResult::Cancel);
+    EXPECT_EQ(form.messages, Texts{"Ошибка ввода адреса прибора!"});
     EXPECT_TRUE(settings().Modem);
   }
   EXPECT_EQ(modem.shown, 2);
   EXPECT_TRUE(rig.port.IsOpen());  // it stays open after a failed dial
-}
-
-TEST_F(ConnectionDialogTest, TheModemDialogRunsAlsoAfterAnAddressError) {
-  Create();
-  form.ChoosePort(0);
-  form.TickModem(true);
-  form.SetText("Edit1", "abc");
-  modem.connects = true;
-  EXPECT_EQ(Apply(), ModalResult::Ok);
-  EXPECT_EQ(form.messages, Texts{"Ошибка ввода адреса прибора!"});
-  EXPECT_EQ(modem.shown, 1);
 }
 
 TEST_F(ConnectionDialogTest, EthernetStoresWhatIsValid) {
@@ -213,6 +202,7 @@ TEST_F(ConnectionDialogTest, EthernetStoresWhatIsValid) {
       {"10.0.0.1", "65535", ModalResult::Ok, {10, 0, 0, 1}, "10.0.0.1", 65535, {}},
   };
   Create();
+  form.ChoosePort(1);  // the port's name is stored for either interface
   form.SetItemIndex("RadioGroup1", 1);
   form.SetText("Edit1", "abc");  // not read for Ethernet
   form.TickModem(true);
@@ -232,15 +222,7 @@ TEST_F(ConnectionDialogTest, EthernetStoresWhatIsValid) {
   }
   EXPECT_EQ(modem.shown, 0);
   EXPECT_TRUE(rig.port.calls.empty());
-}
-
-TEST_F(ConnectionDialogTest, ThePortNameIsStoredForEitherInterface) {
-  Create();
-  form.ChoosePort(1);
-  form.SetItemIndex("RadioGroup1", 1);
-  Apply();
   EXPECT_EQ(settings().PortName, "/dev/ttyUSB0");
-  EXPECT_FALSE(rig.port.IsOpen());
 }
 
 }  // namespace

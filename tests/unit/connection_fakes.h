@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "fake_window.h"
@@ -11,13 +12,12 @@
 
 namespace kamt::test {
 
-// The machine's serial ports, as a test lists them.
 struct ListedPorts : PortList {
   std::vector<std::string> names;
   std::vector<std::string> Names() const override { return names; }
 };
 
-// The modem dialog: its answer is set by the test, its showings counted.
+// The modem dialog: the test sets its answer and counts its showings.
 struct FakeModemDialog : ModemDialog {
   bool connects = false;
   std::string number = "12345";
@@ -32,18 +32,16 @@ struct FakeModemDialog : ModemDialog {
 // The connection dialog's form with the item counts of its lists.
 struct DialogForm : FakeWindow {
   DialogForm() {
-    SetItemCount("RadioGroup1", 2);
-    SetItemCount("ModemConnect_CheckBox", 2);
-    SetItemCount("ComboBox2", 6);
-    SetItemCount("ComboBox3", 4);
-    SetItemCount("ComboBox4", 5);
-    SetItemCount("ComboBox5", 3);
+    for (const auto& [list, count] : {std::pair{"RadioGroup1", 2}, {"ModemConnect_CheckBox", 2}, {"ComboBox2", 6},
+                                      {"ComboBox3", 4}, {"ComboBox4", 5}, {"ComboBox5", 3}}) {
+      SetItemCount(list, count);
+    }
   }
   void SetItems(std::string_view control, const std::vector<std::string>& items) override {
     if (control == "ComboBox1") portItems = items;
     FakeWindow::SetItems(control, items);
   }
-  // The user picks a listed port (position and text, as the box shows both) or types one.
+  // The user picks a listed port (the box shows its position and text) or types one.
   void ChoosePort(int position) {
     SetItemIndex("ComboBox1", position);
     SetText("ComboBox1", portItems.at(static_cast<std::size_t>(position)));

@@ -31,7 +31,6 @@ class ModemDialTest : public ::testing::Test {
     port.calls.clear();
     form.SetText("TelNum_ComboBox", "12345");
   }
-
   // What the modem sends after the dial command: pieces at their times (ms after the write).
   void ModemSays(const Pieces& pieces) {
     test::FakeSerialPort::Reply reply;
@@ -44,12 +43,17 @@ class ModemDialTest : public ::testing::Test {
     for (const std::string& e : form.Entries("panel0 ")) texts.push_back(e.substr(7));
     return texts;
   }
-  Texts Written() const {
-    Texts texts;
-    for (const auto& bytes : port.written) texts.emplace_back(bytes.begin(), bytes.end());
-    return texts;
-  }
   bool Connected() const { return dial.result() == ModemDial::Result::Ok; }
+  // The dial is over: its button is back and a new dial may start.
+  void ExpectEnded(bool connected) const {
+    EXPECT_EQ(Connected(), connected);
+    EXPECT_TRUE(form.Enabled("Connect_Button"));
+    EXPECT_FALSE(dial.Dialling());
+  }
+  std::string SavedList() const {
+    std::ifstream in(listPath, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+  }
 
   test::FakeClock clock;
   test::FakeSerialPort port{clock};
@@ -59,7 +63,6 @@ class ModemDialTest : public ::testing::Test {
   ModemDial dial{form, port, clock, listPath};
 };
 
-// --- The answer -----------------------------------------------------------------------------
 
 struct AnswerCase {
   const char* name;
@@ -79,10 +82,9 @@ TEST_P(ModemAnswer, EndsTheDialWithItsStatusAndResult) {
   Texts statuses{kWaiting};
   statuses.insert(statuses.end(), c.statuses.begin(), c.statuses.end());
   EXPECT_EQ(Statuses(), statuses);
-  EXPECT_EQ(Connected(), c.statuses.back() == kUp);
   EXPECT_EQ(Memo(), ">>ATD12345\n" + c.memo);
   EXPECT_EQ(port.written.size(), 1u);
-  EXPECT_FALSE(dial.Dialling());
+  ExpectEnded(c.statuses.back() == kUp);
 }
 
 const std::string kLongestAnswer = "\r\nCONNECT 9600 " + std::string(238, '.') + "\r\n";  // 255 bytes
@@ -93,14 +95,8 @@ INSTANTIATE_TEST_SUITE_P(
         // The echo comes alone and ends with its CR: reading goes on until the answer.
         AnswerCase{"EchoAloneThenConnect", {{0, "ATD12345\r"}, {5000, "\r\nCONNECT 9600\r\n"}}, {kGot, kUp},
                    "<<ATD12345\nCONNECT 9600"},
-        // CR LF alone is two bytes: not yet an answer.
-        AnswerCase{"CrLfAloneThenConnect", {{0, "\r\n"}, {3000, "CONNECT 9600\r\n"}}, {kGot, kUp}, "<<\nCONNECT 9600"},
         // Every keyword found sets the status in turn: the later one wins.
         AnswerCase{"ConnectAndOk", {{0, "\r\nCONNECT 9600\r\n\r\nOK\r\n"}}, {kGot, kUp, kDown}, "<<\nCONNECT 9600\nOK"},
-        AnswerCase{"NoCarrier", {{0, "\r\nNO CARRIER\r\n"}}, {kGot, kDown}, "<<\nNO CARRIER"},
-        AnswerCase{"Error", {{0, "\r\nERROR\r\n"}}, {kGot, kDown}, "<<\nERROR"},
-        AnswerCase{"NoDialtone", {{0, "\r\nNO DIALTONE\r\n"}}, {kGot, kDown}, "<<\nNO DIALTONE"},
-        AnswerCase{"Busy", {{0, "\r\nBUSY\r\n"}}, {kGot, kDown}, "<<\nBUSY"},
         AnswerCase{"NoKeyword", {{0, "\r\nRING\r\n"}}, {kGot}, "<<\nRING"},
         AnswerCase{"CaseIsRespected", {{0, "\r\nconnect 9600\r\n"}}, {kGot}, "<<\nconnect 9600"},
         // The dial ends with its first complete answer: what follows is not waited for.
@@ -116,12 +112,12 @@ TEST(AnswerComplete, NeedsMoreThanTwoBytesEndingInCrLf) {
 
 TEST(TranscriptLines, ShowControlBytesNeverPassThemOn) {
   EXPECT_EQ(TranscriptLines("<<", ""), Texts{"<<"});
-  // Bytes above 0x7F are Windows-1251; control bytes are shown, never passed on.
+  // Bytes above 0x7F are Windows-1251.
   EXPECT_EQ(TranscriptLines("<<", "\xCE\xCA \x07\x1B[2J\x00\x7F\x98\t"s), Texts{"<<ОК \\x07\\x1B[2J\\x00\\x7F\\x98\\x09"});
 }
 
-// --- The command ----------------------------------------------------------------------------
 
+// The transcript keeps every dial.
 TEST_F(ModemDialTest, TheCommandGoesOutAsTypedAfterAPurge) {
   const std::pair<std::string, std::string> cases[] = {
       {"", "ATD\r"}, {"T8,495 123", "ATDT8,495 123\r"}, {"П1", "ATD\xCF" "1\r"}};
@@ -131,9 +127,11 @@ TEST_F(ModemDialTest, TheCommandGoesOutAsTypedAfterAPurge) {
     ModemSays({{0, "\r\nBUSY\r\n"}});
     form.SetText("TelNum_ComboBox", number);
     dial.Connect_ButtonClick();
-    EXPECT_EQ(Written(), Texts{command});
+    ASSERT_EQ(port.written.size(), 1u);
+    EXPECT_EQ(std::string(port.written[0].begin(), port.written[0].end()), command);
     EXPECT_EQ(port.calls, (Texts{"purge", "write"}));
   }
+  EXPECT_EQ(Memo(), ">>ATD\n<<\nBUSY\n>>ATDT8,495 123\n<<\nBUSY\n>>ATDП1\n<<\nBUSY");
 }
 
 TEST_F(ModemDialTest, WithoutAnOpenPortNothingIsSent) {
@@ -150,7 +148,6 @@ TEST_F(ModemDialTest, ANumberThatOverrunsTheCommandBufferIsRefused) {
   dial.Connect_ButtonClick();
   ASSERT_EQ(port.written.size(), 1u);
   EXPECT_EQ(port.written[0].size(), 255u);
-
   form.log.clear();
   form.SetText("TelNum_ComboBox", std::string(252, '1'));
   dial.Connect_ButtonClick();
@@ -161,15 +158,12 @@ TEST_F(ModemDialTest, ANumberThatOverrunsTheCommandBufferIsRefused) {
 TEST_F(ModemDialTest, AnAnswerThatFillsItsBufferWithoutALineEndStopsTheDial) {
   ModemSays({{0, std::string(300, 'A')}});
   dial.Connect_ButtonClick();
-  EXPECT_FALSE(Connected());
   EXPECT_EQ(form.StatusText(0), kDown);
   EXPECT_EQ(form.messages, Texts{"Ответ модема длиннее 255 байт без конца строки"});
   EXPECT_EQ(Memo(), ">>ATD12345\n<<" + std::string(255, 'A'));
-  EXPECT_TRUE(form.Enabled("Connect_Button"));
-
+  ExpectEnded(false);
 }
 
-// --- Waiting --------------------------------------------------------------------------------
 
 // The window's events run all through the wait, not only between the reads' time-outs, so
 // "Отмена" is taken at once and the dial ends with it.
@@ -177,9 +171,10 @@ TEST_F(ModemDialTest, CancelEndsAWaitAtOnce) {
   port.ReplySilence();
   const std::uint64_t clickAt = clock.now + 9000;
   std::uint64_t clickedAt = 0;
-  std::vector<std::uint64_t> eventsAt;
+  std::uint64_t lastEvents = clock.now;
   form.onProcessEvents = [&] {
-    eventsAt.push_back(clock.now);
+    EXPECT_LE(clock.now - lastEvents, static_cast<std::uint64_t>(ReadStopPollMs));
+    lastEvents = clock.now;
     if (clickedAt == 0 && clock.now >= clickAt) {
       clickedAt = clock.now;
       dial.Button1Click();
@@ -187,16 +182,10 @@ TEST_F(ModemDialTest, CancelEndsAWaitAtOnce) {
   };
   dial.Connect_ButtonClick();
   ASSERT_NE(clickedAt, 0u);
-  EXPECT_LE(clickedAt - clickAt, static_cast<std::uint64_t>(ReadStopPollMs));
-  for (std::size_t i = 1; i < eventsAt.size(); ++i) {
-    EXPECT_LE(eventsAt[i] - eventsAt[i - 1], static_cast<std::uint64_t>(ReadStopPollMs)) << i;
-  }
   EXPECT_EQ(clock.now, clickedAt);
   EXPECT_EQ(Statuses(), (Texts{kWaiting, "Прервано пользователем"}));
-  EXPECT_EQ(Memo(), ">>ATD12345");  // no answer line
-  EXPECT_FALSE(Connected());
-  EXPECT_TRUE(form.Enabled("Connect_Button"));
-  EXPECT_FALSE(dial.Dialling());
+  EXPECT_EQ(Memo(), ">>ATD12345");
+  ExpectEnded(false);
 }
 
 TEST_F(ModemDialTest, CancelWithoutADialOnlySaysSoAndTheNextDialRuns) {
@@ -210,16 +199,15 @@ TEST_F(ModemDialTest, CancelWithoutADialOnlySaysSoAndTheNextDialRuns) {
 
 TEST_F(ModemDialTest, ASecondDialCannotStartInsideTheFirst) {
   ModemSays({{2500, "\r\nCONNECT 9600\r\n"}});
-  std::vector<bool> enabledWhileWaiting;
+  int waits = 0;
   form.onProcessEvents = [&] {
-    enabledWhileWaiting.push_back(form.Enabled("Connect_Button"));
-    if (enabledWhileWaiting.size() == 1) dial.Connect_ButtonClick();
+    EXPECT_FALSE(form.Enabled("Connect_Button"));
+    if (waits++ == 0) dial.Connect_ButtonClick();
   };
   dial.Connect_ButtonClick();
   EXPECT_EQ(port.written.size(), 1u);
-  EXPECT_TRUE(Connected());
-  ASSERT_FALSE(enabledWhileWaiting.empty());
-  EXPECT_EQ(std::count(enabledWhileWaiting.begin(), enabledWhileWaiting.end(), true), 0);
+  ExpectEnded(true);
+  EXPECT_GT(waits, 0);
   EXPECT_EQ(form.Entries("Connect_Button"), (Texts{"Connect_Button off", "Connect_Button on"}));
 }
 
@@ -228,27 +216,20 @@ TEST_F(ModemDialTest, APortThatGoesAwayEndsTheDial) {
   form.onProcessEvents = [&] { port.Close(); };
   dial.Connect_ButtonClick();
   EXPECT_EQ(form.messages, Texts{"Порт не открыт!"});
-  EXPECT_FALSE(Connected());
-  EXPECT_TRUE(form.Enabled("Connect_Button"));
+  ExpectEnded(false);
 }
 
-TEST_F(ModemDialTest, TheTranscriptKeepsEveryDial) {
-  ModemSays({{0, "\r\nBUSY\r\n"}});
-  dial.Connect_ButtonClick();
-  form.SetText("TelNum_ComboBox", "777");
-  ModemSays({{0, "ATD777\r\r\nCONNECT 9600\r\n"}});
-  dial.Connect_ButtonClick();
-  EXPECT_EQ(Memo(), ">>ATD12345\n<<\nBUSY\n>>ATD777\n<<ATD777\nCONNECT 9600");
-  EXPECT_TRUE(Connected());
-}
 
-// --- The phone list -------------------------------------------------------------------------
-
-TEST_F(ModemDialTest, FormCreateLoadsTheListIntoTheBox) {
-  std::ofstream(listPath, std::ios::binary) << "111\r\n222\n\r\n333";
+TEST_F(ModemDialTest, TheListLoadsIntoTheBoxAndDeleteRemovesTheSelectedEntryOnly) {
+  std::ofstream(listPath, std::ios::binary) << "111\r\n222\r\n333";
   dial.FormCreate();
-  EXPECT_EQ(dial.Numbers(), (Texts{"111", "222", "", "333"}));
-  EXPECT_EQ(form.ItemCount("TelNum_ComboBox"), 4);
+  EXPECT_EQ(dial.Numbers(), (Texts{"111", "222", "333"}));
+  EXPECT_EQ(form.ItemIndex("TelNum_ComboBox"), -1);
+  dial.Delete_ButtonClick();  // nothing selected
+  form.SetItemIndex("TelNum_ComboBox", 1);
+  dial.Delete_ButtonClick();
+  EXPECT_EQ(dial.Numbers(), (Texts{"111", "333"}));
+  EXPECT_EQ(form.ItemCount("TelNum_ComboBox"), 2);
   EXPECT_EQ(form.ItemIndex("TelNum_ComboBox"), -1);
 }
 
@@ -257,8 +238,8 @@ TEST_F(ModemDialTest, AFirstRunWithoutAListShowsNoneAndItsCloseMakesTheFile) {
   EXPECT_TRUE(dial.Numbers().empty());
   EXPECT_TRUE(form.Entries("box").empty());
   dial.FormClose();
-  ASSERT_TRUE(std::filesystem::exists(listPath));
-  EXPECT_EQ(std::filesystem::file_size(listPath), 0u);
+  EXPECT_TRUE(std::filesystem::exists(listPath));
+  EXPECT_EQ(SavedList(), "");
 }
 
 TEST_F(ModemDialTest, AddAppendsWhateverIsTypedAndCloseSavesIt) {
@@ -270,29 +251,13 @@ TEST_F(ModemDialTest, AddAppendsWhateverIsTypedAndCloseSavesIt) {
   EXPECT_EQ(dial.Numbers(), (Texts{"8-495-1", "", "8-495-1", "Дом"}));
   EXPECT_EQ(form.ItemCount("TelNum_ComboBox"), 4);
   EXPECT_EQ(form.Text("TelNum_ComboBox"), "Дом");  // the typed text stays
-  dial.FormClose();
-  std::ifstream in(listPath, std::ios::binary);
-  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "8-495-1\r\n\r\n8-495-1\r\n\xC4\xEE\xEC\r\n");
-}
-
-TEST_F(ModemDialTest, ANumberTheFileCannotHoldIsRefused) {
-  dial.FormCreate();
+  // A line break would split the entry in the file.
   form.SetText("TelNum_ComboBox", "1\r\n2");
   dial.Add_ButtonClick();
-  EXPECT_TRUE(dial.Numbers().empty());
+  EXPECT_EQ(dial.Numbers().size(), 4u);
   EXPECT_EQ(form.Entries("box"), Texts{"box Ошибка!: Не могу добавить номер телефона (warning)"});
-}
-
-TEST_F(ModemDialTest, DeleteRemovesTheSelectedEntryOnly) {
-  std::ofstream(listPath, std::ios::binary) << "111\r\n222\r\n333\r\n";
-  dial.FormCreate();
-  dial.Delete_ButtonClick();  // nothing selected
-  EXPECT_EQ(dial.Numbers().size(), 3u);
-  form.SetItemIndex("TelNum_ComboBox", 1);
-  dial.Delete_ButtonClick();
-  EXPECT_EQ(dial.Numbers(), (Texts{"111", "333"}));
-  EXPECT_EQ(form.ItemCount("TelNum_ComboBox"), 2);
-  EXPECT_EQ(form.ItemIndex("TelNum_ComboBox"), -1);
+  dial.FormClose();
+  EXPECT_EQ(SavedList(), "8-495-1\r\n\r\n8-495-1\r\n\xC4\xEE\xEC\r\n");
 }
 
 // A folder that holds the list's name cannot be replaced: the save fails whole, leaving

@@ -42,7 +42,6 @@ TEST_F(SerialTransactTest, GoodAnswerShowsTheExchangeTextsInOrder) {
   EXPECT_EQ(port.written, std::vector<Bytes>{request});
   // Stale bytes are discarded before the request goes out, not after.
   EXPECT_EQ(port.calls, (std::vector<std::string>{"open /dev/ttyTEST", "purge", "write"}));
-  EXPECT_GE(window.processEventsCalls, 3);
 }
 
 TEST_F(SerialTransactTest, NoPortSendsNothingAndLeavesPanelEmpty) {
@@ -95,8 +94,7 @@ const Bytes kBrokenException = [] { auto f = kException; f[4] ^= 1; return f; }(
 INSTANTIATE_TEST_SUITE_P(
     Cases, SerialRead,
     ::testing::Values(
-        ReadCase{"SilenceOfAShortAnswer", {}, 8, 0, 2000 + 200 * 8},
-        ReadCase{"SilenceOfALongAnswer", {}, 101, 0, 2000 + 200 * 101},
+        ReadCase{"Silence", {}, 101, 0, 2000 + 200 * 101},
         ReadCase{"ShortAnswerEndsOneSecondAfterItsLastByte", {{0, Bytes(8, 0x11)}}, 101, 8, 1000},
         ReadCase{"GapsBelowOneSecondMakeOneAnswer", {{100, Hex("01 04")}, {1050, Hex("60 00")}, {2000, Hex("11 22")}},
                  6, 6, 2000},

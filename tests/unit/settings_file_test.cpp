@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <tuple>
 
 #include "platform/cp1251.h"
 #include "platform/text_file.h"
@@ -44,22 +45,16 @@ TEST_F(SettingsFileTest, ValuesAreReadByTheFileRules) {
   WriteRaw("[serial]\nBaudrate=0x2580\nDelay=abc\nModem=5\nBits = 2 \nParity=-1\nStopBits=12x\n"
            "[ETHERNET]\nip_addr= 10.0.0.7 \nPort=0X1F6\n[Communication]\nType=1\nNetAddr=\n");
   const LinkSettingsRecord s = Load();
-  EXPECT_EQ(s.Baudrate, 9600);
-  EXPECT_EQ(s.Delay, 100);
-  EXPECT_TRUE(s.Modem);
-  EXPECT_EQ(s.Bits, 2);
-  EXPECT_EQ(s.Parity, -1);  // no range test here
-  EXPECT_EQ(s.StopBits, 0);
+  // Parity: no range test here.
+  EXPECT_EQ(std::tuple(s.Baudrate, s.Delay, s.Modem, s.Bits, s.Parity, s.StopBits, s.TcpPort, s.Type, s.NetAddr),
+            std::tuple(9600, 100, true, 2, -1, 0, 502, 1, 1));
   EXPECT_EQ(s.IpAddr, "10.0.0.7");
-  EXPECT_EQ(s.TcpPort, 502);
-  EXPECT_EQ(s.Type, 1);
-  EXPECT_EQ(s.NetAddr, 1);
 }
 
 TEST(ReadSettingsInteger, DecimalHexAndTheirLimits) {
   const std::pair<const char*, int> cases[] = {
       {"2147483647", 2147483647}, {"2147483648", 7}, {"-2147483648", -2147483647 - 1}, {"0xFFFFFFFF", -1},
-      {"0x100000000", 7},         {"0x", 7},         {"-", 7},                         {"1.5", 7}};
+      {"0x100000000", 7},         {"0x", 7},         {"1.5", 7}};
   for (const auto& [text, value] : cases) EXPECT_EQ(ReadSettingsInteger(text, 7), value) << text;
 }
 
@@ -85,20 +80,11 @@ TEST_F(SettingsFileTest, TextValueTravelsInWindows1251) {
   EXPECT_EQ(Load().IpAddr, "счетчик");
 }
 
-TEST_F(SettingsFileTest, UnwritableDirectoryGivesTheMessageAndKeepsTheOldFile) {
-  WriteRaw("[Communication]\r\nType=1\r\n");
-  std::filesystem::permissions(dir.path, std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
-  if (std::ofstream(dir.path / "probe")) GTEST_SKIP() << "running with rights that ignore permissions";
-  EXPECT_FALSE(Save(Load()));
-  EXPECT_EQ(message, "Unable to write to " + Path().string());
-  std::filesystem::permissions(dir.path, std::filesystem::perms::owner_all);
-  EXPECT_EQ(ReadRaw(), "[Communication]\r\nType=1\r\n");
-}
-
-TEST_F(SettingsFileTest, PathThroughAFileGivesTheMessage) {
+TEST_F(SettingsFileTest, PathThroughAFileGivesTheMessageAndKeepsTheFile) {
   WriteRaw("x");
   EXPECT_FALSE(SaveSettings(Load(), Path() / "Vedan_modbus.ini", message));
   EXPECT_EQ(message, "Unable to write to " + (Path() / "Vedan_modbus.ini").string());
+  EXPECT_EQ(ReadRaw(), "x");
 }
 
 TEST(IniDocument, FirstOfTwoEqualKeysWinsAndIsTheOneChanged) {

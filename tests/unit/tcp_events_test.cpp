@@ -17,7 +17,7 @@ class TcpEventsTest : public ::testing::Test {
   test::FakeWindow& w = rig.window;
 };
 
-TEST_F(TcpEventsTest, ConnectionUpEnablesTheSevenAndRestartsTheCounter) {
+TEST_F(TcpEventsTest, ConnectionUpEnablesTheSevenAndRestartsTheCounterArrivalsAreCounted) {
   rig.session.link.TransactionId = 77;
   rig.socket.AcceptConnection();
   EXPECT_EQ(w.StatusText(0), "Подключено к 192.168.0.1, порт:502");
@@ -26,10 +26,6 @@ TEST_F(TcpEventsTest, ConnectionUpEnablesTheSevenAndRestartsTheCounter) {
   EXPECT_EQ(w.log[4], "ReadConf_Button on");  // the socket's own order
   EXPECT_TRUE(w.Entries("Button2").empty());  // the archives wait for the current data
   EXPECT_EQ(rig.session.link.TransactionId, 0);
-}
-
-TEST_F(TcpEventsTest, ArrivedBytesAreCountedInPanel2) {
-  rig.socket.AcceptConnection();
   rig.socket.Arrive({1, 2, 3});
   ClientSocket1Read(rig.session.link);
   EXPECT_EQ(w.StatusText(2), "Получено байт: 3");

@@ -34,34 +34,23 @@ void RecordNumbered(TrafficLog& log, int count) {
 
 std::string BytesOf(const std::filesystem::path& path) { return ReadFileBytes(path).value_or("<none>"); }
 
+// The bytes of event n, or "gone".
+std::string Kept(const TrafficLog& log, std::uint64_t n) {
+  const TrafficEvent* e = log.Find(n);
+  return e ? test::ToHex(e->bytes) : "gone";
+}
+
 TEST(TrafficLog, KeepsTheNewestTenThousandAndDropsTheOldest) {
   TrafficLog log;
   RecordNumbered(log, 10003);
   EXPECT_EQ(log.size(), 10000u);
-  EXPECT_EQ(log.FirstNumber(), 3u);
-  EXPECT_EQ(log.EndNumber(), 10003u);
-  EXPECT_EQ(log.Find(2), nullptr);
-  ASSERT_NE(log.Find(3), nullptr);
-  EXPECT_EQ(log.Find(3)->bytes, Hex("03 00"));
-  ASSERT_NE(log.Find(10002), nullptr);
-  EXPECT_EQ(log.Find(10002)->bytes, Hex("12 27"));
-  EXPECT_EQ(log.Find(10003), nullptr);
+  EXPECT_EQ(std::pair(log.FirstNumber(), log.EndNumber()), std::pair(std::uint64_t{3}, std::uint64_t{10003}));
+  for (const auto& [n, bytes] : {std::pair{2, "gone"}, {3, "03 00"}, {10002, "12 27"}, {10003, "gone"}}) {
+    EXPECT_EQ(Kept(log, static_cast<std::uint64_t>(n)), bytes) << n;
+  }
 }
 
-TEST(TrafficLog, ClearForgetsAllButGoesOnNumbering) {
-  TrafficLog log(5, SteppingTime{});
-  RecordNumbered(log, 4);
-  log.Clear();
-  EXPECT_EQ(log.size(), 0u);
-  EXPECT_EQ(log.FirstNumber(), 4u);
-  EXPECT_EQ(log.EndNumber(), 4u);
-  EXPECT_EQ(log.Find(3), nullptr);
-  RecordNumbered(log, 1);
-  EXPECT_EQ(log.FirstNumber(), 4u);
-  ASSERT_NE(log.Find(4), nullptr);
-}
-
-TEST(TrafficLog, TextTakesOnlyTheEventsStillKept) {
+TEST(TrafficLog, TextTakesOnlyTheEventsStillKeptAndClearForgetsThem) {
   TrafficLog log(2, SteppingTime{1000});
   RecordNumbered(log, 3);  // 0 dropped; 1 and 2 kept
   EXPECT_EQ(log.Text(0, 10, "|"),
@@ -69,6 +58,13 @@ TEST(TrafficLog, TextTakesOnlyTheEventsStillKept) {
             "00:00:01.002\tTX\t02 00\tмодем: <02><00>|");
   EXPECT_EQ(log.Text(2, 3, "\n"), "00:00:01.002\tTX\t02 00\tмодем: <02><00>\n");
   EXPECT_EQ(log.Text(3, 3, "\n"), "");
+  // Clear forgets all but goes on numbering.
+  log.Clear();
+  EXPECT_EQ(log.size(), 0u);
+  EXPECT_EQ(std::pair(log.FirstNumber(), log.EndNumber()), std::pair(std::uint64_t{3}, std::uint64_t{3}));
+  EXPECT_EQ(Kept(log, 2), "gone");
+  RecordNumbered(log, 1);
+  EXPECT_EQ(Kept(log, 3), "00 00");
 }
 
 // The time of day is the zone's, also when it is another day in UTC.
@@ -88,8 +84,12 @@ TEST(LocalTimeOfDay, FollowsTheZonesOffsetFromUtc) {
   EXPECT_LT(got, kDay);
 }
 
+// An empty log replaces an earlier file whole.
 TEST(TrafficFile, IsWindows1251WithTabsAndCrLf) {
   test::TempDir dir;
+  std::ofstream(dir.path / "traffic.txt", std::ios::binary) << std::string(5000, 'x');
+  ASSERT_TRUE(SaveTrafficLog(TrafficLog(), dir.path / "traffic.txt"));
+  EXPECT_EQ(BytesOf(dir.path / "traffic.txt"), "");
   TrafficLog log(kTrafficLogLimit, SteppingTime{45296789});
   log.Record(TX, TrafficKind::Rtu, Hex("01 46 00 05 20 0E"));
   log.Record(RX, TrafficKind::Rtu, {});
@@ -102,13 +102,6 @@ TEST(TrafficFile, IsWindows1251WithTabsAndCrLf) {
             "12:34:56.790\tRX\t\t\xED\xE5\xF2 \xEE\xF2\xE2\xE5\xF2\xE0\r\n");
 }
 
-TEST(TrafficFile, AnEmptyLogReplacesAnEarlierFileWhole) {
-  test::TempDir dir;
-  std::ofstream(dir.path / "traffic.txt", std::ios::binary) << std::string(5000, 'x');
-  ASSERT_TRUE(SaveTrafficLog(TrafficLog(), dir.path / "traffic.txt"));
-  EXPECT_EQ(BytesOf(dir.path / "traffic.txt"), "");
-}
-
 TEST(TrafficFile, AFolderThatIsNotThereLeavesNothingAndSaysWhy) {
   test::TempDir dir;
   TrafficLog log;
@@ -116,8 +109,8 @@ TEST(TrafficFile, AFolderThatIsNotThereLeavesNothingAndSaysWhy) {
   std::string error;
   WriteFailure failure = WriteFailure::None;
   EXPECT_FALSE(SaveTrafficLog(log, dir.path / "missing" / "traffic.txt", &error, &failure));
-  EXPECT_FALSE(error.empty());
   EXPECT_EQ(failure, WriteFailure::Create);
+  EXPECT_FALSE(error.empty());
   EXPECT_FALSE(std::filesystem::exists(dir.path / "missing"));
 }
 
