@@ -5,11 +5,8 @@
 #include <QPushButton>
 #include <QTableView>
 #include <QTest>
-#include <QTimer>
-#include <algorithm>
 
 #include "gui_rig.h"
-#include "platform/text_file.h"
 #include "ui/archive_viewer.h"
 #include "ui/archive_viewer_chart.h"
 
@@ -17,12 +14,6 @@ namespace kamt::test {
 
 class CommandsTest : public QObject {
   Q_OBJECT
-
- private:
-  static std::size_t FileLineCount(const std::filesystem::path& path) {
-    const std::string text = ReadFileBytes(path).value_or("");
-    return static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));
-  }
 
  private slots:
   // After a read that saved its file, "Показать" opens it; a read that saved none takes it away.
@@ -57,20 +48,16 @@ class CommandsTest : public QObject {
     rig.ConnectAndRead(sim);
     auto* progress = rig.Child<QProgressBar>(rig.main(), "Archive_ProgressBar");
     bool sawLockedGroups = false;
-    QTimer poll;
-    connect(&poll, &QTimer::timeout, &rig.main(), [&] {
-      if (!progress->isVisible() || progress->value() < 3) return;
-      poll.stop();
+    rig.WhenReady([&] { return progress->isVisible() && progress->value() >= 3; }, [&] {
       sawLockedGroups = !rig.Enabled("GroupBox1") && !rig.Enabled("GroupBox7") && !rig.Enabled("Button2") &&
                         rig.Enabled("GroupBox6") && rig.Enabled("Button7") && progress->maximum() == 200;
       GuiRig::SaveScreen(rig.main(), QStringLiteral("main_window_archive_read"));
       rig.Click("Button7");
     });
-    poll.start(20);
     rig.Click("Button2");
     QVERIFY(sawLockedGroups);
     QCOMPARE(rig.Panel(1), std::string("Данные сохранены в файл: KAMTarchH7.txt"));
-    const std::size_t lines = FileLineCount(rig.dir.path / "KAMTarchH7.txt");
+    const std::size_t lines = GuiRig::FileLineCount(rig.dir.path / "KAMTarchH7.txt");
     QVERIFY(lines >= 3 + 2);
     QVERIFY(lines < 3 + 199);
     QVERIFY(!progress->isVisible());

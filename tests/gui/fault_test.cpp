@@ -3,27 +3,13 @@
 // the command ends by itself, and the window's state says what is left of the connection.
 #include <QProgressBar>
 #include <QTest>
-#include <QTimer>
-#include <algorithm>
 
 #include "gui_rig.h"
-#include "platform/text_file.h"
 
 namespace kamt::test {
 
 class FaultTest : public QObject {
   Q_OBJECT
-
- private:
-  // Kills sim from the window's event loop, once ready holds, while a command waits.
-  static void KillWhen(GuiRig& rig, QTimer& poll, SimMeter& sim, std::function<bool()> ready) {
-    QObject::connect(&poll, &QTimer::timeout, &rig.main(), [&poll, &sim, ready] {
-      if (!ready()) return;
-      poll.stop();
-      sim.Kill();
-    });
-    poll.start(20);
-  }
 
  private slots:
   // The pseudo-terminal hangs up under a read that waits: the wait ends then, not at its
@@ -33,10 +19,13 @@ class FaultTest : public QObject {
     QVERIFY2(sim.Ready(), sim.Failure().c_str());
     GuiRig rig;
     QVERIFY(rig.ConnectSerial(sim.SerialPath()));
-    QTimer poll;
-    KillWhen(rig, poll, sim, [&] { return sim.WaitForLog("serial rx", 0); });
+    bool killed = false;
+    rig.WhenReady([&] { return sim.WaitForLog("serial rx", 0); }, [&] {
+      sim.Kill();
+      killed = true;
+    });
     rig.Click("Button1");
-    QVERIFY(!poll.isActive());
+    QVERIFY(killed);
     QCOMPARE(rig.messages, QStringList{"Устройство не отвечает!"});
     QCOMPARE(rig.Panel(1), std::string("Ошибка чтения"));
     QVERIFY(!rig.main().session().link.port.IsOpen());
@@ -52,13 +41,11 @@ class FaultTest : public QObject {
     GuiRig rig;
     rig.ConnectAndRead(sim);
     auto* progress = rig.Child<QProgressBar>(rig.main(), "Archive_ProgressBar");
-    QTimer poll;
-    KillWhen(rig, poll, sim, [&] { return progress->isVisible() && progress->value() >= 5; });
+    rig.WhenReady([&] { return progress->isVisible() && progress->value() >= 5; }, [&] { sim.Kill(); });
     rig.Click("Button2");
     QCOMPARE(rig.Panel(1), std::string("Данные сохранены в файл: KAMTarchH88.txt"));
     QVERIFY2(rig.Panel(0).starts_with("Нет соединения с 127.0.0.1, порт:"), rig.Panel(0).c_str());
-    const std::string file = ReadFileBytes(rig.dir.path / "KAMTarchH88.txt").value_or("");
-    const auto lines = std::count(file.begin(), file.end(), '\n');
+    const std::size_t lines = GuiRig::FileLineCount(rig.dir.path / "KAMTarchH88.txt");
     QVERIFY(lines >= 3 + 4);
     QVERIFY(lines < 3 + 299);
     QVERIFY(rig.messages.isEmpty());

@@ -1,11 +1,13 @@
 #include "gui_rig.h"
 
 #include <QDir>
+#include <algorithm>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
 #include <fstream>
 
+#include "platform/text_file.h"
 #include "ui/message_box.h"
 
 namespace kamt::test {
@@ -67,6 +69,21 @@ void GuiRig::ConnectAndRead(const SimMeter& sim) {
 }
 
 void GuiRig::Click(const char* button) { QTest::mouseClick(Child<QPushButton>(main(), button), Qt::LeftButton); }
+
+void GuiRig::WhenReady(std::function<bool()> ready, std::function<void()> act) {
+  poll_ = std::make_unique<QTimer>();
+  QObject::connect(poll_.get(), &QTimer::timeout, &main(), [this, ready = std::move(ready), act = std::move(act)] {
+    if (!ready()) return;
+    poll_->stop();
+    act();
+  });
+  poll_->start(20);
+}
+
+std::size_t GuiRig::FileLineCount(const std::filesystem::path& path) {
+  const std::string text = ReadFileBytes(path).value_or("");
+  return static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));
+}
 
 void GuiRig::SaveScreen(QWidget& widget, const QString& name) {
   QDir().mkpath(QStringLiteral(KAMT_GUI_SCREENS));

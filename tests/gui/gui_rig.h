@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QAction>
+#include <QTimer>
 #include <QStringList>
 #include <functional>
 #include <memory>
@@ -51,6 +52,11 @@ class GuiRig {
   // Over TCP to a ready sim, then "Считать" of the current data.
   void ConnectAndRead(const SimMeter& sim);
   void Click(const char* button);
+  // Runs act once, from the event loop a command's wait runs, as soon as ready holds; polls
+  // every 20 ms until then. The rig owns the poll, so nothing fires after the test.
+  void WhenReady(std::function<bool()> ready, std::function<void()> act);
+  // The lines of a file this program wrote (0 when there is none).
+  static std::size_t FileLineCount(const std::filesystem::path& path);
 
   // A PNG of the widget in the build tree's screens/ folder.
   static void SaveScreen(QWidget& widget, const QString& name);
@@ -62,6 +68,7 @@ class GuiRig {
   Devices devices_;
   ListedPorts ports_;
   std::unique_ptr<MainWindow> window_;
+  std::unique_ptr<QTimer> poll_;
 };
 
 }  // namespace kamt::test
