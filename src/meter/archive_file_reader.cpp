@@ -6,6 +6,7 @@
 #include <limits>
 
 #include "platform/cp1251.h"
+#include "setup/text_lines.h"
 
 namespace kamt {
 namespace {
@@ -51,19 +52,11 @@ bool HasHighBytes(std::string_view s) {
   return false;
 }
 
-// The lines of the file without their ends (CR LF or LF); blank lines after the last row are
-// an editor's, not the file's.
-std::vector<std::string_view> SplitLines(std::string_view bytes) {
-  std::vector<std::string_view> lines;
-  while (!bytes.empty()) {
-    const std::size_t end = bytes.find('\n');
-    std::string_view line = bytes.substr(0, end);
-    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-    lines.push_back(line);
-    if (end == std::string_view::npos) break;
-    bytes.remove_prefix(end + 1);
-  }
-  while (!lines.empty() && lines.back().find_first_not_of(" \t\r") == std::string_view::npos) lines.pop_back();
+// The lines of the file without their ends; blank lines after the last row are an editor's,
+// not the file's.
+std::vector<std::string> FileLines(std::string_view bytes) {
+  std::vector<std::string> lines = SplitLines(bytes);
+  while (!lines.empty() && lines.back().find_first_not_of(" \t") == std::string::npos) lines.pop_back();
   return lines;
 }
 
@@ -203,8 +196,8 @@ std::pair<std::string, std::string> HeaderLines(ArchiveKind kind, std::uint16_t 
   format.kind = kind;
   format.sensorType = sensorType;
   const std::string header = FormatArchiveHeader(format);
-  const std::vector<std::string_view> lines = SplitLines(header);
-  return {std::string(lines.at(1)), std::string(lines.at(2))};
+  const std::vector<std::string> lines = SplitLines(header);
+  return {lines.at(1), lines.at(2)};
 }
 
 bool IsKnownTitle(std::string_view title) {
@@ -250,7 +243,7 @@ class Reader {
     if (bytes_.size() > kArchiveFileMaxBytes) return Fail("Файл больше 16 МБ: это не архив КАМТ");
     contents_.utf8 = bytes_.starts_with(kUtf8Bom) || (HasHighBytes(bytes_) && IsValidUtf8(bytes_));
     if (bytes_.starts_with(kUtf8Bom)) bytes_.remove_prefix(kUtf8Bom.size());
-    raw_ = SplitLines(bytes_);
+    raw_ = FileLines(bytes_);
     if (raw_.empty()) return Fail("Файл пуст");
     if (!ReadHeader()) return Fail(error_);
     if (raw_.size() - 3 > kArchiveFileMaxRows) {
@@ -270,7 +263,7 @@ class Reader {
   static std::string LinePrefix(std::size_t line) { return "Строка " + std::to_string(line) + ": "; }
 
   std::string Text(std::size_t index) const {
-    return contents_.utf8 ? std::string(raw_[index]) : Cp1251ToUtf8(raw_[index]);
+    return contents_.utf8 ? raw_[index] : Cp1251ToUtf8(raw_[index]);
   }
 
   bool Error(std::size_t index, std::string_view what) {
@@ -375,7 +368,7 @@ class Reader {
   }
 
   std::string_view bytes_;
-  std::vector<std::string_view> raw_;
+  std::vector<std::string> raw_;
   std::vector<Cell> cells_;
   std::vector<SplitDecimal> plus_, minus_;
   ArchiveFileContents contents_;
