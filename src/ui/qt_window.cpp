@@ -48,12 +48,15 @@ void SetComboText(QComboBox& box, const QString& text) {
   box.setPlaceholderText(index < 0 ? text : QString());
 }
 
-// A typed text is chosen as the item it spells; anything else is no item.
+// An item counts only when it was chosen: a typed text has no position, even when it spells
+// an item (a typed port name is stored as -1, and "Удалить" leaves a typed number alone).
 int ComboIndex(const QComboBox& box) {
-  if (!box.isEditable()) return box.currentIndex();
   const int current = box.currentIndex();
-  if (current >= 0 && box.itemText(current) == box.currentText()) return current;
-  return box.findText(box.currentText(), Qt::MatchExactly);
+  if (!box.isEditable()) return current;
+  // Qt itself picks the item a typed text spells (on Enter, or when the box loses focus); the
+  // edit's modified flag still tells that the user typed it, as a choice resets the flag.
+  const bool typed = box.lineEdit() && box.lineEdit()->isModified();
+  return current >= 0 && !typed && box.itemText(current) == box.currentText() ? current : -1;
 }
 
 void SetRadioIndex(QGroupBox& group, int index) {

@@ -1,6 +1,7 @@
 // The modem dialog TForm3 through the real window, against kamt-sim's Hayes modem: the dial,
 // the states it leads to, the hang-up, "Отмена" while the modem is silent, tel_numbers.ini.
 #include <QComboBox>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -92,6 +93,10 @@ class ModemDialogTest : public QObject {
     QCOMPARE(box->count(), 3);
     QCOMPARE(box->itemText(2), QStringLiteral("333"));
     QCOMPARE(box->currentText(), QString());
+    // "Удалить" acts on a chosen entry only, never on a number typed over the list.
+    box->lineEdit()->setText(QStringLiteral("222"));
+    Click(rig.main().modemDialog(), "Delete_Button");
+    QCOMPARE(box->count(), 3);
     box->setCurrentIndex(1);
     Click(rig.main().modemDialog(), "Delete_Button");
     const std::string device = sim.SerialPath();

@@ -3,6 +3,7 @@
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
@@ -158,6 +159,30 @@ class StartupTest : public QObject {
     }));
     QCOMPARE(rig.messages, QStringList{"Ошибка ввода IP-адреса!"});
     QVERIFY(rig.Panel(0).starts_with(notOpen));
+  }
+
+  // What a user types into an editable box is never taken for an item of its list: Enter adds
+  // nothing to the list, and a typed name stays a typed name (position -1) even when it spells
+  // an item, so the next start cannot preselect another port.
+  void TypedTextIsNeverAChoice() {
+    GuiRig rig({}, {"/dev/ttyKAMT0", "/dev/ttyKAMT1", "/dev/ttyKAMT2"});
+    auto type = [](QComboBox* box, const QString& text) {
+      box->setCurrentIndex(-1);
+      box->lineEdit()->clear();
+      QTest::keyClicks(box->lineEdit(), text);
+      QTest::keyClick(box->lineEdit(), Qt::Key_Return);
+    };
+    for (const char* name : {"/dev/ttyKAMT9", "/dev/ttyKAMT1"}) {
+      QVERIFY(rig.ConnectWith([&](ConnectionDialogForm& d) {
+        type(rig.Child<QComboBox>(d, "ComboBox1"), QString::fromUtf8(name));
+        type(rig.Child<QComboBox>(d, "ComboBox2"), QStringLiteral("57600"));
+      }));
+      QCOMPARE(rig.main().session().link.LinkSettings.PortIndex, -1);
+      QCOMPARE(rig.Child<QComboBox>(rig.form2(), "ComboBox1")->count(), 3);
+      QCOMPARE(rig.Child<QComboBox>(rig.form2(), "ComboBox2")->count(), 6);
+    }
+    rig.main().close();
+    QVERIFY(ReadFileBytes(rig.SettingsPath()).value_or("").find("[Serial]\r\nPort=-1\r\n") != std::string::npos);
   }
 
   // The close saves the settings; a file that cannot be written is reported once, and the
