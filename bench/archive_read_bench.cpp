@@ -1,27 +1,26 @@
 // Whole archives read by the tool's own archive loop against kamt-sim, next to the floor a bare
 // socket loop sets against the same simulator: over TCP loopback, and over a pseudo-terminal
 // with the simulator pacing its answers at 9600 bit/s.
-#include <arpa/inet.h>
-#include <benchmark/benchmark.h>
-#include <unistd.h>
-
 #include <QCoreApplication>
+#include <arpa/inet.h>
 #include <array>
+#include <benchmark/benchmark.h>
 #include <memory>
+#include <unistd.h>
 
 #include "bench_window.h"
 #include "canned_responder.h"
-#include "link/tcp_events.h"
 #include "meter/archive_file.h"
 #include "meter/archive_read.h"
-#include "platform/text_file.h"
 #include "meter/current_data_read.h"
 #include "meter/session.h"
 #include "platform/qt_client_socket.h"
 #include "platform/qt_clock.h"
 #include "platform/qt_serial_port.h"
+#include "setup/tcp_events.h"
 #include "sim_meter.h"
 #include "temp_dir.h"
+#include "text/text_file.h"
 
 namespace kamt::bench {
 namespace {
@@ -46,7 +45,7 @@ struct Tool {
 
   bool ConnectTcp(int tcpPort) {
     session.link.LinkSettings.Type = 1;
-    InstallSocketHandlers(session.link);
+    InstallSocketHandlers(session.link, session.window());
     socket.Open("127.0.0.1", tcpPort);
     while (socket.Connecting()) socket.WaitForEvent(1000);
     return socket.Connected();
@@ -57,7 +56,7 @@ struct Tool {
     return port.Open(device) && port.Configure({9600, 8, Parity::None, StopBits::One}).size() < 4;
   }
   bool ReadArchive(int records) {
-    session.OutputDirectory = dir.path;
+    session.outputDirectory = dir.path;
     if (!Button1Click(session)) return false;
     window.SetText("HourNum_Edit", std::to_string(records - 1));
     const ArchiveReadResult r = Button2Click(session);

@@ -1,21 +1,20 @@
 // Current-data exchanges per second over loopback: the tool's own Modbus TCP path, the floor
 // a bare socket loop sets, and libmodbus as a peer, against the same canned responder.
+#include <QCoreApplication>
+#include <array>
 #include <benchmark/benchmark.h>
 #include <modbus.h>
 #include <unistd.h>
-
-#include <QCoreApplication>
-#include <array>
 
 #include "bench_window.h"
 #include "canned_responder.h"
 #include "link/client_socket.h"
 #include "link/link.h"
-#include "link/tcp_events.h"
 #include "link/tcp_transact.h"
 #include "platform/qt_client_socket.h"
 #include "platform/qt_clock.h"
 #include "platform/qt_serial_port.h"
+#include "setup/tcp_events.h"
 
 namespace kamt::bench {
 namespace {
@@ -54,14 +53,14 @@ void BM_TcpTransact(benchmark::State& state) {
   QtSerialPort port;
   QtClientSocket socket;
   QtClock clock;
-  Link link(window, port, socket, clock);
+  Link link(port, socket, clock);
   link.LinkSettings.Type = 1;
-  InstallSocketHandlers(link);
+  InstallSocketHandlers(link, window);
   socket.Open("127.0.0.1", Responder().Port());
   while (socket.Connecting()) socket.WaitForEvent(1000);
   const std::array<std::uint8_t, 5> pdu = {0x04, 0x10, 0x00, 0x00, 0x30};
   for (auto _ : state) {
-    if (TcpTransact(link, pdu, link.frames.RxBuffer, link.frames.RxLength) != 0) {
+    if (TcpTransact(link, pdu, link.frames.RxBuffer, link.frames.RxLength).result != 0) {
       state.SkipWithError("exchange failed");
       break;
     }

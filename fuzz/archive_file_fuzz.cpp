@@ -12,7 +12,7 @@
 
 #include "meter/archive_decode.h"
 #include "meter/archive_file.h"
-#include "platform/cp1251.h"
+#include "text/cp1251.h"
 
 namespace {
 

@@ -13,8 +13,8 @@
 #include "cli/console_window.h"
 #include "cli/field_assignments.h"
 #include "cli/form_fields.h"
+#include "link/link_settings.h"
 #include "meter/combo_items.h"
-#include "setup/link_settings.h"
 
 namespace {
 

@@ -9,10 +9,10 @@
 #include "fake_clock.h"
 #include "fake_serial_port.h"
 #include "fake_window.h"
-#include "platform/cp1251.h"
 #include "setup/modem_dial.h"
 #include "setup/modem_dial_answer.h"
 #include "setup/phone_list.h"
+#include "text/cp1251.h"
 
 namespace {
 

@@ -12,6 +12,7 @@
 #include "fake_window.h"
 #include "link/check_response.h"
 #include "link/crc16.h"
+#include "link/modbus.h"
 #include "meter/archive_decode.h"
 #include "meter/archive_file.h"
 #include "meter/comm_params_view.h"
@@ -20,20 +21,23 @@
 #include "meter/meter_clock_view.h"
 #include "meter/meter_config_codec.h"
 #include "meter/meter_config_view.h"
-#include "platform/cp1251.h"
+#include "text/cp1251.h"
 
 namespace {
 
 using kamt::test::FakeWindow;
 
-// The data area of a service, as CheckResponse fills it; nothing when it refuses the answer.
+// The data area of a service, as CheckResponse fills it for the service's own request; nothing
+// when it refuses the answer.
 template <std::size_t N>
-std::optional<std::array<std::uint8_t, N>> Accepted(std::span<const std::uint8_t> pdu, int len) {
-  FakeWindow window;
+std::optional<std::array<std::uint8_t, N>> Accepted(std::uint8_t function, std::uint16_t start,
+                                                    std::span<const std::uint8_t> pdu, int len) {
+  const std::array<std::uint8_t, 4> data = {static_cast<std::uint8_t>(start >> 8), static_cast<std::uint8_t>(start),
+                                            0, static_cast<std::uint8_t>(N / 2)};
   std::array<std::uint8_t, N> area{};
-  const bool ok = kamt::CheckResponse(pdu, len, area, window) == 0;
-  if (ok != window.messages.empty()) __builtin_trap();  // a refusal always says why
-  if (!ok) return std::nullopt;
+  const kamt::Verdict verdict = kamt::CheckResponse({function, data, 0}, pdu, len, area);
+  if (verdict.accepted != verdict.text.empty()) __builtin_trap();  // a refusal always says why
+  if (!verdict) return std::nullopt;
   return area;
 }
 
@@ -43,7 +47,7 @@ void MustEncode(const std::string& utf8) {
 }
 
 void Current(std::span<const std::uint8_t> pdu, int len) {
-  const auto area = Accepted<kamt::kCurrentDataSize>(pdu, len);
+  const auto area = Accepted<kamt::kCurrentDataSize>(0x04, 0x1000, pdu, len);
   if (!area) return;
   const auto record = kamt::DecodeCurrentData(*area);
   FakeWindow window;
@@ -51,7 +55,7 @@ void Current(std::span<const std::uint8_t> pdu, int len) {
 }
 
 void Config(std::span<const std::uint8_t> pdu, int len) {
-  const auto area = Accepted<kamt::kMeterConfigSize>(pdu, len);
+  const auto area = Accepted<kamt::kMeterConfigSize>(0x03, 0x0008, pdu, len);
   if (!area) return;
   const kamt::MeterConfigRecord config = kamt::DecodeMeterConfig(*area);
   // What is written back is what was read, register for register (the clock is never written).
@@ -64,7 +68,7 @@ void Config(std::span<const std::uint8_t> pdu, int len) {
 }
 
 void Clock(std::span<const std::uint8_t> pdu, int len) {
-  const auto area = Accepted<kamt::kMeterClockSize>(pdu, len);
+  const auto area = Accepted<kamt::kMeterClockSize>(0x03, 0x0008, pdu, len);
   if (!area) return;
   kamt::MeterClockRecord clock = kamt::DecodeMeterClock(*area);
   if (kamt::EncodeMeterClock(clock) != *area) __builtin_trap();
@@ -76,7 +80,7 @@ void Clock(std::span<const std::uint8_t> pdu, int len) {
 }
 
 void Comm(std::span<const std::uint8_t> pdu, int len) {
-  const auto area = Accepted<kamt::kCommParamsSize>(pdu, len);
+  const auto area = Accepted<kamt::kCommParamsSize>(0x03, 0x0000, pdu, len);
   if (!area) return;
   const kamt::CommParamsRecord params = kamt::DecodeCommParams(*area);
   if (kamt::EncodeCommParams(params) != *area) __builtin_trap();
@@ -86,7 +90,9 @@ void Comm(std::span<const std::uint8_t> pdu, int len) {
 }
 
 void Archive(std::span<const std::uint8_t> pdu, int len) {
-  const auto area = Accepted<kamt::kArchiveRecordSize>(pdu, len);
+  // Whichever archive the answer claims to be: the check wants the kind asked for.
+  const std::uint8_t function = len > 0 && kamt::modbus::IsArchiveFunction(pdu[0]) ? pdu[0] : 0x46;
+  const auto area = Accepted<kamt::kArchiveRecordSize>(function, 0, pdu, len);
   if (!area) return;
   const kamt::ArchiveRecord record = kamt::DecodeArchiveRecord(*area);
   for (const auto kind : {kamt::ArchiveKind::Hourly, kamt::ArchiveKind::Daily, kamt::ArchiveKind::Monthly}) {

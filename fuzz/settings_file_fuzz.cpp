@@ -3,9 +3,9 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/cp1251.h"
 #include "setup/ini_document.h"
 #include "setup/settings_file.h"
+#include "text/cp1251.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string bytes(reinterpret_cast<const char*>(data), size);

@@ -39,7 +39,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   });
   const std::array<std::uint8_t, 5> pdu = {0x04, 0x10, 0x00, 0x00, 0x30};
   auto& f = session.link.frames;
-  if (kamt::TcpTransact(session.link, pdu, f.RxBuffer, f.RxLength) == 0) {
+  if (kamt::TcpTransact(session.link, pdu, f.RxBuffer, f.RxLength).result == 0) {
     std::array<std::uint8_t, kamt::kCurrentDataSize> area{};
     (void)kamt::CheckResponse(f.RxBuffer, f.RxLength, area, window);
   }

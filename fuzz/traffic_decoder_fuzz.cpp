@@ -8,7 +8,7 @@
 #include "link/traffic_decoder.h"
 #include "link/traffic_line.h"
 #include "link/traffic_log.h"
-#include "platform/cp1251.h"
+#include "text/cp1251.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 
 #include "cli/cli_command.h"
 #include "cli/form_fields.h"
+#include "link/link_settings.h"
 #include "setup/ip_address.h"
-#include "setup/link_settings.h"
 
 namespace kamt {
 namespace {

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "link/window.h"
+#include "setup/window.h"
 
 namespace kamt {
 

@@ -5,7 +5,7 @@
 #include "cli/cli_command.h"
 #include "cli/console_window.h"
 #include "meter/combo_items.h"
-#include "meter/input_number.h"
+#include "text/input_number.h"
 
 namespace kamt {
 namespace {

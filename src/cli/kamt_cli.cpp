@@ -7,16 +7,16 @@
 #include "cli/console_window.h"
 #include "cli/modem_call.h"
 #include "link/client_socket.h"
-#include "link/connection_text.h"
 #include "link/clock.h"
-#include "link/port_open_failure.h"
 #include "link/serial_port.h"
-#include "link/tcp_events.h"
 #include "link/traffic_hookup.h"
 #include "link/traffic_stream.h"
 #include "meter/session.h"
+#include "setup/connection_text.h"
 #include "setup/ip_address.h"
+#include "setup/port_open_failure.h"
 #include "setup/settings_file.h"
+#include "setup/tcp_events.h"
 
 namespace kamt {
 namespace {
@@ -32,7 +32,7 @@ class CliRun {
   CliRun(const CliOptions& options, CliDevices& devices, std::ostream& out, std::ostream& err)
       : options_(options), devices_(devices), out_(out), err_(err), window_(err),
         session_(window_, devices.port, devices.socket, devices.clock) {
-    session_.DecimalSeparator = devices.decimalSeparator;
+    session_.decimalSeparator = devices.decimalSeparator;
     if (options.trace) AttachTraffic(devices.port, devices.socket, &trace_.emplace(err));
   }
   ~CliRun() {
@@ -101,7 +101,7 @@ class CliRun {
   bool ConnectTcp() {
     Link& link = session_.link;
     ClientSocket& socket = devices_.socket;
-    InstallSocketHandlers(link);
+    InstallSocketHandlers(link, window_);
     const std::string host = DottedAddress(link.LinkSettings.IpBytes);
     window_.SetStatusText(0, "Подключение к " + host + ", порт:" + std::to_string(link.LinkSettings.TcpPort) + "...");
     socket.Open(host, link.LinkSettings.TcpPort);
@@ -112,7 +112,7 @@ class CliRun {
       socket.WaitForEvent(static_cast<int>(kTcpConnectLimitMs - elapsed));
     }
     if (socket.Connected()) return true;
-    if (socket.Connecting()) ClientSocket1Error(link, "время ожидания истекло");
+    if (socket.Connecting()) ClientSocket1Error(link, window_, "время ожидания истекло");
     err_ << window_.StatusText(0) << '\n';
     return false;
   }
@@ -131,7 +131,7 @@ class CliRun {
       const std::string text = window_.StatusText(panel);
       if (!text.empty()) err_ << text << '\n';
     }
-    switch (session_.link.LastTcpFailure) {
+    switch (session_.link.lastTcpFailure) {
       case TcpFailure::NotConnected: err_ << window_.StatusText(0) << '\n'; break;
       case TcpFailure::NoAnswer: err_ << "kamt: no answer within 3 s\n"; break;
       default: break;

@@ -2,8 +2,8 @@
 
 #include "cli/kamt_cli.h"
 #include "cli/modem_console.h"
-#include "link/connection.h"
 #include "meter/session.h"
+#include "setup/connection.h"
 #include "setup/modem_dial.h"
 
 namespace kamt {
@@ -32,7 +32,7 @@ void HangUpAfterCommand(Session& session, std::ostream& err) {
   form2.SetItemIndex("ModemConnect_CheckBox", 1);
   Window& w = session.window();
   w.SetStatusText(1, "");
-  DisconnectClick(session.link, form2);
+  DisconnectClick(session.link, w, form2);
   const std::string reached = w.StatusText(1);
   if (reached == "Соединение разорвано") {
     err << "Командный режим\n" << reached << '\n';

@@ -3,21 +3,46 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "link/window.h"
+#include "link/modbus.h"
 
 namespace kamt {
 namespace {
 
-// Function codes of the meter's archive records; their answers carry two bytes the master
-// does not examine, then the 40-byte record.
-bool IsArchiveFunction(std::uint8_t f) { return f == 0x46 || f == 0x47 || f == 0x48; }
+using namespace modbus;
 
-constexpr int kArchiveRecordOffset = 3;
-constexpr int kArchiveRecordSize = 40;
+bool IsKnownFunction(std::uint8_t f) {
+  return IsRegisterRead(f) || f == kWriteMultipleRegisters || IsArchiveFunction(f);
+}
 
-std::uint8_t Reject(Window& window, const char* text) {
-  window.ShowMessage(text);
-  return 1;
+// The two-byte field at `offset` of the request's data (start or count), high byte first.
+int RequestWord(const Request& request, std::size_t offset) {
+  if (request.data.size() < offset + 2) return -1;
+  return request.data[offset] << 8 | request.data[offset + 1];
+}
+
+Verdict CheckRegisters(const Request& request, std::span<const std::uint8_t> pdu, int len,
+                       std::span<std::uint8_t> dataArea) {
+  const int asked = RequestWord(request, 2);
+  const int byteCount = len >= 2 ? pdu[1] : -1;
+  if (byteCount != 2 * asked || len - 2 < byteCount) return Verdict::Refuse(kBadLengthText);
+  // Never more than the area holds, and never less than it wants.
+  if (byteCount < static_cast<int>(dataArea.size())) return Verdict::Refuse(kBadLengthText);
+  std::copy_n(pdu.begin() + 2, dataArea.size(), dataArea.begin());
+  return Verdict::Accept();
+}
+
+// The answer to a write echoes the start and the count of the request.
+Verdict CheckWriteEcho(const Request& request, std::span<const std::uint8_t> pdu, int len) {
+  if (len < 5) return Verdict::Refuse(kBadLengthText);
+  const bool echoed = request.data.size() >= 4 && std::equal(pdu.begin() + 1, pdu.begin() + 5, request.data.begin());
+  return echoed ? Verdict::Accept() : Verdict::Refuse(kNotTheAnswerText);
+}
+
+Verdict CheckRecord(std::span<const std::uint8_t> pdu, int len, std::span<std::uint8_t> dataArea) {
+  if (len < static_cast<int>(kArchiveRecordOffset + kArchiveRecordSize)) return Verdict::Refuse(kBadLengthText);
+  const auto record = pdu.subspan(kArchiveRecordOffset, kArchiveRecordSize);
+  std::copy_n(record.begin(), std::min(record.size(), dataArea.size()), dataArea.begin());
+  return Verdict::Accept();
 }
 
 }  // namespace
@@ -37,37 +62,27 @@ std::string ExceptionMessage(std::uint8_t code) {
   }
 }
 
-std::uint8_t CheckResponse(std::span<const std::uint8_t> pdu, int len,
-                           std::span<std::uint8_t> dataArea, Window& window) {
+Verdict CheckResponse(const Request& request, std::span<const std::uint8_t> pdu, int len,
+                      std::span<std::uint8_t> dataArea) {
   // Never look past what arrived, nor past the buffer that holds it.
   len = std::min<int>(len, static_cast<int>(pdu.size()));
-  if (len < 1) return Reject(window, "Неправильная длина ответа!");
+  if (len < 1) return Verdict::Refuse(kBadLengthText);
   const std::uint8_t function = pdu[0];
 
-  if (function & 0x80) {
-    if (len < 2) return Reject(window, "Неправильная длина ответа!");
-    window.ShowMessage(ExceptionMessage(pdu[1]));
-    return 1;
+  if (function & kExceptionBit) {
+    if (len < 2) return Verdict::Refuse(kBadLengthText);
+    if ((function & ~kExceptionBit) != request.function) return Verdict::Refuse(kNotTheAnswerText);
+    return Verdict::Refuse(ExceptionMessage(pdu[1]));
   }
-  if (function == 0x03 || function == 0x04) {
-    const int byteCount = len >= 2 ? pdu[1] : 0;
-    const int present = std::min(byteCount, len - 2);
-    if (present < static_cast<int>(dataArea.size())) {
-      return Reject(window, "Неправильная длина ответа!");
-    }
-    std::copy_n(pdu.begin() + 2, dataArea.size(), dataArea.begin());
-    return 0;
-  }
-  if (function == 0x10) return 0;  // the echoed start and count are not examined
-  if (IsArchiveFunction(function)) {
-    if (len < kArchiveRecordOffset + kArchiveRecordSize) {
-      return Reject(window, "Неправильная длина ответа!");
-    }
-    const auto record = pdu.subspan(kArchiveRecordOffset, kArchiveRecordSize);
-    std::copy_n(record.begin(), std::min(record.size(), dataArea.size()), dataArea.begin());
-    return 0;
-  }
-  return Reject(window, "Неизвестный тип функции в ответе!");
+  if (!IsKnownFunction(function)) return Verdict::Refuse("Неизвестный тип функции в ответе!");
+  if (function != request.function) return Verdict::Refuse(kNotTheAnswerText);
+  if (IsRegisterRead(function)) return CheckRegisters(request, pdu, len, dataArea);
+  if (function == kWriteMultipleRegisters) return CheckWriteEcho(request, pdu, len);
+  return CheckRecord(pdu, len, dataArea);
+}
+
+Verdict CheckAnswerAddress(std::uint8_t asked, std::uint8_t answered) {
+  return asked == answered ? Verdict::Accept() : Verdict::Refuse(kOtherDeviceText);
 }
 
 }  // namespace kamt

@@ -4,20 +4,30 @@
 #include <span>
 #include <string>
 
-namespace kamt {
+#include "link/request.h"
+#include "link/verdict.h"
 
-class Window;
+namespace kamt {
 
 // The message box text of a Modbus exception code.
 std::string ExceptionMessage(std::uint8_t code);
 
-// Checks an answer PDU (pdu[0] is the function code; len its length, the bytes received) and
-// copies its register or record bytes into the service's data area. Returns 0 when accepted,
-// 1 when rejected after showing the message box. A rejected answer leaves dataArea unchanged.
+// Texts of answers that are not answers to what was asked.
+inline constexpr const char* kOtherDeviceText = "Ответ от другого устройства!";
+inline constexpr const char* kNotTheAnswerText = "Ответ не соответствует запросу!";
+inline constexpr const char* kBadLengthText = "Неправильная длина ответа!";
+
+// Checks an answer PDU (pdu[0] is the function code; len its length, the bytes received)
+// against the request it answers, and copies its register or record bytes into the service's
+// data area. A refused answer leaves dataArea unchanged; the verdict carries its message.
 //
-// A 0x03/0x04 answer must carry at least dataArea.size() data bytes, counted by its byte
-// count and by the bytes actually received; more are cut to the area's size.
-std::uint8_t CheckResponse(std::span<const std::uint8_t> pdu, int len,
-                           std::span<std::uint8_t> dataArea, Window& window);
+// An answer must be the answer to this request: the function code asked (or it with the
+// exception bit), a register read's byte count twice the registers asked with that many bytes
+// present, a write's echo of the start and count sent, an archive record of the kind asked.
+Verdict CheckResponse(const Request& request, std::span<const std::uint8_t> pdu, int len,
+                      std::span<std::uint8_t> dataArea);
+
+// A serial answer comes from the device addressed; any other one on the bus is not its answer.
+Verdict CheckAnswerAddress(std::uint8_t asked, std::uint8_t answered);
 
 }  // namespace kamt

@@ -1,5 +1,5 @@
+#include "link/link_settings.h"
 #include "link/serial_port.h"
-#include "setup/link_settings.h"
 
 namespace kamt {
 

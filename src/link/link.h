@@ -3,26 +3,23 @@
 #include <cstdint>
 
 #include "link/frame_buffers.h"
-#include "setup/link_settings.h"
+#include "link/link_settings.h"
 
 namespace kamt {
 
 class ClientSocket;
 class Clock;
 class SerialPort;
-class Window;
 
 // Why the last Modbus TCP exchange failed; the window shows only the header faults, the
 // command line says the rest too.
 enum class TcpFailure { None, NotConnected, NoAnswer, BadHeader };
 
-// Everything an exchange touches: the window it reports to, the two transports, the clock,
-// the shared buffers and the connection settings of the run.
+// Everything an exchange touches: the two transports, the clock, the shared buffers and the
+// connection settings of the run. It knows nothing of windows: it reports, the caller shows.
 struct Link {
-  Link(Window& w, SerialPort& p, ClientSocket& s, Clock& c)
-      : window(w), port(p), socket(s), clock(c) {}
+  Link(SerialPort& p, ClientSocket& s, Clock& c) : port(p), socket(s), clock(c) {}
 
-  Window& window;
   SerialPort& port;       // stands for PortHandle: open or not
   ClientSocket& socket;   // ClientSocket1
   Clock& clock;
@@ -31,7 +28,7 @@ struct Link {
   LinkSettingsRecord LinkSettings;
   std::uint16_t TransactionId = 0;
   bool TcpDataReady = false;
-  TcpFailure LastTcpFailure = TcpFailure::None;
+  TcpFailure lastTcpFailure = TcpFailure::None;
 
   bool IsSerial() const { return LinkSettings.Type == 0; }
 };

@@ -6,13 +6,13 @@
 #include "link/client_socket.h"
 #include "link/clock.h"
 #include "link/link.h"
+#include "link/modbus.h"
 #include "link/traffic_event.h"
-#include "link/window.h"
 
 namespace kamt {
 namespace {
 
-constexpr std::size_t kHeaderSize = 7;  // MBAP header: transaction, protocol, length, unit
+constexpr std::size_t kHeaderSize = modbus::kMbapHeaderSize;
 
 using Frame = std::array<std::uint8_t, kTcpFrameSize>;
 
@@ -34,7 +34,7 @@ std::size_t BuildRequest(Frame& tx, std::uint16_t transactionId, std::span<const
   tx[3] = 0;
   tx[4] = static_cast<std::uint8_t>(length >> 8);
   tx[5] = static_cast<std::uint8_t>(length & 0xFF);
-  tx[6] = kTcpUnitId;
+  tx[6] = modbus::kMeterUnitId;
   std::copy(pdu.begin(), pdu.end(), tx.begin() + kHeaderSize);
   return pdu.size() + kHeaderSize;
 }
@@ -47,14 +47,10 @@ bool IsWhole(const Frame& rx, std::size_t n) { return n >= 6 && n >= 6 + LengthF
 
 // Collects the answer until it is whole, the limit has passed or the connection is gone.
 // Returns the bytes received, 0 when nothing came.
-std::size_t ReceiveAnswer(Link& link, Frame& rx) {
+std::size_t ReceiveAnswer(Link& link, Frame& rx, bool& waited) {
   ClientSocket& socket = link.socket;
   const std::uint64_t start = link.clock.NowMs();
   std::size_t n = 0;
-  // Every exchange runs the pending events (a click on an abort button) at least once. A wait
-  // runs them anyway, so they are run here only when the answer needed none: a separate pass
-  // would cost a poll of its own on each exchange.
-  bool waited = false;
   for (;;) {
     if (link.TcpDataReady || socket.ReceiveLength() > 0) {
       link.TcpDataReady = false;
@@ -66,25 +62,23 @@ std::size_t ReceiveAnswer(Link& link, Frame& rx) {
     socket.WaitForEvent(static_cast<int>(kTcpAnswerLimitMs - elapsed) + 1);
     waited = true;
   }
-  if (!waited) link.window.ProcessEvents();
   return n;
 }
 
-int Fail(Link& link, int& answerLength, const char* text) {
-  link.LastTcpFailure = TcpFailure::BadHeader;
-  link.window.SetStatusText(2, text);
+TcpResult Fail(Link& link, int& answerLength, bool waited, const char* text) {
+  link.lastTcpFailure = TcpFailure::BadHeader;
   answerLength = 0;
-  return -1;
+  return {-1, text, waited};
 }
 
 }  // namespace
 
-int TcpTransact(Link& link, std::span<const std::uint8_t> pdu, std::span<std::uint8_t> answer,
-                int& answerLength) {
-  link.LastTcpFailure = TcpFailure::None;
+TcpResult TcpTransact(Link& link, std::span<const std::uint8_t> pdu, std::span<std::uint8_t> answer,
+                      int& answerLength) {
+  link.lastTcpFailure = TcpFailure::None;
   if (!link.socket.Connected()) {
-    link.LastTcpFailure = TcpFailure::NotConnected;
-    return -1;
+    link.lastTcpFailure = TcpFailure::NotConnected;
+    return {};
   }
   DiscardStaleBytes(link.socket);
   ++link.TransactionId;
@@ -95,27 +89,28 @@ int TcpTransact(Link& link, std::span<const std::uint8_t> pdu, std::span<std::ui
   Trace(link.socket.traffic, TrafficDirection::Sent, TrafficKind::Tcp, std::span(tx).first(txSize));
 
   Frame rx{};
-  const std::size_t n = ReceiveAnswer(link, rx);
+  bool waited = false;
+  const std::size_t n = ReceiveAnswer(link, rx, waited);
   Trace(link.socket.traffic, TrafficDirection::Received, TrafficKind::Tcp, std::span(rx).first(n));
   if (n == 0) {  // no answer: no text, answerLength left as it was
-    link.LastTcpFailure = link.socket.Connected() ? TcpFailure::NoAnswer : TcpFailure::NotConnected;
-    return -1;
+    link.lastTcpFailure = link.socket.Connected() ? TcpFailure::NoAnswer : TcpFailure::NotConnected;
+    return {-1, {}, waited};
   }
 
-  if (n < kHeaderSize + 1) return Fail(link, answerLength, "Неправильная длина пакета!");
+  if (n < kHeaderSize + 1) return Fail(link, answerLength, waited, "Неправильная длина пакета!");
   if (rx[0] != (link.TransactionId & 0xFF) || rx[1] != (link.TransactionId >> 8)) {
-    return Fail(link, answerLength, "Неправильный идентификатор пакета!");
+    return Fail(link, answerLength, waited, "Неправильный идентификатор пакета!");
   }
-  if (rx[2] != 0 || rx[3] != 0) return Fail(link, answerLength, "Неправильный идентификатор протокола!");
-  if (rx[6] != kTcpUnitId) return Fail(link, answerLength, "Неправильный идентификатор устройства!");
+  if (rx[2] != 0 || rx[3] != 0) return Fail(link, answerLength, waited, "Неправильный идентификатор протокола!");
+  if (rx[6] != modbus::kMeterUnitId) return Fail(link, answerLength, waited, "Неправильный идентификатор устройства!");
   // Only the first whole frame counts; anything behind it is dropped before the next request.
   const std::size_t length = LengthField(rx);
   if (length < 2 || 6 + length > n || length - 1 > answer.size()) {
-    return Fail(link, answerLength, "Неправильная длина пакета!");
+    return Fail(link, answerLength, waited, "Неправильная длина пакета!");
   }
   answerLength = static_cast<int>(length - 1);
   std::copy_n(rx.begin() + kHeaderSize, length - 1, answer.begin());
-  return 0;
+  return {0, {}, waited};
 }
 
 }  // namespace kamt

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <span>
+#include <string>
 
 namespace kamt {
 
@@ -10,14 +11,21 @@ struct Link;
 
 inline constexpr std::size_t kTcpFrameSize = 1600;  // TcpTxFrame and TcpRxFrame
 inline constexpr int kTcpAnswerLimitMs = 3000;
-inline constexpr std::uint8_t kTcpUnitId = 0xFF;      // the meter answers unit 0xFF over TCP
+
+// How one Modbus TCP exchange went. result 0: accepted (answerLength = its PDU length); -1:
+// failed, with the fault for status panel 2 in text (empty for a time-out or a lost
+// connection, which show nothing there). waited: the exchange ran the event loop while it
+// waited; one that needed no wait leaves that to its caller.
+struct TcpResult {
+  int result = -1;
+  std::string text;
+  bool waited = false;
+};
 
 // One request/answer exchange over the connected socket: wraps the PDU in the Modbus TCP
 // header, sends it and waits at most 3000 ms for the whole answer, checks its header and puts
-// its PDU at answer[0]. Returns 0 when accepted (answerLength = PDU length) and -1 on failure:
-// silently on a time-out (answerLength unchanged), with the fault in status panel 2 and
-// answerLength = 0 on a bad header.
-int TcpTransact(Link& link, std::span<const std::uint8_t> pdu, std::span<std::uint8_t> answer,
-                int& answerLength);
+// its PDU at answer[0]. On a time-out answerLength is left as it was; on a bad header it is 0.
+TcpResult TcpTransact(Link& link, std::span<const std::uint8_t> pdu, std::span<std::uint8_t> answer,
+                      int& answerLength);
 
 }  // namespace kamt

@@ -6,7 +6,7 @@
 
 #include "link/check_response.h"
 #include "link/crc16.h"
-#include "platform/cp1251.h"
+#include "text/cp1251.h"
 
 namespace kamt {
 namespace {

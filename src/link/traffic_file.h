@@ -3,7 +3,7 @@
 #include <filesystem>
 #include <string>
 
-#include "platform/text_file.h"
+#include "text/text_file.h"
 
 namespace kamt {
 

@@ -5,11 +5,11 @@
 #include <cstdarg>
 #include <cstdio>
 
-#include "link/window.h"
 #include "meter/archive_kinds.h"
 #include "meter/current_data.h"
 #include "meter/session.h"
-#include "platform/text_file.h"
+#include "setup/window.h"
+#include "text/text_file.h"
 
 namespace kamt {
 namespace {
@@ -137,7 +137,7 @@ ArchiveFileResult WriteArchiveFile(Session& s, ArchiveKind kind, const std::vect
   result.fileName = ArchiveFileName(kind, format.serialNumber);
   const std::string text = FormatArchiveFile(format, s.ArchiveTable, readNow);
   WriteFailure failure = WriteFailure::None;
-  if (!WriteTextFile(s.OutputDirectory / result.fileName, text, &result.error, &failure)) {
+  if (!WriteTextFile(s.outputDirectory / result.fileName, text, &result.error, &failure)) {
     const bool made = failure == WriteFailure::Write;
     result.outcome = made ? ArchiveFileOutcome::NotWritten : ArchiveFileOutcome::NotOpened;
     s.window().ShowMessage((made ? "Ошибка записи файла: " : "Ошибка открытия файла: ") + result.fileName);

@@ -5,8 +5,8 @@
 #include <fstream>
 #include <limits>
 
-#include "platform/cp1251.h"
-#include "setup/text_lines.h"
+#include "text/cp1251.h"
+#include "text/text_lines.h"
 
 namespace kamt {
 namespace {

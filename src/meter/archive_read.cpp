@@ -6,20 +6,22 @@
 
 #include "link/client_socket.h"
 #include "link/clock.h"
-#include "link/command_sets.h"
-#include "link/exchange.h"
-#include "link/window.h"
+#include "link/modbus.h"
 #include "meter/archive_decode.h"
 #include "meter/archive_kinds.h"
-#include "meter/input_number.h"
+#include "meter/exchange.h"
 #include "meter/session.h"
+#include "setup/command_sets.h"
+#include "setup/window.h"
+#include "text/input_number.h"
 
 namespace kamt {
 namespace {
 
 // Five failed attempts in a row end a serial read; a record read starts the count again.
 constexpr int kFailureLimit = 5;
-constexpr int kSerialAnswerLength = 46;  // address, function, two bytes, 40-byte record, CRC
+// A pause before a request is cut into slices this long, so that a stop ends it at once.
+constexpr int kPauseSliceMs = 100;
 
 void SetLocked(Window& w, const ArchiveKindInfo& info, bool locked) {
   for (const std::string_view control : info.lockedControls) w.SetEnabled(control, !locked);
@@ -62,24 +64,50 @@ class ArchiveReader {
   }
 
  private:
+  // A stop asked for in the events run here ends the read before another request goes out.
   void Attempt() {
     w_.SetStatusText(1, "Идет чтение архива: " + std::to_string(index_) + ":" + std::to_string(count_ - 1));
     w_.ProcessEvents();
+    if (s_.ArchiveAbort) return;
+    const bool serial = s_.link.IsSerial();
+    if (serial && s_.link.LinkSettings.Delay > 0 && !Pause(s_.link.LinkSettings.Delay)) return;
     std::array<std::uint8_t, kArchiveRecordSize> record{};
-    const auto hi = static_cast<std::uint8_t>(index_ >> 8 & 0xFF);
-    const auto lo = static_cast<std::uint8_t>(index_ & 0xFF);
-    if (s_.link.IsSerial()) {
-      if (s_.link.LinkSettings.Delay > 0) s_.link.clock.Sleep(s_.link.LinkSettings.Delay);
-      const std::array<std::uint8_t, 2> data = {hi, lo};
-      SerialOutcome(Exchange(s_.link, {info_.function, data, kSerialAnswerLength}, record, {}), record);
-    } else {
-      // Over Modbus TCP the request keeps a fourth byte after the index, always 0.
-      const std::array<std::uint8_t, 3> data = {hi, lo, 0};
-      TcpOutcome(Exchange(s_.link, {info_.function, data, kSerialAnswerLength}, record, {}), record);
+    // Over Modbus TCP the request keeps a fourth byte after the index, always 0.
+    const std::array<std::uint8_t, modbus::kTcpArchiveRequestData> data = {
+        static_cast<std::uint8_t>(index_ >> 8 & 0xFF), static_cast<std::uint8_t>(index_ & 0xFF), 0};
+    const Request request{info_.function, std::span(data).first(serial ? 2 : 3), modbus::kArchiveAnswerLength};
+    ExchangeResult r = Exchange(s_.link, w_, request, record, {});
+    if (r == ExchangeResult::Accepted && IsRepeat(record)) r = ExchangeResult::Repeated;
+    serial ? SerialOutcome(r, record) : TcpOutcome(r, record);
+  }
+
+  // The pause before a serial request; false when a stop cut it short. A long one runs the
+  // window's events between its slices, where a stop arrives; one of a slice or less is as
+  // good as part of the exchange it comes before.
+  bool Pause(int ms) {
+    Clock& clock = s_.link.clock;
+    const std::uint64_t end = clock.NowMs() + static_cast<std::uint64_t>(ms);
+    for (std::uint64_t now = clock.NowMs(); now < end; now = clock.NowMs()) {
+      const std::uint64_t left = end - now;
+      clock.Sleep(static_cast<int>(std::min<std::uint64_t>(left, kPauseSliceMs)));
+      if (left <= kPauseSliceMs) break;
+      w_.ProcessEvents();
+      if (s_.ArchiveAbort) return false;
     }
+    return true;
+  }
+
+  // Two records of an archive are never alike: each carries the time of its own interval. An
+  // answer that repeats the record stored last is a late copy of the earlier answer (a repeater
+  // or a noisy converter sends such copies), never the record asked for, whatever the two bytes
+  // before the record say.
+  bool IsRepeat(std::span<const std::uint8_t, kArchiveRecordSize> record) const {
+    return lastRecord_ && std::ranges::equal(*lastRecord_, record);
   }
 
   void Store(std::span<const std::uint8_t, kArchiveRecordSize> record) {
+    lastRecord_.emplace();
+    std::ranges::copy(record, lastRecord_->begin());
     const auto i = static_cast<std::size_t>(index_);
     s_.ArchiveTable[i] = DecodeArchiveRecord(record);
     readNow_[i] = true;
@@ -111,7 +139,7 @@ class ArchiveReader {
       Store(record);
       return;
     }
-    if (s_.link.LastTcpFailure == TcpFailure::NotConnected) {
+    if (s_.link.lastTcpFailure == TcpFailure::NotConnected) {
       result_.connectionLost = true;
       return;
     }
@@ -136,6 +164,7 @@ class ArchiveReader {
   const int count_;
   long long index_;
   int failures_ = 0;
+  std::optional<std::array<std::uint8_t, kArchiveRecordSize>> lastRecord_;
   std::vector<bool> readNow_;
   ArchiveReadResult result_;
 };

@@ -4,11 +4,13 @@
 #include <cstdint>
 #include <vector>
 
+#include "link/modbus.h"
+
 namespace kamt {
 
 enum class ArchiveKind { Hourly, Daily, Monthly };
 
-inline constexpr std::size_t kArchiveRecordSize = 40;
+using modbus::kArchiveRecordSize;
 
 // One archive record as decoded from its 40 bytes.
 struct ArchiveRecord {

@@ -1,6 +1,6 @@
 #include "meter/combo_items.h"
 
-#include "link/window.h"
+#include "setup/window.h"
 
 namespace kamt {
 namespace {

@@ -4,9 +4,11 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "link/modbus.h"
+
 namespace kamt {
 
-inline constexpr std::size_t kCommParamsSize = 16;  // 8 holding registers from 0x0000
+inline constexpr std::size_t kCommParamsSize = 2 * modbus::kCommParamsCount;
 
 // The meter's own communication settings: choices are item positions of their lists.
 struct CommParamsRecord {

@@ -1,9 +1,10 @@
 #include "meter/comm_params_commands.h"
 
-#include "link/window.h"
+#include "link/modbus.h"
 #include "meter/comm_params_view.h"
 #include "meter/holding_registers.h"
 #include "meter/session.h"
+#include "setup/window.h"
 
 namespace kamt {
 
@@ -11,7 +12,7 @@ bool Button5Click(Session& s) {
   CommandScope scope(s);
   if (!scope) return false;
   std::array<std::uint8_t, kCommParamsSize> area{};
-  if (!ReadHoldingRegisters(s.link, kCommParamsStart, area, "Чтение параметров коммуникации")) return false;
+  if (!ReadHoldingRegisters(s, modbus::kCommParamsFirst, area, "Чтение параметров коммуникации")) return false;
   s.CommParams = DecodeCommParams(area);
   ShowCommParams(s.CommParams, s.window());
   s.window().SetStatusText(1, "Параметры коммуникации считаны");
@@ -23,7 +24,7 @@ bool Button6Click(Session& s) {
   if (!scope) return false;
   if (!ParseCommParams(s.window(), s.CommParams)) return false;
   const auto values = EncodeCommParams(s.CommParams);
-  return WriteHoldingRegisters(s.link, kCommParamsStart, values, "Запись параметров коммуникации");
+  return WriteHoldingRegisters(s, modbus::kCommParamsFirst, values, "Запись параметров коммуникации");
 }
 
 }  // namespace kamt

@@ -2,11 +2,11 @@
 
 #include <string>
 
-#include "link/window.h"
 #include "meter/combo_items.h"
-#include "meter/input_number.h"
 #include "meter/registers.h"
 #include "setup/ip_address.h"
+#include "setup/window.h"
+#include "text/input_number.h"
 
 namespace kamt {
 namespace {

@@ -10,8 +10,6 @@ namespace kamt {
 
 class Window;
 
-inline constexpr std::uint16_t kCommParamsStart = 0x0000;
-
 // Register 0x0001 carries two choices (the timeout in its high byte, the bit rate in its low
 // byte); the IP address w.x.y.z travels as the bytes x, w, z, y.
 CommParamsRecord DecodeCommParams(std::span<const std::uint8_t, kCommParamsSize> data);

@@ -4,9 +4,9 @@
 #include <cstdio>
 #include <span>
 
-#include "link/window.h"
 #include "meter/session.h"
-#include "platform/text_file.h"
+#include "setup/window.h"
+#include "text/text_file.h"
 
 namespace kamt {
 namespace {
@@ -89,7 +89,7 @@ bool Button11Click(Session& s) {
   Window& w = s.window();
   const std::string name = ConfigReportName(s.MeterConfig);
   const std::string text = FormatConfigReport(s.MeterConfig, w.Text("ComboBox11"));
-  if (!WriteTextFile(s.OutputDirectory / name, text)) {
+  if (!WriteTextFile(s.outputDirectory / name, text)) {
     w.ShowMessage("Ошибка открытия файла: " + name);
     return false;
   }

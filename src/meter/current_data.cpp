@@ -3,9 +3,9 @@
 #include <bit>
 #include <cstdio>
 
-#include "link/window.h"
 #include "meter/number_format.h"
 #include "meter/registers.h"
+#include "setup/window.h"
 
 namespace kamt {
 

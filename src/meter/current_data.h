@@ -5,11 +5,13 @@
 #include <string>
 #include <string_view>
 
+#include "link/modbus.h"
+
 namespace kamt {
 
 class Window;
 
-inline constexpr std::size_t kCurrentDataSize = 96;  // 48 input registers from 0x1000
+inline constexpr std::size_t kCurrentDataSize = 2 * modbus::kCurrentDataCount;
 
 // The meter's current-data block as decoded. The archive reads take the record counts, the
 // counter decimals, the serial number and the sensor type from the last successful read.

@@ -2,10 +2,11 @@
 
 #include <array>
 
-#include "link/enable_commands.h"
-#include "link/exchange.h"
-#include "link/window.h"
+#include "link/modbus.h"
+#include "meter/enable_commands.h"
+#include "meter/exchange.h"
 #include "meter/session.h"
+#include "setup/window.h"
 
 namespace kamt {
 
@@ -13,19 +14,19 @@ bool Button1Click(Session& s) {
   CommandScope scope(s);
   if (!scope) return false;
   Window& w = s.window();
-  EnableCommands(w, false);
-  // Input registers 0x1000 to 0x102F: 48 registers.
-  static constexpr std::array<std::uint8_t, 4> kData = {0x10, 0x00, 0x00, 0x30};
+  const CommandGroupsLock lock(w);
+  static constexpr std::array<std::uint8_t, 4> kData = {
+      modbus::kCurrentDataFirst >> 8, modbus::kCurrentDataFirst & 0xFF, 0, modbus::kCurrentDataCount};
   std::array<std::uint8_t, kCurrentDataSize> area{};
-  const ExchangeResult result = Exchange(s.link, {0x04, kData, 101}, area, "Чтение данных");
+  const Request request{modbus::kReadInputRegisters, kData, modbus::RegisterAnswerLength(modbus::kCurrentDataCount)};
+  const ExchangeResult result = Exchange(s.link, w, request, area, "Чтение данных");
   if (result == ExchangeResult::Accepted) {
     s.CurrentData = DecodeCurrentData(area);
-    ShowCurrentData(s.CurrentData, w, s.DecimalSeparator);
+    ShowCurrentData(s.CurrentData, w, s.decimalSeparator);
     w.SetStatusText(1, "Данные считаны");
   } else {
-    ReportFailure(s.link, result, "Ошибка чтения");
+    ReportFailure(w, result, "Ошибка чтения");
   }
-  EnableCommands(w, true);
   return result == ExchangeResult::Accepted;
 }
 

@@ -2,17 +2,14 @@
 
 #include <vector>
 
-#include "link/exchange.h"
 #include "link/link.h"
-#include "link/window.h"
+#include "link/modbus.h"
+#include "meter/exchange.h"
+#include "meter/session.h"
+#include "setup/window.h"
 
 namespace kamt {
 namespace {
-
-constexpr std::uint8_t kReadHolding = 0x03;
-constexpr std::uint8_t kWriteMultiple = 0x10;
-// Address, function, start, count, CRC: the answer to a write echoes the request's head.
-constexpr int kWriteAnswerLength = 8;
 
 void PutWord(std::vector<std::uint8_t>& out, std::size_t value) {
   out.push_back(static_cast<std::uint8_t>(value >> 8 & 0xFF));
@@ -21,34 +18,34 @@ void PutWord(std::vector<std::uint8_t>& out, std::size_t value) {
 
 }  // namespace
 
-bool ReadHoldingRegisters(Link& link, std::uint16_t start, std::span<std::uint8_t> area,
+bool ReadHoldingRegisters(Session& s, std::uint16_t start, std::span<std::uint8_t> area,
                           std::string_view progressText) {
   const std::size_t count = area.size() / 2;
   std::vector<std::uint8_t> data;
   PutWord(data, start);
   PutWord(data, count);
-  // Address, function, byte count, the registers, CRC.
-  const int answerLength = static_cast<int>(5 + 2 * count);
-  const ExchangeResult result = Exchange(link, {kReadHolding, data, answerLength}, area, progressText);
+  const Request request{modbus::kReadHoldingRegisters, data, modbus::RegisterAnswerLength(static_cast<int>(count))};
+  const ExchangeResult result = Exchange(s.link, s.window(), request, area, progressText);
   if (result == ExchangeResult::Accepted) return true;
-  ReportFailure(link, result, "Ошибка чтения");
+  ReportFailure(s.window(), result, "Ошибка чтения");
   return false;
 }
 
-bool WriteHoldingRegisters(Link& link, std::uint16_t start, std::span<const std::uint8_t> values,
+bool WriteHoldingRegisters(Session& s, std::uint16_t start, std::span<const std::uint8_t> values,
                            std::string_view serialProgressText) {
   std::vector<std::uint8_t> data;
   PutWord(data, start);
   PutWord(data, values.size() / 2);
   data.push_back(static_cast<std::uint8_t>(values.size()));
   data.insert(data.end(), values.begin(), values.end());
-  const std::string_view progress = link.IsSerial() ? serialProgressText : std::string_view();
-  const ExchangeResult result = Exchange(link, {kWriteMultiple, data, kWriteAnswerLength}, {}, progress);
+  const std::string_view progress = s.link.IsSerial() ? serialProgressText : std::string_view();
+  const Request request{modbus::kWriteMultipleRegisters, data, modbus::kWriteAnswerLength};
+  const ExchangeResult result = Exchange(s.link, s.window(), request, {}, progress);
   if (result == ExchangeResult::Accepted) {
-    link.window.SetStatusText(1, "Запись выполнена");
+    s.window().SetStatusText(1, "Запись выполнена");
     return true;
   }
-  ReportFailure(link, result, "Ошибка записи");
+  ReportFailure(s.window(), result, "Ошибка записи");
   return false;
 }
 

@@ -3,9 +3,11 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "link/modbus.h"
+
 namespace kamt {
 
-inline constexpr std::size_t kMeterClockSize = 14;  // 7 holding registers from 0x0008
+inline constexpr std::size_t kMeterClockSize = 2 * modbus::kClockCount;
 
 // The meter's clock, in register order.
 struct MeterClockRecord {

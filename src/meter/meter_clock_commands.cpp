@@ -1,10 +1,11 @@
 #include "meter/meter_clock_commands.h"
 
-#include "link/enable_commands.h"
-#include "link/window.h"
+#include "link/modbus.h"
+#include "meter/enable_commands.h"
 #include "meter/holding_registers.h"
 #include "meter/meter_clock_view.h"
 #include "meter/session.h"
+#include "setup/window.h"
 
 namespace kamt {
 
@@ -12,18 +13,17 @@ bool ReadTime_ButtonClick(Session& s) {
   CommandScope scope(s);
   if (!scope) return false;
   Window& w = s.window();
-  EnableCommands(w, false);
+  const CommandGroupsLock lock(w);
   std::array<std::uint8_t, kMeterClockSize> area{};
-  const bool read = ReadHoldingRegisters(s.link, kMeterClockStart, area, "Чтение времени и даты");
+  const bool read = ReadHoldingRegisters(s, modbus::kClockFirst, area, "Чтение времени и даты");
   if (read) {
     // Compared with the computer's clock as the answer arrives, before anything else runs.
-    const LocalDateTime computer = s.ComputerTime();
+    const LocalDateTime computer = s.computerTime();
     s.MeterClock = DecodeMeterClock(area);
     ShowMeterClock(s.MeterClock, w);
     w.SetStatusText(1, "Данные считаны");
     w.SetText("ClockDiff_Label", ClockDifferenceText(s.MeterClock, computer));
   }
-  EnableCommands(w, true);
   return read;
 }
 
@@ -32,13 +32,13 @@ bool WriteTime_ButtonClick(Session& s) {
   if (!scope) return false;
   if (!ParseClockInput(s.window(), s.MeterClock)) return false;
   const auto values = EncodeMeterClock(s.MeterClock);
-  return WriteHoldingRegisters(s.link, kMeterClockStart, values, "Запись времени и даты");
+  return WriteHoldingRegisters(s, modbus::kClockFirst, values, "Запись времени и даты");
 }
 
 bool PcTime_ButtonClick(Session& s) {
   CommandScope scope(s);
   if (!scope) return false;
-  MeterClockRecord clock = ClockOf(s.ComputerTime());
+  MeterClockRecord clock = ClockOf(s.computerTime());
   ShowMeterClock(clock, s.window());
   return true;
 }

@@ -3,11 +3,11 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "link/window.h"
 #include "meter/combo_items.h"
-#include "meter/input_number.h"
 #include "meter/meter_clock_calendar.h"
 #include "meter/registers.h"
+#include "setup/window.h"
+#include "text/input_number.h"
 
 namespace kamt {
 namespace {

@@ -11,8 +11,6 @@ namespace kamt {
 
 class Window;
 
-inline constexpr std::uint16_t kMeterClockStart = 0x0008;
-
 // Seven registers, each a signed 16-bit value high byte first, in register order.
 MeterClockRecord DecodeMeterClock(std::span<const std::uint8_t, kMeterClockSize> data);
 std::array<std::uint8_t, kMeterClockSize> EncodeMeterClock(const MeterClockRecord& clock);

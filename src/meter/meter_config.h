@@ -3,9 +3,11 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "link/modbus.h"
+
 namespace kamt {
 
-inline constexpr std::size_t kMeterConfigSize = 68;  // 34 holding registers from 0x0008
+inline constexpr std::size_t kMeterConfigSize = 2 * modbus::kConfigCount;
 
 // The meter's measurement configuration, with the clock registers that precede it.
 struct MeterConfigRecord {

@@ -39,7 +39,7 @@ constexpr WordField kWordFields[] = {
     {27, &MeterConfigRecord::Sensitivity},   {32, &MeterConfigRecord::SensorType},
     {33, &MeterConfigRecord::CorrectionSign}};
 
-constexpr std::size_t kFirstWrittenRegister = kMeterConfigWriteStart - kMeterConfigReadStart;
+constexpr std::size_t kFirstWrittenRegister = modbus::kConfigWriteFirst - modbus::kConfigFirst;
 
 }  // namespace
 

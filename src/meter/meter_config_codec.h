@@ -8,11 +8,9 @@
 
 namespace kamt {
 
-// The configuration block is read from the clock on (0x0008), but written from the
-// conversion factor on (0x000F): a configuration write never sets the clock.
-inline constexpr std::uint16_t kMeterConfigReadStart = 0x0008;
-inline constexpr std::uint16_t kMeterConfigWriteStart = 0x000F;
-inline constexpr std::size_t kMeterConfigWriteSize = 54;  // registers 7 to 33 of the block
+// The configuration block is read from the clock on, but written from the conversion factor
+// on: a configuration write never sets the clock.
+inline constexpr std::size_t kMeterConfigWriteSize = 2 * modbus::kConfigWriteCount;  // registers 7 to 33
 
 // The 68 register bytes of a read: 16-bit values high byte first, singles high word first.
 MeterConfigRecord DecodeMeterConfig(std::span<const std::uint8_t, kMeterConfigSize> data);

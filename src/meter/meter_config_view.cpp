@@ -2,10 +2,10 @@
 
 #include <string>
 
-#include "link/window.h"
 #include "meter/combo_items.h"
-#include "meter/input_number.h"
 #include "meter/number_format.h"
+#include "setup/window.h"
+#include "text/input_number.h"
 
 namespace kamt {
 namespace {

@@ -4,11 +4,11 @@
 
 #include "link/link.h"
 #include "link/serial_port.h"
-#include "link/window.h"
-#include "meter/input_number.h"
 #include "setup/ip_address.h"
 #include "setup/modem_dialog.h"
 #include "setup/port_list.h"
+#include "setup/window.h"
+#include "text/input_number.h"
 
 namespace kamt {
 namespace {

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cctype>
 
-#include "setup/text_lines.h"
+#include "text/text_lines.h"
 
 namespace kamt {
 namespace {

@@ -4,11 +4,11 @@
 #include <cstdint>
 
 #include "link/serial_port.h"
-#include "link/window.h"
-#include "platform/cp1251.h"
 #include "setup/modem_dial_answer.h"
 #include "setup/modem_dial_io.h"
 #include "setup/phone_list.h"
+#include "setup/window.h"
+#include "text/cp1251.h"
 
 namespace kamt {
 namespace {

@@ -2,8 +2,8 @@
 
 #include <cstdio>
 
-#include "platform/cp1251.h"
-#include "setup/text_lines.h"
+#include "text/cp1251.h"
+#include "text/text_lines.h"
 
 namespace kamt {
 namespace {

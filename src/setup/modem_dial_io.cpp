@@ -2,10 +2,10 @@
 
 #include <algorithm>
 
+#include "link/serial_line.h"
 #include "link/serial_port.h"
-#include "link/serial_transact.h"
 #include "link/traffic_event.h"
-#include "link/window.h"
+#include "setup/window.h"
 
 namespace kamt {
 namespace {

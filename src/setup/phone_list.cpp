@@ -1,8 +1,8 @@
 #include "setup/phone_list.h"
 
-#include "platform/cp1251.h"
-#include "platform/text_file.h"
-#include "setup/text_lines.h"
+#include "text/cp1251.h"
+#include "text/text_file.h"
+#include "text/text_lines.h"
 
 namespace kamt {
 

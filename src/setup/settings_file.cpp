@@ -4,9 +4,9 @@
 #include <cstdint>
 #include <system_error>
 
-#include "platform/cp1251.h"
-#include "platform/text_file.h"
 #include "setup/ini_document.h"
+#include "text/cp1251.h"
+#include "text/text_file.h"
 
 namespace kamt {
 namespace {

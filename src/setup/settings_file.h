@@ -3,7 +3,7 @@
 #include <filesystem>
 #include <string>
 
-#include "setup/link_settings.h"
+#include "link/link_settings.h"
 
 namespace kamt {
 

@@ -45,7 +45,7 @@ ArchiveReadResult ArchiveViewerLauncher::ArchiveRead(const std::function<Archive
   show_->hide();
   const ArchiveReadResult result = read();
   if (result.outcome == ArchiveOutcome::Saved) {
-    savedFile_ = PathText(session_.OutputDirectory / result.fileName);
+    savedFile_ = PathText(session_.outputDirectory / result.fileName);
     show_->setToolTip(QStringLiteral("Открыть %1 в окне просмотра").arg(QString::fromStdString(result.fileName)));
     show_->show();
   } else if (result.outcome == ArchiveOutcome::Busy) {
@@ -56,11 +56,11 @@ ArchiveReadResult ArchiveViewerLauncher::ArchiveRead(const std::function<Archive
 }
 
 ArchiveViewer* ArchiveViewerLauncher::OpenFile(const QString& path) {
-  return ArchiveViewer::Open(&window_, path, session_.DecimalSeparator);
+  return ArchiveViewer::Open(&window_, path, session_.decimalSeparator);
 }
 
 void ArchiveViewerLauncher::OpenTriggered() {
-  const QString path = askOpenPath(&window_, PathText(session_.OutputDirectory));
+  const QString path = askOpenPath(&window_, PathText(session_.outputDirectory));
   if (!path.isEmpty()) OpenFile(path);
 }
 

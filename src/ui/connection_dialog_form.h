@@ -2,7 +2,7 @@
 
 #include <QDialog>
 
-#include "link/connection.h"
+#include "setup/connection.h"
 #include "setup/connection_dialog.h"
 #include "ui/qt_window.h"
 #include "ui_connection_dialog.h"

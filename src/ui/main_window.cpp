@@ -8,19 +8,19 @@
 #include <QStatusBar>
 #include <QTimer>
 
-#include "link/connection.h"
-#include "link/tcp_events.h"
 #include "meter/archive_read.h"
 #include "meter/comm_params_commands.h"
 #include "meter/config_report.h"
 #include "meter/current_data_read.h"
 #include "meter/meter_clock_commands.h"
 #include "meter/meter_config_commands.h"
+#include "setup/connection.h"
+#include "setup/phone_list.h"
 #include "setup/settings_file.h"
+#include "setup/tcp_events.h"
 #include "ui/about_box.h"
 #include "ui/archive_viewer_launcher.h"
 #include "ui/connection_dialog_form.h"
-#include "setup/phone_list.h"
 #include "ui/devices.h"
 #include "ui/modem_dialog_form.h"
 #include "ui/resources.h"
@@ -43,7 +43,7 @@ MainWindow::MainWindow(Devices& devices, PortList& ports, const MainWindowOption
   modem_->FormCreate();
   form2_ = new ConnectionDialogForm(this, session_.link, ports, *modem_);
   form2_->FormCreate();
-  InstallSocketHandlers(session_.link);
+  InstallSocketHandlers(session_.link, session_.window());
 
   connect(ui_.Exit1, &QAction::triggered, this, &QWidget::close);
   connect(ui_.Connect, &QAction::triggered, this, &MainWindow::ConnectTriggered);
@@ -61,8 +61,8 @@ MainWindow::~MainWindow() {
 
 void MainWindow::FormCreate(const MainWindowOptions& options) {
   settingsPath_ = options.settingsPath;
-  session_.DecimalSeparator = options.decimalSeparator;
-  session_.OutputDirectory = options.outputDirectory;
+  session_.decimalSeparator = options.decimalSeparator;
+  session_.outputDirectory = options.outputDirectory;
   LoadSettings(session_.link.LinkSettings, settingsPath_);
   session_.link.TransactionId = 0;
   window_.SetStatusText(0, "Порт не открыт");
@@ -121,7 +121,7 @@ void MainWindow::OnClick(std::string_view button, std::function<void()> handler)
 
 // Not a command: it only watches the line, so it opens also while a command runs.
 void MainWindow::ShowTrafficMonitor() {
-  if (!traffic_) traffic_ = new TrafficMonitor(this, devices_.port, devices_.socket, session_.OutputDirectory);
+  if (!traffic_) traffic_ = new TrafficMonitor(this, devices_.port, devices_.socket, session_.outputDirectory);
   traffic_->show();
   traffic_->raise();
   traffic_->activateWindow();
@@ -133,7 +133,7 @@ void MainWindow::ConnectTriggered() {
   {
     CommandScope scope(session_);
     if (!scope) return;
-    ConnectClick(session_.link, *form2_, *modem_);
+    ConnectClick(session_.link, session_.window(), *form2_, *modem_);
   }
   AfterHandler();
 }
@@ -142,7 +142,7 @@ void MainWindow::DisconnectTriggered() {
   {
     CommandScope scope(session_);
     if (!scope) return;
-    DisconnectClick(session_.link, form2_->window());
+    DisconnectClick(session_.link, session_.window(), form2_->window());
   }
   AfterHandler();
 }
@@ -158,7 +158,7 @@ void MainWindow::InterruptCommand() {
 
 // A close asked for while a command waited happens now that it has ended.
 void MainWindow::AfterHandler() {
-  if (!closeRequested_ || session_.CommandRunning) return;
+  if (!closeRequested_ || session_.commandRunning) return;
   closeRequested_ = false;
   clock_.Resume();
   window_.SetMessagesSuppressed(false);
@@ -177,13 +177,13 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
 // FormClose. A command still waiting is ended first: the port and the socket are closed only
 // once nothing uses them.
 void MainWindow::closeEvent(QCloseEvent* event) {
-  if (session_.CommandRunning) {
+  if (session_.commandRunning) {
     closeRequested_ = true;
     InterruptCommand();
     event->ignore();
     return;
   }
-  if (FormClose(session_.link, settingsPath_, saveFailedBefore_)) {
+  if (FormClose(session_.link, session_.window(), settingsPath_, saveFailedBefore_)) {
     event->accept();
   } else {
     event->ignore();

@@ -3,7 +3,7 @@
 #include <QString>
 #include <functional>
 
-#include "link/window.h"
+#include "setup/window.h"
 
 class QWidget;
 

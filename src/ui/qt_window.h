@@ -1,14 +1,14 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QHash>
 #include <QPointer>
-#include <QElapsedTimer>
 #include <QString>
 #include <QTimer>
 #include <array>
 #include <string>
 
-#include "link/window.h"
+#include "setup/window.h"
 
 class QLabel;
 class QObject;

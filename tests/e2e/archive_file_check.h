@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "e2e_fixture.h"
-#include "platform/cp1251.h"
-#include "platform/text_file.h"
+#include "text/cp1251.h"
+#include "text/text_file.h"
 
 namespace kamt::test {
 

@@ -17,7 +17,7 @@
 #include "gui_rig.h"
 #include "meter/archive_file.h"
 #include "meter/meter_clock_calendar.h"
-#include "platform/text_file.h"
+#include "text/text_file.h"
 #include "ui/archive_viewer.h"
 #include "ui/archive_viewer_chart.h"
 #include "ui/archive_viewer_launcher.h"

@@ -5,7 +5,7 @@
 #include <QTimer>
 
 #include "gui_rig.h"
-#include "platform/text_file.h"
+#include "text/text_file.h"
 
 namespace kamt::test {
 
@@ -88,7 +88,7 @@ class ConnectionTest : public QObject {
     bool running = false;
     bool dialogShown = false;
     QTimer::singleShot(300, &rig.main(), [&] {
-      running = rig.main().session().CommandRunning;
+      running = rig.main().session().commandRunning;
       QTimer::singleShot(0, &rig.form2(), [&] {
         dialogShown = rig.form2().isVisible();
         if (dialogShown) rig.form2().reject();

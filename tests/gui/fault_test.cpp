@@ -29,7 +29,7 @@ class FaultTest : public QObject {
     QCOMPARE(rig.messages, QStringList{"Устройство не отвечает!"});
     QCOMPARE(rig.Panel(1), std::string("Ошибка чтения"));
     QVERIFY(!rig.main().session().link.port.IsOpen());
-    QVERIFY(!rig.main().session().CommandRunning);
+    QVERIFY(!rig.main().session().commandRunning);
     QVERIFY(rig.Enabled("GroupBox1"));
   }
 

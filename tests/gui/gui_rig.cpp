@@ -1,13 +1,13 @@
 #include "gui_rig.h"
 
 #include <QDir>
-#include <algorithm>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <algorithm>
 #include <fstream>
 
-#include "platform/text_file.h"
+#include "text/text_file.h"
 #include "ui/message_box.h"
 
 namespace kamt::test {

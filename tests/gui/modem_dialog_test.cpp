@@ -8,7 +8,7 @@
 #include <fstream>
 
 #include "gui_rig.h"
-#include "platform/text_file.h"
+#include "text/text_file.h"
 #include "ui/message_box.h"
 #include "ui/modem_dialog_form.h"
 

@@ -13,7 +13,7 @@
 
 #include "gui_rig.h"
 #include "meter/combo_items.h"
-#include "platform/text_file.h"
+#include "text/text_file.h"
 #include "ui/about_box.h"
 
 namespace kamt::test {

@@ -11,8 +11,8 @@
 
 #include "gui_rig.h"
 #include "link/traffic_line.h"
-#include "platform/cp1251.h"
-#include "platform/text_file.h"
+#include "text/cp1251.h"
+#include "text/text_file.h"
 #include "ui/traffic_monitor.h"
 #include "ui/traffic_monitor_model.h"
 

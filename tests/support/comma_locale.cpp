@@ -5,20 +5,21 @@
 #include <cstring>
 #include <filesystem>
 #include <string>
+#include <unistd.h>
 
 namespace kamt::test {
 namespace {
 
-// Compiles ru_RU.UTF-8 once per test process from the locale sources glibc ships.
+// Compiles ru_RU.UTF-8 once per test process from the locale sources glibc ships, when the
+// machine has not generated it (scripts/deps does). Each process builds its own copy: tests run
+// side by side, and one must never take another's half-written locale.
 bool BuildPrivateLocale() {
   static const bool built = [] {
-    const auto dir = std::filesystem::temp_directory_path() / "kamt-test-locales";
+    const auto dir = std::filesystem::temp_directory_path() / ("kamt-test-locales-" + std::to_string(getpid()));
     std::filesystem::create_directories(dir);
     const std::string target = (dir / "ru_RU.UTF-8").string();
-    if (!std::filesystem::exists(target)) {
-      const std::string command = "localedef -i ru_RU -f UTF-8 " + target + " >/dev/null 2>&1";
-      if (std::system(command.c_str()) != 0 && !std::filesystem::exists(target)) return false;
-    }
+    const std::string command = "localedef -i ru_RU -f UTF-8 " + target + " >/dev/null 2>&1";
+    if (std::system(command.c_str()) != 0 && !std::filesystem::exists(target)) return false;
     return setenv("LOCPATH", dir.c_str(), 1) == 0;
   }();
   return built;

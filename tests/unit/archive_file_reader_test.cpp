@@ -1,16 +1,15 @@
 // The archive viewer's side of the archive files: reading them back, and what it makes of a row and a time range.
-#include <gtest/gtest.h>
-
 #include <cmath>
 #include <fstream>
+#include <gtest/gtest.h>
 #include <random>
 #include <set>
 
 #include "meter/archive_file_reader.h"
 #include "meter/meter_clock_calendar.h"
-#include "platform/cp1251.h"
-#include "platform/text_file.h"
 #include "temp_dir.h"
+#include "text/cp1251.h"
+#include "text/text_file.h"
 #include "viewer/archive_rows.h"
 #include "viewer/time_ticks.h"
 

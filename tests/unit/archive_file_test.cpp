@@ -6,8 +6,8 @@
 
 #include "comma_locale.h"
 #include "meter/archive_file.h"
-#include "platform/cp1251.h"
-#include "platform/text_file.h"
+#include "text/cp1251.h"
+#include "text/text_file.h"
 #include "temp_dir.h"
 #include "test_rig.h"
 
@@ -38,7 +38,7 @@ std::string Golden(const std::string& name) {
 class ArchiveFileTest : public ::testing::Test {
  protected:
   void Use(const ArchiveFileFormat& f) {
-    s.OutputDirectory = dir.path;
+    s.outputDirectory = dir.path;
     s.CurrentData.SerialNumber = f.serialNumber;
     s.CurrentData.PlusDecimals = f.plusDecimals;
     s.CurrentData.MinusDecimals = f.minusDecimals;
@@ -183,11 +183,11 @@ class ArchiveFileFailure : public ArchiveFileTest {
 };
 
 TEST_F(ArchiveFileFailure, FolderMissingOrNameTakenByAFolderIsAnOpenError) {
-  s.OutputDirectory = dir.path / "gone";
+  s.outputDirectory = dir.path / "gone";
   const ArchiveFileResult gone = Write();
   EXPECT_EQ(gone.outcome, ArchiveFileOutcome::NotOpened);
   EXPECT_FALSE(gone.error.empty());
-  s.OutputDirectory = dir.path;
+  s.outputDirectory = dir.path;
   std::filesystem::create_directory(dir.path / "KAMTarchH123.txt");
   EXPECT_EQ(Write().outcome, ArchiveFileOutcome::NotOpened);
   EXPECT_EQ(rig.window.messages, std::vector<std::string>(2, "Ошибка открытия файла: KAMTarchH123.txt"));

@@ -1,18 +1,17 @@
-#include <gtest/gtest.h>
-
 #include <algorithm>
 #include <deque>
+#include <gtest/gtest.h>
 #include <numeric>
 #include <sstream>
 
 #include "hex.h"
-#include "link/tcp_events.h"
 #include "meter/archive_read.h"
 #include "meter/current_data_read.h"
-#include "platform/cp1251.h"
-#include "platform/text_file.h"
+#include "setup/tcp_events.h"
 #include "temp_dir.h"
 #include "test_rig.h"
+#include "text/cp1251.h"
+#include "text/text_file.h"
 
 namespace kamt {
 namespace {
@@ -59,7 +58,7 @@ std::vector<int> Range(int from, int to) {
 class ArchiveReadTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    s.OutputDirectory = dir.path;
+    s.outputDirectory = dir.path;
     s.CurrentData.SerialNumber = 123;
     s.CurrentData.PlusDecimals = 2;
     s.CurrentData.MinusDecimals = 2;
@@ -196,7 +195,7 @@ TEST_F(ArchiveReadTest, CountThatIsNoWholeNumberChangesNothing) {
     EXPECT_EQ(window.log, std::vector<std::string>{"message Ошибка ввода числа записей!"}) << text;
   }
   EXPECT_TRUE(indices.empty());
-  EXPECT_FALSE(s.CommandRunning);
+  EXPECT_FALSE(s.commandRunning);
 }
 
 TEST_F(ArchiveReadTest, PanelCountsIndexAgainstTheLastOne) {
@@ -371,7 +370,7 @@ TEST_F(ArchiveReadTest, NoOtherCommandStartsWhileItRuns) {
   EXPECT_FALSE(refused.empty());
   EXPECT_EQ(std::count(refused.begin(), refused.end(), false), 0);
   EXPECT_EQ(indices, Range(0, 2)) << "nothing but the archive's requests went out";
-  EXPECT_FALSE(s.CommandRunning);
+  EXPECT_FALSE(s.commandRunning);
 }
 
 // Over Modbus TCP a failed index is skipped, not retried, and the file bridges no gap, nor
@@ -413,7 +412,7 @@ TEST_F(ArchiveReadTest, MoreThan1200RecordsAreReadWhole) {
 // without a connection.
 TEST_F(ArchiveReadTest, TcpConnectionLostEndsTheReadAndKeepsWhatCame) {
   UseTcp();
-  InstallSocketHandlers(s.link);
+  InstallSocketHandlers(s.link, s.window());
   plan = {kGood, kGood, kGood, kGood, Answer::Drop};
   Archive(ArchiveKind::Hourly, 8, "7");
   const ArchiveReadResult r = ReadArchive(s, ArchiveKind::Hourly);

@@ -1,8 +1,8 @@
+// The check of an answer PDU against its request: hex in, verdict and copied bytes out.
 #include <gtest/gtest.h>
+#include <string>
+#include <vector>
 
-#include <array>
-
-#include "fake_window.h"
 #include "hex.h"
 #include "link/check_response.h"
 
@@ -10,80 +10,69 @@ namespace kamt {
 namespace {
 
 using test::Hex;
-using Texts = std::vector<std::string>;
-constexpr const char* kBadLength = "Неправильная длина ответа!";
 
-class CheckResponseTest : public ::testing::Test {
- protected:
-  test::FakeWindow window;
+// An archive answer: function, two bytes nobody examines, the 40 record bytes 03..2A.
+std::string ArchiveAnswer(const char* function, int recordBytes) {
+  std::string hex = std::string(function) + " 00 07";
+  for (int i = 0; i < recordBytes; ++i) hex += " " + std::to_string(10 + i % 90);
+  return hex;
+}
+
+struct Case {
+  const char* request;  // function code and data
+  std::string answer;   // the answer PDU
+  int length;           // the length handed over with it
+  std::size_t area;
+  const char* refusal;  // nullptr: accepted
 };
 
-TEST_F(CheckResponseTest, ExceptionShowsTheCodesMessageAndChangesNothing) {
-  // The hexadecimal form is written "0х" with a Cyrillic х, as the meter's manual has it.
-  const std::pair<std::uint8_t, const char*> cases[] = {
-      {1, "Функция не поддерживается!"}, {6, "Устройство не готово!"}, {0, "Ошибка: 0х00"}, {5, "Ошибка: 0х05"},
-      {0xFF, "Ошибка: 0хFF"}};
-  for (const auto& [code, message] : cases) {
-    std::array<std::uint8_t, 4> area{1, 2, 3, 4};
-    window.messages.clear();
-    EXPECT_EQ(CheckResponse(std::vector<std::uint8_t>{0x84, code}, 2, area, window), 1);
-    EXPECT_EQ(window.messages, Texts{message});
-    EXPECT_EQ(area, (std::array<std::uint8_t, 4>{1, 2, 3, 4}));
+TEST(CheckResponse, AnswersAreMatchedToTheirRequest) {
+  const std::string archive = ArchiveAnswer("46", 40);
+  const Case cases[] = {
+      // Exceptions: the code's message, the hexadecimal form with a Cyrillic "х".
+      {"04 10 00 00 30", "84 01", 2, 96, "Функция не поддерживается!"},
+      {"04 10 00 00 30", "84 06", 2, 96, "Устройство не готово!"},
+      {"04 10 00 00 30", "84 00", 2, 96, "Ошибка: 0х00"},
+      {"03 00 08 00 07", "83 05", 2, 14, "Ошибка: 0х05"},
+      {"10 00 00 00 08 10", "90 FF", 2, 0, "Ошибка: 0хFF"},
+      {"04 10 00 00 30", "83 02", 2, 96, kNotTheAnswerText},  // another request's exception
+      {"04 10 00 00 30", "84 02", 1, 96, kBadLengthText},     // an exception without its code
+      {"04 10 00 00 30", "84 02", -1, 96, kBadLengthText},    // FF FF passes the CRC of nothing
+      {"04 10 00 00 30", "05 00 01 FF 00", 5, 96, "Неизвестный тип функции в ответе!"},
+      // Register reads: the function asked, twice the registers asked, all of them present.
+      {"03 00 08 00 02", "03 04 11 22 33 44", 6, 4, nullptr},
+      {"04 10 00 00 02", "03 04 11 22 33 44", 6, 4, kNotTheAnswerText},
+      {"03 00 08 00 02", "03 06 11 22 33 44 55 66", 8, 4, kBadLengthText},
+      {"03 00 08 00 02", "03 02 11 22", 4, 4, kBadLengthText},
+      {"03 00 08 00 02", "03 04 11 22 33 44", 5, 4, kBadLengthText},
+      // Writes: the echo of the start and the count sent.
+      {"10 00 0F 00 1B 36", "10 00 0F 00 1B", 5, 0, nullptr},
+      {"10 00 0F 00 1B 36", "10", 1, 0, kBadLengthText},
+      {"10 00 0F 00 1B 36", "10 00 10 00 1B", 5, 0, kNotTheAnswerText},
+      {"10 00 0F 00 1B 36", "10 00 0F 00 1C", 5, 0, kNotTheAnswerText},
+      {"10 00 0F 00 1B 36", "03 02 00 00", 4, 0, kNotTheAnswerText},
+      // Archives: the kind asked, 43 bytes at least.
+      {"46 00 07", archive, 43, 40, nullptr},
+      {"46 00 07", archive, 42, 40, kBadLengthText},
+      {"46 00 07", ArchiveAnswer("47", 40), 43, 40, kNotTheAnswerText},
+  };
+  for (const Case& c : cases) {
+    const std::vector<std::uint8_t> request = Hex(c.request);
+    const std::vector<std::uint8_t> answer = Hex(c.answer);
+    std::vector<std::uint8_t> area(c.area, 0x5A);
+    const Verdict v = CheckResponse({request[0], std::span(request).subspan(1), 0}, answer, c.length, area);
+    SCOPED_TRACE(std::string(c.request) + " <- " + c.answer.substr(0, 20));
+    EXPECT_EQ(v.accepted, c.refusal == nullptr);
+    EXPECT_EQ(v.text, c.refusal ? c.refusal : "");
+    // A refused answer changes nothing; an accepted one gives the bytes after its header.
+    const std::size_t skip = answer[0] >= 0x46 ? 3 : 2;
+    for (std::size_t i = 0; i < area.size(); ++i) {
+      ASSERT_EQ(area[i], c.refusal ? 0x5A : answer[skip + i]) << i;
+    }
   }
-}
-
-// A write's echo is accepted whatever it says; an unknown function, or an answer too short to
-// hold a PDU (FF FF passes the CRC test of an empty frame), is refused.
-TEST_F(CheckResponseTest, AnswersWithoutDataAreJudgedByTheirFunction) {
-  const struct { const char* pdu; int length, result; const char* message; } cases[] = {
-      {"10 FF FF 00 00", 5, 0, nullptr}, {"05 00 01 FF 00", 5, 1, "Неизвестный тип функции в ответе!"},
-      {"84 02", -1, 1, kBadLength}, {"84 02", 1, 1, kBadLength}};  // the last: an exception without its code
-  for (const auto& c : cases) {
-    std::array<std::uint8_t, 0> area{};
-    window.messages.clear();
-    EXPECT_EQ(CheckResponse(Hex(c.pdu), c.length, area, window), c.result) << c.pdu << "/" << c.length;
-    EXPECT_EQ(window.messages, c.message ? Texts{c.message} : Texts{}) << c.pdu << "/" << c.length;
-  }
-}
-
-TEST_F(CheckResponseTest, ReadAnswerCopiesItsRegistersInOrder) {
-  std::array<std::uint8_t, 4> area{};
-  EXPECT_EQ(CheckResponse(Hex("03 04 11 22 33 44"), 6, area, window), 0);
-  EXPECT_EQ(area, (std::array<std::uint8_t, 4>{0x11, 0x22, 0x33, 0x44}));
-  EXPECT_TRUE(window.messages.empty());
-}
-
-// The copy is bounded by the area, by the byte count and by the bytes that came: a count
-// short of the area, or longer than what came, is refused rather than copied from stale bytes.
-TEST_F(CheckResponseTest, ReadAnswerCopiesOnlyWhatCameAndFitsTheArea) {
-  const struct { std::uint8_t count; int received, result; std::size_t areaSize; } cases[] = {
-      {94, 96, 1, 96}, {96, 52, 1, 96}, {0xFF, 255, 0, 16}};
-  for (const auto& c : cases) {
-    std::vector<std::uint8_t> buffer(256, 0x33);
-    buffer[0] = 0x04;
-    buffer[1] = c.count;
-    std::vector<std::uint8_t> area(c.areaSize, 0x5A);
-    window.messages.clear();
-    EXPECT_EQ(CheckResponse(buffer, c.received, area, window), c.result) << int{c.count};
-    EXPECT_EQ(area.back(), c.result == 0 ? 0x33 : 0x5A) << int{c.count};
-    EXPECT_EQ(window.messages, c.result == 0 ? Texts{} : Texts{kBadLength}) << int{c.count};
-  }
-}
-
-TEST_F(CheckResponseTest, ArchiveAnswerNeedsFortyThreeBytes) {
-  for (int function : {0x46, 0x47, 0x48}) {
-    std::vector<std::uint8_t> pdu(43);
-    pdu[0] = static_cast<std::uint8_t>(function);
-    for (std::size_t i = 3; i < 43; ++i) pdu[i] = static_cast<std::uint8_t>(i);
-    std::array<std::uint8_t, 40> area{};
-    window.messages.clear();
-    EXPECT_EQ(CheckResponse(pdu, 42, area, window), 1);
-    EXPECT_EQ(window.messages, Texts{kBadLength});
-    EXPECT_EQ(area[0], 0);
-    EXPECT_EQ(CheckResponse(pdu, 43, area, window), 0);
-    EXPECT_EQ(area[0], 3);
-    EXPECT_EQ(area[39], 42);
-  }
+  EXPECT_FALSE(CheckAnswerAddress(1, 2));
+  EXPECT_EQ(CheckAnswerAddress(1, 0).text, kOtherDeviceText);
+  EXPECT_TRUE(CheckAnswerAddress(17, 17));
 }
 
 }  // namespace

@@ -1,14 +1,12 @@
+#include <filesystem>
 #include <gtest/gtest.h>
 
 #include "comma_locale.h"
-
-#include <filesystem>
-
 #include "meter/config_report.h"
-#include "platform/cp1251.h"
-#include "platform/text_file.h"
 #include "temp_dir.h"
 #include "test_rig.h"
+#include "text/cp1251.h"
+#include "text/text_file.h"
 
 namespace kamt {
 namespace {
@@ -107,7 +105,7 @@ TEST(ConfigReportName, IsTheSerialNumberWithoutLeadingZeros) {
 class Button11ClickTest : public ::testing::Test {
  protected:
   Button11ClickTest() {
-    rig.session.OutputDirectory = dir.path;
+    rig.session.outputDirectory = dir.path;
     rig.session.MeterConfig = Typical();
     rig.session.MeterConfig.Diameter = 5;  // "150": the report takes the box's text, not the register
     rig.window.SetText("ComboBox11", "100");

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "fake_window.h"
-#include "link/connection.h"
+#include "setup/connection.h"
 #include "setup/connection_dialog.h"
 #include "setup/modem_dialog.h"
 #include "setup/port_list.h"

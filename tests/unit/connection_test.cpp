@@ -1,15 +1,14 @@
 #include <gtest/gtest.h>
-
 #include <tuple>
 
 #include "connection_fakes.h"
 #include "hex.h"
-#include "link/command_sets.h"
-#include "link/connection_text.h"
-#include "link/tcp_events.h"
-#include "platform/text_file.h"
+#include "setup/command_sets.h"
+#include "setup/connection_text.h"
+#include "setup/tcp_events.h"
 #include "temp_dir.h"
 #include "test_rig.h"
+#include "text/text_file.h"
 
 namespace kamt {
 namespace {
@@ -24,8 +23,8 @@ class ConnectionTest : public ::testing::Test {
     std::tie(s.PortName, s.Baudrate, s.Bits, s.Parity, s.StopBits) = std::tuple("COM1", 9600, 3, 2, 0);
   }
   Link& link() { return rig.session.link; }
-  void Connect() { ConnectClick(link(), form2, modem); }
-  void Disconnect() { DisconnectClick(link(), form2.form); }
+  void Connect() { ConnectClick(link(), rig.window, form2, modem); }
+  void Disconnect() { DisconnectClick(link(), rig.window, form2.form); }
   // The controls switched by the log entries that end with suffix (" on", " off"), in order.
   Texts Switched(std::string_view suffix) const {
     Texts found;
@@ -95,7 +94,7 @@ TEST_F(ConnectionTest, ACancelledDialogWithoutModemChangesNothing) {
 }
 
 TEST_F(ConnectionTest, TcpConnectUsesTheParsedAddressAndWaitsForTheConnection) {
-  InstallSocketHandlers(link());
+  InstallSocketHandlers(link(), rig.window);
   link().LinkSettings.Type = 1;
   link().LinkSettings.IpAddr = "010.0.0.1";
   link().LinkSettings.IpBytes = {8, 0, 0, 1};
@@ -109,7 +108,7 @@ TEST_F(ConnectionTest, TcpConnectUsesTheParsedAddressAndWaitsForTheConnection) {
 }
 
 TEST_F(ConnectionTest, APendingTcpAttemptIsAbandonedForTheNextConnection) {
-  InstallSocketHandlers(link());
+  InstallSocketHandlers(link(), rig.window);
   link().LinkSettings.Type = 1;
   Connect();
   ASSERT_TRUE(rig.socket.Connecting());
@@ -208,7 +207,7 @@ TEST_F(FormCloseTest, ClosesThePortAndTheSocketAndSavesTheSettings) {
   rig.socket.Open("192.168.0.1", 502);
   rig.socket.AcceptConnection();
   link().LinkSettings.NetAddr = 7;
-  EXPECT_TRUE(FormClose(link(), dir.path / "Vedan_modbus.ini", saveFailedBefore));
+  EXPECT_TRUE(FormClose(link(), rig.window, dir.path / "Vedan_modbus.ini", saveFailedBefore));
   EXPECT_FALSE(rig.port.IsOpen());
   EXPECT_FALSE(rig.socket.Connected());
   EXPECT_NE(ReadFileBytes(dir.path / "Vedan_modbus.ini").value_or("").find("NetAddr=7\r\n"), std::string::npos);
@@ -217,14 +216,14 @@ TEST_F(FormCloseTest, ClosesThePortAndTheSocketAndSavesTheSettings) {
 
 TEST_F(FormCloseTest, AFailedSaveKeepsTheWindowOnceAndNeverAgain) {
   const auto path = dir.path / "missing" / "Vedan_modbus.ini";
-  EXPECT_FALSE(FormClose(link(), path, saveFailedBefore));
+  EXPECT_FALSE(FormClose(link(), rig.window, path, saveFailedBefore));
   EXPECT_EQ(w.messages, Texts{"Unable to write to " + path.string()});
   // The port is closed now, and the window says so before the message.
   EXPECT_FALSE(rig.port.IsOpen());
   EXPECT_EQ(w.StatusText(0), "");
   EXPECT_EQ(w.log.back(), "message Unable to write to " + path.string());
   EXPECT_FALSE(w.Visible("Disconnect"));
-  EXPECT_TRUE(FormClose(link(), path, saveFailedBefore));
+  EXPECT_TRUE(FormClose(link(), rig.window, path, saveFailedBefore));
   EXPECT_EQ(w.messages.size(), 1u);
 }
 

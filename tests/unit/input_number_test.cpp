@@ -1,8 +1,7 @@
 #include <gtest/gtest.h>
-
 #include <limits>
 
-#include "meter/input_number.h"
+#include "text/input_number.h"
 
 namespace kamt {
 namespace {

@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-
 #include <tuple>
 
 #include "hex.h"
@@ -160,7 +159,7 @@ TEST(ClockDifferenceText, SaysHowFarTheMeterIsAhead) {
 
 class ClockCommandTest : public ShowMeterClockTest {
  protected:
-  ClockCommandTest() { rig.session.ComputerTime = [this] { return now; }; }
+  ClockCommandTest() { rig.session.computerTime = [this] { return now; }; }
   LocalDateTime now{2021, 3, 9, 12, 5, 18};
 };
 

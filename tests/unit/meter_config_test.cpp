@@ -1,6 +1,5 @@
-#include <gtest/gtest.h>
-
 #include <array>
+#include <gtest/gtest.h>
 #include <tuple>
 
 #include "hex.h"
@@ -175,7 +174,7 @@ class ConfigCommandTest : public ::testing::Test {
 
 // A command started during the exchange is refused, even a write of valid input.
 TEST_F(ConfigCommandTest, ReadShowsKeepsAndEnablesTheReport) {
-  ShowMeterConfig(DecodeMeterConfig(TypicalBlock()), window, rig.session.DecimalSeparator);
+  ShowMeterConfig(DecodeMeterConfig(TypicalBlock()), window, rig.session.decimalSeparator);
   window.log.clear();
   rig.port.ReplyWith(test::ReadAnswer(TypicalBlock()));
   int calls = 0;
@@ -234,7 +233,7 @@ TEST_F(ConfigCommandTest, WriteSendsRegisters7To33AndNeverTheClockAndNothingWhil
   EXPECT_TRUE(window.Entries("GroupBox").empty());
   EXPECT_TRUE(window.Entries("Button11").empty());
   EXPECT_EQ(rig.session.MeterConfig.ConversionFactor, 2.5f);
-  EXPECT_EQ(rig.session.ConfigToWrite.ConversionFactor, 3.0f);
+  EXPECT_EQ(rig.session.configToWrite.ConversionFactor, 3.0f);
 }
 
 TEST_F(ConfigCommandTest, OverTcpTheWriteSetsNoProgressText) {

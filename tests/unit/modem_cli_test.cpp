@@ -3,7 +3,7 @@
 #include "cli/console_window.h"
 #include "cli_harness.h"
 #include "hex.h"
-#include "link/serial_transact.h"
+#include "link/serial_line.h"
 
 namespace kamt {
 namespace {

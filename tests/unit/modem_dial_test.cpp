@@ -1,13 +1,12 @@
-#include <gtest/gtest.h>
-
 #include <algorithm>
 #include <fstream>
+#include <gtest/gtest.h>
 #include <iterator>
 
 #include "fake_clock.h"
 #include "fake_serial_port.h"
 #include "fake_window.h"
-#include "link/serial_transact.h"
+#include "link/serial_line.h"
 #include "setup/modem_dial.h"
 #include "setup/modem_dial_answer.h"
 #include "temp_dir.h"

@@ -1,12 +1,11 @@
-#include <gtest/gtest.h>
-
 #include <array>
+#include <gtest/gtest.h>
 
 #include "fake_clock.h"
 #include "fake_serial_port.h"
 #include "fake_window.h"
 #include "hex.h"
-#include "link/serial_transact.h"
+#include "meter/exchange.h"
 
 namespace kamt {
 namespace {

@@ -1,14 +1,13 @@
-#include <gtest/gtest.h>
-
 #include <filesystem>
 #include <fstream>
+#include <gtest/gtest.h>
 #include <tuple>
 
-#include "platform/cp1251.h"
-#include "platform/text_file.h"
 #include "setup/ini_document.h"
 #include "setup/settings_file.h"
 #include "temp_dir.h"
+#include "text/cp1251.h"
+#include "text/text_file.h"
 
 namespace kamt {
 namespace {

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "link/tcp_events.h"
+#include "setup/tcp_events.h"
 #include "test_rig.h"
 
 namespace kamt {
@@ -10,7 +10,7 @@ class TcpEventsTest : public ::testing::Test {
  protected:
   TcpEventsTest() {
     rig.session.link.LinkSettings.Type = 1;
-    InstallSocketHandlers(rig.session.link);
+    InstallSocketHandlers(rig.session.link, rig.window);
     rig.socket.Open("192.168.0.1", 502);
   }
   test::TestRig rig;
@@ -27,7 +27,7 @@ TEST_F(TcpEventsTest, ConnectionUpEnablesTheSevenAndRestartsTheCounterArrivalsAr
   EXPECT_TRUE(w.Entries("Button2").empty());  // the archives wait for the current data
   EXPECT_EQ(rig.session.link.TransactionId, 0);
   rig.socket.Arrive({1, 2, 3});
-  ClientSocket1Read(rig.session.link);
+  ClientSocket1Read(rig.session.link, rig.window);
   EXPECT_EQ(w.StatusText(2), "Получено байт: 3");
   EXPECT_TRUE(rig.session.link.TcpDataReady);
 }

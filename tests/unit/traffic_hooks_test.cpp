@@ -2,16 +2,15 @@
 // passed the line: the serial exchange, the Modbus TCP exchange with a late answer, the modem's
 // dial and hang-up, and kamt --trace.
 #include <gtest/gtest.h>
-
 #include <optional>
 
 #include "cli_harness.h"
 #include "connection_fakes.h"
 #include "hex.h"
-#include "link/connection.h"
-#include "link/exchange.h"
 #include "link/traffic_hookup.h"
 #include "link/traffic_log.h"
+#include "meter/exchange.h"
+#include "setup/connection.h"
 #include "setup/modem_dial.h"
 #include "test_rig.h"
 
@@ -42,7 +41,7 @@ struct Hooked {
   Hooked() { AttachTraffic(rig.port, rig.socket, &log); }
   ExchangeResult ReadHolding() {
     const auto data = Hex("00 08 00 01");
-    return Exchange(rig.session.link, Request{0x03, data, 7}, area, "");
+    return Exchange(rig.session.link, rig.window, Request{0x03, data, 7}, area, "");
   }
 
   test::TestRig rig;
@@ -99,7 +98,7 @@ TEST_F(TrafficHooksTest, HangUpShowsTheModemsDialogue) {
   form2.TickModem(true);
   rig.port.ReplyWith(Text("\r\nOK\r\n"));
   rig.port.ReplySilence();
-  DisconnectClick(rig.session.link, form2);
+  DisconnectClick(rig.session.link, rig.window, form2);
   EXPECT_EQ(Seen(log), (Lines{"TX modem 2B 2B 2B", "RX modem 0D 0A 4F 4B 0D 0A", "TX modem 41 54 48 0D",
                               "RX modem"}));
 }

@@ -1,15 +1,14 @@
-#include <gtest/gtest.h>
-
 #include <chrono>
 #include <cstdlib>
 #include <ctime>
 #include <fstream>
+#include <gtest/gtest.h>
 
 #include "hex.h"
 #include "link/traffic_file.h"
 #include "link/traffic_log.h"
-#include "platform/text_file.h"
 #include "temp_dir.h"
+#include "text/text_file.h"
 
 namespace kamt {
 namespace {

@@ -1,4 +1,4 @@
-#include "link/connection_text.h"
+#include "setup/connection_text.h"
 
 #include "link/serial_port.h"
 

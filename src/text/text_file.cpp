@@ -1,4 +1,4 @@
-#include "platform/text_file.h"
+#include "text/text_file.h"
 
 #include <atomic>
 #include <cerrno>
@@ -8,7 +8,7 @@
 #include <sstream>
 #include <system_error>
 
-#include "platform/cp1251.h"
+#include "text/cp1251.h"
 
 #ifdef _WIN32
 #include <io.h>

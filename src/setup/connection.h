@@ -20,11 +20,11 @@ class SettingsDialog {
 
 // "Установить соединение": shows the settings dialog, then makes the window connected over the
 // serial port, starts the TCP connection, or shows a failed dial.
-void ConnectClick(Link& link, SettingsDialog& form2, ModemDialog& modem);
+void ConnectClick(Link& link, Window& window, SettingsDialog& form2, ModemDialog& modem);
 
 // "Разорвать соединение": closes the socket, or hangs the modem up and closes the port, and
 // makes the window not connected. form2 tells whether the line goes through a modem.
-void DisconnectClick(Link& link, const Window& form2);
+void DisconnectClick(Link& link, Window& window, const Window& form2);
 
 // The window of no connection: the commands disabled, "Установить соединение" offered.
 void ShowDisconnected(Window& window);
@@ -33,6 +33,6 @@ void ShowDisconnected(Window& window);
 // Returns true when the window may close. A first failed save shows "Unable to write to ..."
 // and keeps the window open; a second attempt closes it all the same, so the program can
 // always be quit.
-bool FormClose(Link& link, const std::filesystem::path& SettingsPath, bool& saveFailedBefore);
+bool FormClose(Link& link, Window& window, const std::filesystem::path& SettingsPath, bool& saveFailedBefore);
 
 }  // namespace kamt

@@ -1,6 +1,6 @@
-#include "link/enable_commands.h"
+#include "meter/enable_commands.h"
 
-#include "link/window.h"
+#include "setup/window.h"
 
 namespace kamt {
 

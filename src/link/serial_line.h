@@ -8,7 +8,6 @@ namespace kamt {
 
 class Clock;
 class SerialPort;
-class Window;
 
 // The fixed read time-outs of the serial line, in ms: a read of N bytes ends when N bytes
 // have come, when more than IntervalMs pass between two bytes, or at the latest after
@@ -24,14 +23,13 @@ struct SerialTimeouts {
 using ReadStop = std::function<bool()>;
 inline constexpr int ReadStopPollMs = 100;
 
+// Discards whatever waits in the port's queues (stale bytes of an earlier answer are lost
+// here, as they must be) and writes the request.
+void SendRequest(SerialPort& port, std::span<const std::uint8_t> request);
+
 // Reads up to answer.size() bytes within the time-outs above. The read also ends as soon as
 // the bytes form a whole exception frame (address, function | 0x80, code, correct CRC): no
 // further byte can belong to it, so waiting out the silence would only cost a second.
 std::size_t ReadAnswer(SerialPort& port, std::span<std::uint8_t> answer, Clock& clock, const ReadStop& stop = {});
-
-// One request/answer exchange over the open serial port, reporting in status panel 2.
-// Returns the number of answer bytes received; 0 when no port is open or nothing came.
-std::uint32_t SerialTransact(SerialPort& port, std::span<const std::uint8_t> request,
-                             std::span<std::uint8_t> answer, Window& window, Clock& clock);
 
 }  // namespace kamt

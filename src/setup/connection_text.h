@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "setup/link_settings.h"
+#include "link/link_settings.h"
 
 namespace kamt {
 

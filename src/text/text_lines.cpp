@@ -1,4 +1,4 @@
-#include "setup/text_lines.h"
+#include "text/text_lines.h"
 
 namespace kamt {
 

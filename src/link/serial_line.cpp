@@ -1,13 +1,12 @@
-#include "link/serial_transact.h"
+#include "link/serial_line.h"
 
 #include <algorithm>
-#include <string>
 
 #include "link/clock.h"
 #include "link/crc16.h"
+#include "link/modbus.h"
 #include "link/serial_port.h"
 #include "link/traffic_event.h"
-#include "link/window.h"
 
 namespace kamt {
 namespace {
@@ -15,7 +14,8 @@ namespace {
 // A Modbus exception answer is always five bytes: address, function code with bit 7 set,
 // exception code and the CRC.
 bool IsWholeExceptionFrame(std::span<const std::uint8_t> bytes) {
-  return bytes.size() == 5 && (bytes[1] & 0x80) != 0 && Crc16Check(bytes, 5) == 0;
+  constexpr auto n = static_cast<std::uint8_t>(modbus::kExceptionFrameLength);
+  return bytes.size() == n && (bytes[1] & modbus::kExceptionBit) != 0 && Crc16Check(bytes, n) == 0;
 }
 
 }  // namespace
@@ -46,22 +46,10 @@ std::size_t ReadAnswer(SerialPort& port, std::span<std::uint8_t> answer, Clock& 
   return got;
 }
 
-std::uint32_t SerialTransact(SerialPort& port, std::span<const std::uint8_t> request,
-                             std::span<std::uint8_t> answer, Window& window, Clock& clock) {
-  window.SetStatusText(2, "");
-  if (!port.IsOpen()) return 0;
-  window.SetStatusText(2, "Передача запроса");
-  window.ProcessEvents();
+void SendRequest(SerialPort& port, std::span<const std::uint8_t> request) {
   port.Purge();
   port.Write(request);
   Trace(port.traffic, TrafficDirection::Sent, TrafficKind::Rtu, request);
-  window.SetStatusText(2, "Ожидание ответа");
-  window.ProcessEvents();
-  const std::size_t n = ReadAnswer(port, answer, clock);
-  Trace(port.traffic, TrafficDirection::Received, TrafficKind::Rtu, answer.first(n));
-  window.SetStatusText(2, "Принято " + std::to_string(n) + " байт");
-  window.ProcessEvents();
-  return static_cast<std::uint32_t>(n);
 }
 
 }  // namespace kamt

@@ -1,9 +1,9 @@
-#include "link/tcp_events.h"
+#include "setup/tcp_events.h"
 
 #include "link/client_socket.h"
-#include "link/command_sets.h"
 #include "link/link.h"
-#include "link/window.h"
+#include "setup/command_sets.h"
+#include "setup/window.h"
 
 namespace kamt {
 namespace {
@@ -14,8 +14,7 @@ std::string Where(const ClientSocket& socket) {
 
 }  // namespace
 
-void ClientSocket1Connect(Link& link) {
-  Window& w = link.window;
+void ClientSocket1Connect(Link& link, Window& w) {
   w.SetStatusText(0, "Подключено к " + Where(link.socket));
   for (const char* button : kTcpConnectSet) w.SetEnabled(button, true);
   link.TransactionId = 0;
@@ -23,14 +22,13 @@ void ClientSocket1Connect(Link& link) {
   w.SetVisible("Disconnect", true);
 }
 
-void ClientSocket1Read(Link& link) {
-  link.window.SetStatusText(2, "Получено байт: " + std::to_string(link.socket.ReceiveLength()));
+void ClientSocket1Read(Link& link, Window& w) {
+  w.SetStatusText(2, "Получено байт: " + std::to_string(link.socket.ReceiveLength()));
   link.TcpDataReady = true;
 }
 
-void ClientSocket1Error(Link& link, const std::string& reason) {
+void ClientSocket1Error(Link& link, Window& w, const std::string& reason) {
   if (link.IsSerial()) return;  // a socket left from before; the serial line is what is in use
-  Window& w = link.window;
   w.SetStatusText(0, "Нет соединения с " + Where(link.socket) + ": " + reason);
   // A connection that is gone leaves nothing for the commands to use.
   for (const char* button : kDisconnectSet) w.SetEnabled(button, false);
@@ -38,11 +36,11 @@ void ClientSocket1Error(Link& link, const std::string& reason) {
   w.SetVisible("Connect", true);
 }
 
-void InstallSocketHandlers(Link& link) {
+void InstallSocketHandlers(Link& link, Window& w) {
   link.socket.SetHandlers({
-      [&link] { ClientSocket1Connect(link); },
-      [&link] { ClientSocket1Read(link); },
-      [&link](const std::string& reason) { ClientSocket1Error(link, reason); },
+      [&link, &w] { ClientSocket1Connect(link, w); },
+      [&link, &w] { ClientSocket1Read(link, w); },
+      [&link, &w](const std::string& reason) { ClientSocket1Error(link, w, reason); },
   });
 }
 

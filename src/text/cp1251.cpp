@@ -1,4 +1,4 @@
-#include "platform/cp1251.h"
+#include "text/cp1251.h"
 
 #include <array>
 #include <cstdint>

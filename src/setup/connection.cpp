@@ -1,4 +1,4 @@
-#include "link/connection.h"
+#include "setup/connection.h"
 
 #include <algorithm>
 #include <string>
@@ -6,16 +6,16 @@
 
 #include "link/client_socket.h"
 #include "link/clock.h"
-#include "link/command_sets.h"
-#include "link/connection_text.h"
 #include "link/link.h"
-#include "link/port_open_failure.h"
+#include "link/serial_line.h"
 #include "link/serial_port.h"
-#include "link/serial_transact.h"
 #include "link/traffic_event.h"
-#include "link/window.h"
+#include "setup/command_sets.h"
 #include "setup/connection_dialog.h"
+#include "setup/connection_text.h"
 #include "setup/modem_dialog.h"
+#include "setup/port_open_failure.h"
+#include "setup/window.h"
 
 namespace kamt {
 namespace {
@@ -42,8 +42,7 @@ std::string PortNotOpenText(const Link& link) {
   return PortOpenFailureText(link.LinkSettings.PortName, port.LastOpenFailure(), port.LastOpenDetail());
 }
 
-void ConnectSerial(Link& link, bool throughModem, const ModemDialog& modem) {
-  Window& w = link.window;
+void ConnectSerial(Link& link, Window& w, bool throughModem, const ModemDialog& modem) {
   if (!link.port.IsOpen()) {
     w.SetStatusText(0, PortNotOpenText(link));
     return;
@@ -57,15 +56,14 @@ void ConnectSerial(Link& link, bool throughModem, const ModemDialog& modem) {
 
 // Completes later, in ClientSocket1Connect. The text comes first so that a connection that
 // fails at once leaves its reason in the panel.
-void ConnectTcp(Link& link) {
+void ConnectTcp(Link& link, Window& w) {
   const LinkSettingsRecord& s = link.LinkSettings;
   const std::string host = DottedAddress(s.IpBytes);
-  link.window.SetStatusText(0, "Подключение к " + host + ", порт:" + std::to_string(s.TcpPort) + "...");
+  w.SetStatusText(0, "Подключение к " + host + ", порт:" + std::to_string(s.TcpPort) + "...");
   link.socket.Open(host, s.TcpPort);
 }
 
-void ShowFailedDial(Link& link, const ModemDialog& modem) {
-  Window& w = link.window;
+void ShowFailedDial(Link& link, Window& w, const ModemDialog& modem) {
   w.SetStatusText(0, link.port.IsOpen() ? LineDescription(link.LinkSettings) + " Нет соед:" + modem.TelNumText()
                                         : PortNotOpenText(link));
   for (const char* button : kFailedDialSet) w.SetEnabled(button, false);
@@ -93,14 +91,14 @@ bool ModemAnsweredOk(Link& link) {
 
 // Back to command mode with "+++" between two guard times, then "ATH". Whatever the modem
 // answers, the port is closed afterwards.
-void HangUpModem(Link& link) {
+void HangUpModem(Link& link, Window& w) {
   link.clock.Sleep(kGuardTimeMs);
   SendToModem(link, "+++");
   link.clock.Sleep(kGuardTimeMs);
   if (!ModemAnsweredOk(link)) return;
-  link.window.SetStatusText(1, "Командный режим");
+  w.SetStatusText(1, "Командный режим");
   SendToModem(link, "ATH\r");
-  if (ModemAnsweredOk(link)) link.window.SetStatusText(1, "Соединение разорвано");
+  if (ModemAnsweredOk(link)) w.SetStatusText(1, "Соединение разорвано");
 }
 
 }  // namespace
@@ -110,28 +108,27 @@ void ShowDisconnected(Window& w) {
   ShowNotConnected(w);
 }
 
-void ConnectClick(Link& link, SettingsDialog& form2, ModemDialog& modem) {
+void ConnectClick(Link& link, Window& w, SettingsDialog& form2, ModemDialog& modem) {
   const LinkSettingsRecord& s = link.LinkSettings;
   form2.Form().SetItemIndex("RadioGroup1", s.Type == 0 ? 0 : 1);
-  link.window.SetStatusText(1, "");
+  w.SetStatusText(1, "");
   const bool ok = form2.ShowModal();
   const bool throughModem = IsTicked(form2.Form(), "ModemConnect_CheckBox");
   if (ok) {
     // An attempt still under way would otherwise complete later and take the window over.
     if (link.socket.Connecting()) link.socket.Close();
     if (s.Type == 0) {
-      ConnectSerial(link, throughModem, modem);
+      ConnectSerial(link, w, throughModem, modem);
     } else {
-      ConnectTcp(link);
+      ConnectTcp(link, w);
     }
     return;
   }
   if (s.Type != 0 || !throughModem) return;
-  ShowFailedDial(link, modem);
+  ShowFailedDial(link, w, modem);
 }
 
-void DisconnectClick(Link& link, const Window& form2) {
-  Window& w = link.window;
+void DisconnectClick(Link& link, Window& w, const Window& form2) {
   if (!link.IsSerial()) {
     link.socket.Close();
     w.SetStatusText(0, "");
@@ -143,7 +140,7 @@ void DisconnectClick(Link& link, const Window& form2) {
   // window connected; it is put back to "not connected" all the same.
   if (link.port.IsOpen()) {
     if (IsTicked(form2, "ModemConnect_CheckBox")) {
-      HangUpModem(link);
+      HangUpModem(link, w);
     } else {
       w.SetStatusText(1, "Соединение разорвано");
     }

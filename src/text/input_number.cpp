@@ -1,4 +1,4 @@
-#include "meter/input_number.h"
+#include "text/input_number.h"
 
 #include <charconv>
 #include <cmath>

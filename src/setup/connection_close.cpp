@@ -1,16 +1,15 @@
 #include <string>
 
 #include "link/client_socket.h"
-#include "link/connection.h"
 #include "link/link.h"
 #include "link/serial_port.h"
-#include "link/window.h"
+#include "setup/connection.h"
 #include "setup/settings_file.h"
+#include "setup/window.h"
 
 namespace kamt {
 
-bool FormClose(Link& link, const std::filesystem::path& SettingsPath, bool& saveFailedBefore) {
-  Window& w = link.window;
+bool FormClose(Link& link, Window& w, const std::filesystem::path& SettingsPath, bool& saveFailedBefore) {
   const bool wasConnected = link.port.IsOpen() || link.socket.Connected() || link.socket.Connecting();
   link.port.Close();
   link.socket.Close();

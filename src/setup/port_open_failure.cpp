@@ -1,4 +1,4 @@
-#include "link/port_open_failure.h"
+#include "setup/port_open_failure.h"
 
 namespace kamt {
 
