@@ -11,7 +11,7 @@ namespace kamt::sim {
 namespace {
 
 struct Decoded {
-  std::int64_t taken_s;
+  std::int64_t takenSeconds;
   unsigned voltage, failures;
   std::int64_t forward, reverse;
   std::uint32_t work;
@@ -41,7 +41,7 @@ Decoded Decode(const ArchiveRecord& r) {
 
 std::vector<Decoded> ReadAll(ArchiveKind kind, std::uint16_t count, Millis start) {
   MeterSettings s;
-  s.hour_records = s.day_records = s.month_records = count;
+  s.hourRecords = s.dayRecords = s.monthRecords = count;
   const Meter meter(s, start);
   std::vector<Decoded> out;
   for (std::uint16_t i = 0; i < count; ++i) out.push_back(Decode(meter.Record(kind, i, start)));
@@ -53,7 +53,7 @@ struct Span {
   ArchiveKind kind;
   std::uint16_t count;
   Millis start;
-  std::int64_t newest_s;
+  std::int64_t newestSeconds;
 };
 
 const Span kSpans[] = {
@@ -69,26 +69,26 @@ const Span kSpans[] = {
 TEST(SimArchive, RecordsFollowEachOtherPeriodByPeriodAndGrowPlausibly) {
   for (const Span& span : kSpans) {
     const auto r = ReadAll(span.kind, span.count, span.start);
-    EXPECT_EQ(r.back().taken_s, span.newest_s);
-    int reverse_grew = 0, worked_less = 0, with_failures = 0;
+    EXPECT_EQ(r.back().takenSeconds, span.newestSeconds);
+    int reverseGrew = 0, workedLess = 0, withFailures = 0;
     for (std::size_t i = 1; i < r.size(); ++i) {
-      ASSERT_EQ(PeriodsBack(PeriodOf(span.kind), r[i].taken_s, 1), r[i - 1].taken_s) << "record " << i;
-      const std::int64_t interval = r[i].taken_s - r[i - 1].taken_s;
+      ASSERT_EQ(PeriodsBack(PeriodOf(span.kind), r[i].takenSeconds, 1), r[i - 1].takenSeconds) << "record " << i;
+      const std::int64_t interval = r[i].takenSeconds - r[i - 1].takenSeconds;
       ASSERT_GT(r[i].forward, r[i - 1].forward);
       ASSERT_GE(r[i].reverse, r[i - 1].reverse);
       ASSERT_LE(r[i].work - r[i - 1].work, interval);
       ASSERT_GT(r[i].work - r[i - 1].work, interval / 2);
       ASSERT_NEAR(r[i].voltage, 360, 5);
       EXPECT_EQ(r[i].error != 0, r[i].failures != 0);
-      reverse_grew += r[i].reverse > r[i - 1].reverse;
-      worked_less += r[i].work - r[i - 1].work < interval;
-      with_failures += r[i].failures != 0;
+      reverseGrew += r[i].reverse > r[i - 1].reverse;
+      workedLess += r[i].work - r[i - 1].work < interval;
+      withFailures += r[i].failures != 0;
     }
-    if (r.back().taken_s - r.front().taken_s < 500 * 3600) continue;
-    EXPECT_TRUE(reverse_grew > 0 && worked_less > 0 && with_failures > 0)
-        << reverse_grew << " " << worked_less << " " << with_failures;
+    if (r.back().takenSeconds - r.front().takenSeconds < 500 * 3600) continue;
+    EXPECT_TRUE(reverseGrew > 0 && workedLess > 0 && withFailures > 0)
+        << reverseGrew << " " << workedLess << " " << withFailures;
     if (span.kind == ArchiveKind::Hourly) {
-      EXPECT_LT(with_failures * 20, static_cast<int>(r.size()));
+      EXPECT_LT(withFailures * 20, static_cast<int>(r.size()));
     }
   }
 }
@@ -110,11 +110,11 @@ TEST(SimArchive, SameStartGivesTheSameBytes) {
     EXPECT_EQ(a.Record(ArchiveKind::Hourly, index, test::StartTime()),
               b.Record(ArchiveKind::Hourly, index, test::StartTime() + 1000));
   }
-  s.plus_decimals = 1;
+  s.plusDecimals = 1;
   const Meter c(s, test::StartTime());
-  const auto ten_times = Decode(a.Record(ArchiveKind::Daily, 10, test::StartTime())).forward;
+  const auto tenTimes = Decode(a.Record(ArchiveKind::Daily, 10, test::StartTime())).forward;
   EXPECT_NEAR(static_cast<double>(Decode(c.Record(ArchiveKind::Daily, 10, test::StartTime())).forward),
-              static_cast<double>(ten_times) / 10, 1.0);
+              static_cast<double>(tenTimes) / 10, 1.0);
 }
 
 TEST(SimArchive, CurrentCountersAreAheadOfTheNewestRecord) {
@@ -136,7 +136,7 @@ TEST(SimArchive, SettingTheClockMovesTheDatesNotTheCounters) {
   const std::uint16_t clock[] = {30, 5, 12, 9, 2, 3, 2021};
   ASSERT_TRUE(meter.WriteHolding(Meter::kClockFirst, clock, test::StartTime()));
   const Decoded after = Decode(meter.Record(ArchiveKind::Daily, 61, test::StartTime()));
-  EXPECT_EQ(after.taken_s, test::At(2021, 3, 9) / 1000);
+  EXPECT_EQ(after.takenSeconds, test::At(2021, 3, 9) / 1000);
   EXPECT_NEAR(static_cast<double>(after.forward), static_cast<double>(before.forward), 100.0 * 24 * 12.5 * 2);
 }
 

@@ -23,8 +23,8 @@ class SimModbusHandler : public test::MeterTest {
 
 struct Case {
   const char* request;
-  const char* answer_start;  // the whole answer when it is an exception
-  std::size_t answer_size;
+  const char* answerStart;  // the whole answer when it is an exception
+  std::size_t answerSize;
 };
 
 TEST_F(SimModbusHandler, AnswersOrRefusesEachRequestAsModbusSays) {
@@ -49,8 +49,8 @@ TEST_F(SimModbusHandler, AnswersOrRefusesEachRequestAsModbusSays) {
   };
   for (const Case& c : cases) {
     const Bytes answer = Ask(c.request);
-    const Bytes start = FromHex(c.answer_start);
-    ASSERT_EQ(answer.size(), c.answer_size) << c.request;
+    const Bytes start = FromHex(c.answerStart);
+    ASSERT_EQ(answer.size(), c.answerSize) << c.request;
     EXPECT_TRUE(std::equal(start.begin(), start.end(), answer.begin())) << c.request;
   }
 }

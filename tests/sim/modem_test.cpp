@@ -14,8 +14,8 @@ ModemConfig Config(bool echo = true, bool silent = false) {
   c.echo = echo;
   c.silent = silent;
   c.busy = {"222"};
-  c.no_carrier = {"333"};
-  c.no_dialtone = {"444"};
+  c.noCarrier = {"333"};
+  c.noDialtone = {"444"};
   return c;
 }
 

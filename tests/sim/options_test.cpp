@@ -13,12 +13,12 @@ TEST(SimOptions, ReadsEveryKindOfOption) {
                                         "--busy", "555", "--busy", "556", "--modem-echo", "off"});
   ASSERT_TRUE(parsed.options) << parsed.error;
   const SimOptions& o = *parsed.options;
-  EXPECT_EQ(o.tcp_port, 0);
+  EXPECT_EQ(o.tcpPort, 0);
   EXPECT_FALSE(o.serial);
   EXPECT_EQ(o.meter.address, 7);
   EXPECT_EQ(o.baud, 19200u);
   EXPECT_EQ(o.meter.status, 0x00104001u);
-  EXPECT_EQ(o.meter.month_records, 0);
+  EXPECT_EQ(o.meter.monthRecords, 0);
   const std::vector<std::pair<FaultMode, int>> faults = {
       {FaultMode::Delay, 250}, {FaultMode::ArchiveFailIndex, 16}, {FaultMode::Endless, 300},
       {FaultMode::Noise, 65535}, {FaultMode::Reset, 0}};
@@ -27,10 +27,10 @@ TEST(SimOptions, ReadsEveryKindOfOption) {
     EXPECT_EQ(o.faults[i].mode, faults[i].first) << i;
     EXPECT_EQ(o.faults[i].value, faults[i].second) << i;
   }
-  EXPECT_EQ(o.fault_times, 3u);
+  EXPECT_EQ(o.faultTimes, 3u);
   EXPECT_TRUE(o.modem);
-  EXPECT_EQ(o.modem_config.busy, (std::vector<std::string>{"555", "556"}));
-  EXPECT_FALSE(o.modem_config.echo);
+  EXPECT_EQ(o.modemConfig.busy, (std::vector<std::string>{"555", "556"}));
+  EXPECT_FALSE(o.modemConfig.echo);
 }
 
 TEST(SimOptions, RefusesWhatItDoesNotKnow) {

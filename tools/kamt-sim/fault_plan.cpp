@@ -14,7 +14,7 @@ struct NamedMode {
   std::string_view name;
   FaultMode mode;
   Value value;
-  int default_value = 0;  // for Value::Optional
+  int defaultValue = 0;  // for Value::Optional
 };
 
 constexpr NamedMode kModes[] = {
@@ -85,19 +85,19 @@ void Strike(const Fault& f, FaultAction& a) {
   switch (f.mode) {
     case FaultMode::Silent: a.silent = true; break;
     case FaultMode::Noise: a.noise = f.value; break;
-    case FaultMode::Endless: a.endless_ms = f.value; break;
+    case FaultMode::Endless: a.endlessMs = f.value; break;
     case FaultMode::Reset: a.reset = true; break;
     case FaultMode::Exception: a.exception = static_cast<std::uint8_t>(f.value); break;
     case FaultMode::Delay:
-    case FaultMode::Late: a.delay_ms += f.value; break;
-    case FaultMode::Crc: a.bad_crc = true; break;
+    case FaultMode::Late: a.delayMs += f.value; break;
+    case FaultMode::Crc: a.badCrc = true; break;
     case FaultMode::Short: a.half = true; break;
-    case FaultMode::WrongTransaction: a.wrong_transaction = true; break;
-    case FaultMode::WrongProtocol: a.wrong_protocol = true; break;
-    case FaultMode::WrongUnit: a.wrong_unit = true; break;
-    case FaultMode::WrongLength: a.wrong_length = true; break;
-    case FaultMode::Split: a.split_ms = f.value; break;
-    case FaultMode::TwoFrames: a.two_frames = true; break;
+    case FaultMode::WrongTransaction: a.wrongTransaction = true; break;
+    case FaultMode::WrongProtocol: a.wrongProtocol = true; break;
+    case FaultMode::WrongUnit: a.wrongUnit = true; break;
+    case FaultMode::WrongLength: a.wrongLength = true; break;
+    case FaultMode::Split: a.splitMs = f.value; break;
+    case FaultMode::TwoFrames: a.twoFrames = true; break;
     case FaultMode::Drop: a.drop = true; break;
     case FaultMode::ArchiveFailFirst:
     case FaultMode::ArchiveFailIndex: break;
@@ -112,7 +112,7 @@ std::optional<Fault> ParseFault(std::string_view text) {
     if (m.name != name) continue;
     if (colon == std::string_view::npos) {
       if (m.value == Value::Required) return std::nullopt;
-      return Fault{m.mode, m.default_value};
+      return Fault{m.mode, m.defaultValue};
     }
     if (m.value == Value::None) return std::nullopt;
     const auto v = ParseNumber(text.substr(colon + 1), MaxValue(m.mode));
@@ -129,8 +129,8 @@ std::optional<ArchiveFailure> ParseArchiveFailure(std::string_view text) {
   return std::nullopt;
 }
 
-FaultPlan::FaultPlan(std::vector<Fault> faults, std::optional<unsigned> times, ArchiveFailure archive_failure)
-    : faults_(std::move(faults)), struck_(faults_.size(), 0), times_(times), archive_failure_(archive_failure) {}
+FaultPlan::FaultPlan(std::vector<Fault> faults, std::optional<unsigned> times, ArchiveFailure archiveFailure)
+    : faults_(std::move(faults)), struck_(faults_.size(), 0), times_(times), archiveFailure_(archiveFailure) {}
 
 FaultAction FaultPlan::Decide(Transport transport, std::span<const std::uint8_t> pdu) {
   FaultAction action;
@@ -139,12 +139,12 @@ FaultAction FaultPlan::Decide(Transport transport, std::span<const std::uint8_t>
     ++struck_[i];
     Strike(faults_[i], action);
   }
-  if (action.noise > 0) action.noise_seed = ++noise_struck_;
+  if (action.noise > 0) action.noiseSeed = ++noiseStruck_;
   if (pdu.size() >= 3 && IsArchiveFunction(pdu[0])) {
     const auto index = static_cast<std::uint16_t>(pdu[1] << 8 | pdu[2]);
     if (ArchiveRequestFails(pdu[0], index, action.Spoils())) ApplyArchiveFailure(transport, action);
   } else {
-    last_archive_.reset();  // any other request ends a read of an archive
+    lastArchive_.reset();  // any other request ends a read of an archive
   }
   return action;
 }
@@ -153,24 +153,24 @@ FaultAction FaultPlan::Decide(Transport transport, std::span<const std::uint8_t>
 // same index comes again after it was answered; the same index after a failure (of any fault)
 // is the master's retry and belongs to the read under way.
 bool FaultPlan::ArchiveRequestFails(std::uint8_t function, std::uint16_t index, bool spoiled) {
-  const bool new_read = !last_archive_ || last_archive_->function != function || index < last_archive_->index ||
-                        (index == last_archive_->index && !last_archive_->failed);
-  position_in_read_ = new_read ? 0 : position_in_read_ + 1;
+  const bool newRead = !lastArchive_ || lastArchive_->function != function || index < lastArchive_->index ||
+                        (index == lastArchive_->index && !lastArchive_->failed);
+  positionInRead_ = newRead ? 0 : positionInRead_ + 1;
   bool fails = false;
   for (const Fault& f : faults_) {
-    if (f.mode == FaultMode::ArchiveFailFirst && position_in_read_ < static_cast<unsigned>(f.value)) fails = true;
+    if (f.mode == FaultMode::ArchiveFailFirst && positionInRead_ < static_cast<unsigned>(f.value)) fails = true;
     if (f.mode == FaultMode::ArchiveFailIndex && index == f.value) fails = true;
   }
-  last_archive_ = LastArchive{function, index, fails || spoiled};
+  lastArchive_ = LastArchive{function, index, fails || spoiled};
   return fails;
 }
 
 // A TCP frame has no CRC to spoil: there the "crc" failure is an exception answer instead.
 void FaultPlan::ApplyArchiveFailure(Transport transport, FaultAction& action) const {
-  if (archive_failure_ == ArchiveFailure::Silent) {
+  if (archiveFailure_ == ArchiveFailure::Silent) {
     action.silent = true;
-  } else if (archive_failure_ == ArchiveFailure::Crc && transport == Transport::Serial) {
-    action.bad_crc = true;
+  } else if (archiveFailure_ == ArchiveFailure::Crc && transport == Transport::Serial) {
+    action.badCrc = true;
   } else {
     action.exception = exc::kDeviceFailure;
   }

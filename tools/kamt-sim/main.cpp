@@ -38,32 +38,32 @@ int Run(const SimOptions& options) {
   const SimClock clock;
   Meter meter(options.meter, clock.Now());
   ModbusHandler handler(meter);
-  FaultPlan faults(options.faults, options.fault_times, options.archive_failure);
+  FaultPlan faults(options.faults, options.faultTimes, options.archiveFailure);
   const Logger log = MakeLogger(options.verbose);
   std::string error;
 
-  std::optional<SerialSide> serial_side;
+  std::optional<SerialSide> serialSide;
   std::optional<SerialFront> serial;
   DeviceLink link;
   if (options.serial) {
     SerialConfig config{options.meter.address, options.baud, std::nullopt};
-    if (options.modem) config.modem = options.modem_config;
-    serial_side.emplace(config, handler, faults, log);
-    serial.emplace(*serial_side, clock);
+    if (options.modem) config.modem = options.modemConfig;
+    serialSide.emplace(config, handler, faults, log);
+    serial.emplace(*serialSide, clock);
     if (!serial->Open(error)) return Fail(error);
     if (!options.link.empty() && !link.Make(options.link, serial->DevicePath(), error)) return Fail(error);
     Announce("serial " + serial->DevicePath());
   }
   std::optional<TcpFront> tcp;
-  if (options.tcp_port) {
+  if (options.tcpPort) {
     tcp.emplace(options.meter.address, handler, faults, log, clock);
-    if (!tcp->Listen(*options.tcp_port, error)) return Fail(error);
+    if (!tcp->Listen(*options.tcpPort, error)) return Fail(error);
     Announce("tcp 127.0.0.1:" + std::to_string(tcp->Port()));
   }
 
-  const SignalWatch stop_on_signal([] { QCoreApplication::quit(); });
-  if (options.exit_after_ms) {
-    QTimer::singleShot(std::chrono::milliseconds(*options.exit_after_ms), [] { QCoreApplication::quit(); });
+  const SignalWatch stopOnSignal([] { QCoreApplication::quit(); });
+  if (options.exitAfterMs) {
+    QTimer::singleShot(std::chrono::milliseconds(*options.exitAfterMs), [] { QCoreApplication::quit(); });
   }
   Announce("ready");
   return QCoreApplication::exec();

@@ -13,17 +13,17 @@ namespace kamt::sim {
 // What the command line can set about the meter.
 struct MeterSettings {
   std::uint8_t address = 1;
-  std::uint16_t serial_number = 1234;
-  std::uint16_t hour_records = 720;
-  std::uint16_t day_records = 62;
-  std::uint16_t month_records = 24;
-  std::uint16_t sensor_type = 1;
+  std::uint16_t serialNumber = 1234;
+  std::uint16_t hourRecords = 720;
+  std::uint16_t dayRecords = 62;
+  std::uint16_t monthRecords = 24;
+  std::uint16_t sensorType = 1;
   std::uint32_t status = 0x00000001;  // bit 0: the flow runs forward
-  std::uint16_t plus_decimals = 2;
-  std::uint16_t minus_decimals = 2;
+  std::uint16_t plusDecimals = 2;
+  std::uint16_t minusDecimals = 2;
   std::uint32_t baud = 9600;  // what the stored RS485 parameters claim
-  std::uint16_t tcp_port = 502;
-  double mean_flow_m3h = 12.5;
+  std::uint16_t tcpPort = 502;
+  double meanFlowM3h = 12.5;
 };
 
 // The meter's registers and archives. Time comes in from outside: `now` is the simulator's own
@@ -40,7 +40,7 @@ class Meter {
 
   Meter(const MeterSettings& settings, Millis now);
 
-  Millis ClockMs(Millis now) const { return now + clock_offset_ms_; }
+  Millis ClockMs(Millis now) const { return now + clockOffsetMs_; }
   std::uint16_t ReadHolding(std::uint16_t address, Millis now) const;
   // False when the values would set an impossible clock; nothing is changed then.
   bool WriteHolding(std::uint16_t first, std::span<const std::uint16_t> values, Millis now);
@@ -54,7 +54,7 @@ class Meter {
 
   MeterSettings settings_;
   std::array<std::uint16_t, kHoldingCount> holding_{};
-  Millis clock_offset_ms_ = 0;
+  Millis clockOffsetMs_ = 0;
   FlowHistory history_;
 };
 

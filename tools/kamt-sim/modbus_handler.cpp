@@ -78,8 +78,8 @@ Pdu ModbusHandler::WriteMultiple(std::span<const std::uint8_t> pdu, Millis now) 
   if (pdu.size() < 6) return ExceptionPdu(pdu[0], exc::kIllegalValue);
   const std::uint16_t start = Word(pdu, 1);
   const std::uint16_t count = Word(pdu, 3);
-  const std::size_t byte_count = pdu[5];
-  if (count == 0 || count > kMaxWriteCount || byte_count != 2u * count || pdu.size() != 6 + byte_count) {
+  const std::size_t byteCount = pdu[5];
+  if (count == 0 || count > kMaxWriteCount || byteCount != 2u * count || pdu.size() != 6 + byteCount) {
     return ExceptionPdu(pdu[0], exc::kIllegalValue);
   }
   if (!Inside(start, count, 0, Meter::kHoldingCount)) return ExceptionPdu(pdu[0], exc::kIllegalAddress);

@@ -38,7 +38,7 @@ void RtuFramer::Push(std::span<const std::uint8_t> bytes, Millis now) {
   if (bytes.empty()) return;
   buffer_.insert(buffer_.end(), bytes.begin(), bytes.end());
   while (buffer_.size() > kMaxBuffered) buffer_.pop_front();
-  last_byte_ = now;
+  lastByte_ = now;
 }
 
 std::vector<std::uint8_t> RtuFramer::Take(std::size_t n) {
@@ -71,7 +71,7 @@ std::optional<std::vector<std::uint8_t>> RtuFramer::Next(Millis now) {
 
 std::optional<Millis> RtuFramer::Deadline() const {
   if (buffer_.empty()) return std::nullopt;
-  return last_byte_ + silence_ms_;
+  return lastByte_ + silenceMs_;
 }
 
 }  // namespace kamt::sim

@@ -19,7 +19,7 @@ class RtuFramer {
   static constexpr Millis kDefaultSilenceMs = 20;
   static constexpr std::size_t kMaxBuffered = 512;
 
-  explicit RtuFramer(Millis silence_ms = kDefaultSilenceMs) : silence_ms_(silence_ms) {}
+  explicit RtuFramer(Millis silenceMs = kDefaultSilenceMs) : silenceMs_(silenceMs) {}
 
   void Push(std::span<const std::uint8_t> bytes, Millis now);
   // The next whole frame (address to CRC) whose CRC is right, if one is complete by `now`.
@@ -32,11 +32,11 @@ class RtuFramer {
   static int PredictLength(std::span<const std::uint8_t> head);
 
  private:
-  bool Silent(Millis now) const { return now - last_byte_ >= silence_ms_; }
+  bool Silent(Millis now) const { return now - lastByte_ >= silenceMs_; }
   std::vector<std::uint8_t> Take(std::size_t n);
 
-  Millis silence_ms_;
-  Millis last_byte_ = 0;
+  Millis silenceMs_;
+  Millis lastByte_ = 0;
   std::deque<std::uint8_t> buffer_;
 };
 

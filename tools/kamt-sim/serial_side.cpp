@@ -56,7 +56,7 @@ void SerialSide::Answer(const std::vector<std::uint8_t>& frame, Millis now) {
   for (Emission& e : ShapeSerialReply(config_.address, answer, fault, now, frame.size(), config_.baud)) {
     out_.Add(std::move(e));
   }
-  if (fault.endless_ms) endless_.Start({}, kEndlessFiller, now + fault.delay_ms + *fault.endless_ms, *fault.endless_ms);
+  if (fault.endlessMs) endless_.Start({}, kEndlessFiller, now + fault.delayMs + *fault.endlessMs, *fault.endlessMs);
 }
 
 std::vector<Emission> SerialSide::TakeDue(Millis now) {

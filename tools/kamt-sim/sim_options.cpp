@@ -52,8 +52,8 @@ const std::map<std::string, Setter>& ValueOptions() {
       {"--link", [](SimOptions& o, const std::string& v) { o.link = v; return !v.empty(); }},
       {"--tcp", [](SimOptions& o, const std::string& v) {
          const auto n = Number(v, 65535);
-         if (n) o.tcp_port = static_cast<std::uint16_t>(*n);
-         if (n && *n != 0) o.meter.tcp_port = static_cast<std::uint16_t>(*n);
+         if (n) o.tcpPort = static_cast<std::uint16_t>(*n);
+         if (n && *n != 0) o.meter.tcpPort = static_cast<std::uint16_t>(*n);
          return n.has_value();
        }},
       {"--address", StoreMeter(&MeterSettings::address, 1, 255)},
@@ -62,45 +62,45 @@ const std::map<std::string, Setter>& ValueOptions() {
          if (n && *n > 0) o.baud = o.meter.baud = static_cast<std::uint32_t>(*n);
          return n && *n > 0;
        }},
-      {"--serial-number", StoreMeter(&MeterSettings::serial_number, 0, 65535)},
-      {"--hour-records", StoreMeter(&MeterSettings::hour_records, 0, 65535)},
-      {"--day-records", StoreMeter(&MeterSettings::day_records, 0, 65535)},
-      {"--month-records", StoreMeter(&MeterSettings::month_records, 0, 65535)},
-      {"--sensor-type", StoreMeter(&MeterSettings::sensor_type, 0, 65535)},
-      {"--plus-decimals", StoreMeter(&MeterSettings::plus_decimals, 0, 65535)},
-      {"--minus-decimals", StoreMeter(&MeterSettings::minus_decimals, 0, 65535)},
+      {"--serial-number", StoreMeter(&MeterSettings::serialNumber, 0, 65535)},
+      {"--hour-records", StoreMeter(&MeterSettings::hourRecords, 0, 65535)},
+      {"--day-records", StoreMeter(&MeterSettings::dayRecords, 0, 65535)},
+      {"--month-records", StoreMeter(&MeterSettings::monthRecords, 0, 65535)},
+      {"--sensor-type", StoreMeter(&MeterSettings::sensorType, 0, 65535)},
+      {"--plus-decimals", StoreMeter(&MeterSettings::plusDecimals, 0, 65535)},
+      {"--minus-decimals", StoreMeter(&MeterSettings::minusDecimals, 0, 65535)},
       {"--status", SetStatus},
       {"--fault", AddFault},
       {"--fault-times", [](SimOptions& o, const std::string& v) {
          const auto n = Number(v, 1'000'000'000);
-         if (n) o.fault_times = static_cast<unsigned>(*n);
+         if (n) o.faultTimes = static_cast<unsigned>(*n);
          return n.has_value();
        }},
       {"--archive-fault", [](SimOptions& o, const std::string& v) {
          const auto f = ParseArchiveFailure(v);
-         if (f) o.archive_failure = *f;
+         if (f) o.archiveFailure = *f;
          return f.has_value();
        }},
       {"--modem-echo", [](SimOptions& o, const std::string& v) {
-         o.modem_config.echo = v == "on";
+         o.modemConfig.echo = v == "on";
          return v == "on" || v == "off";
        }},
       {"--dial-delay", [](SimOptions& o, const std::string& v) {
          const auto n = Number(v, 3'600'000);
-         if (n) o.modem_config.dial_delay_ms = static_cast<Millis>(*n);
+         if (n) o.modemConfig.dialDelayMs = static_cast<Millis>(*n);
          return n.has_value();
        }},
       {"--guard-ms", [](SimOptions& o, const std::string& v) {
          const auto n = Number(v, 60'000);
-         if (n) o.modem_config.guard_ms = static_cast<Millis>(*n);
+         if (n) o.modemConfig.guardMs = static_cast<Millis>(*n);
          return n.has_value();
        }},
-      {"--busy", [](SimOptions& o, const std::string& v) { o.modem_config.busy.push_back(v); return true; }},
-      {"--no-carrier", [](SimOptions& o, const std::string& v) { o.modem_config.no_carrier.push_back(v); return true; }},
-      {"--no-dialtone", [](SimOptions& o, const std::string& v) { o.modem_config.no_dialtone.push_back(v); return true; }},
+      {"--busy", [](SimOptions& o, const std::string& v) { o.modemConfig.busy.push_back(v); return true; }},
+      {"--no-carrier", [](SimOptions& o, const std::string& v) { o.modemConfig.noCarrier.push_back(v); return true; }},
+      {"--no-dialtone", [](SimOptions& o, const std::string& v) { o.modemConfig.noDialtone.push_back(v); return true; }},
       {"--exit-after-ms", [](SimOptions& o, const std::string& v) {
          const auto n = Number(v, 1'000'000'000'000);
-         if (n) o.exit_after_ms = static_cast<std::int64_t>(*n);
+         if (n) o.exitAfterMs = static_cast<std::int64_t>(*n);
          return n.has_value();
        }},
   };
@@ -113,7 +113,7 @@ const std::map<std::string, std::function<void(SimOptions&)>>& Flags() {
       {"-h", [](SimOptions& o) { o.help = true; }},
       {"--no-serial", [](SimOptions& o) { o.serial = false; }},
       {"--modem", [](SimOptions& o) { o.modem = true; }},
-      {"--modem-silent", [](SimOptions& o) { o.modem_config.silent = true; }},
+      {"--modem-silent", [](SimOptions& o) { o.modemConfig.silent = true; }},
       {"--verbose", [](SimOptions& o) { o.verbose = true; }},
   };
   return flags;
@@ -143,7 +143,7 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args) {
     }
     if (!option->second(o, *value)) return Fail("kamt-sim: bad value for " + name + ": " + *value);
   }
-  if (!o.help && !o.serial && !o.tcp_port) return Fail("kamt-sim: --no-serial needs --tcp PORT");
+  if (!o.help && !o.serial && !o.tcpPort) return Fail("kamt-sim: --no-serial needs --tcp PORT");
   return {o, {}};
 }
 

@@ -15,14 +15,14 @@ struct SimOptions {
   MeterSettings meter;
   bool serial = true;
   std::string link;                 // symlink to make to the serial device; empty: none
-  std::optional<std::uint16_t> tcp_port;
+  std::optional<std::uint16_t> tcpPort;
   std::uint32_t baud = 0;           // 0: no line-time pacing
   std::vector<Fault> faults;
-  std::optional<unsigned> fault_times;
-  ArchiveFailure archive_failure = ArchiveFailure::Crc;
+  std::optional<unsigned> faultTimes;
+  ArchiveFailure archiveFailure = ArchiveFailure::Crc;
   bool modem = false;
-  ModemConfig modem_config;
-  std::optional<std::int64_t> exit_after_ms;
+  ModemConfig modemConfig;
+  std::optional<std::int64_t> exitAfterMs;
   bool verbose = false;
   bool help = false;
 };

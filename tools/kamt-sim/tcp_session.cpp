@@ -50,9 +50,9 @@ void TcpSession::Answer(std::span<const std::uint8_t> frame, Millis now) {
     answer = handler_.Answer(pdu, now);
   }
   for (Emission& e : ShapeTcpReply(request, answer, fault, now)) out_.Add(std::move(e));
-  if (fault.endless_ms) {
-    endless_.Start(EndlessTcpOpening(request), kEndlessFiller, now + fault.delay_ms + *fault.endless_ms,
-                   *fault.endless_ms);
+  if (fault.endlessMs) {
+    endless_.Start(EndlessTcpOpening(request), kEndlessFiller, now + fault.delayMs + *fault.endlessMs,
+                   *fault.endlessMs);
   }
 }
 

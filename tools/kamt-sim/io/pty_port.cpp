@@ -44,7 +44,7 @@ bool PtyPort::Open(std::string& error) {
   if (grantpt(master_) != 0 || unlockpt(master_) != 0 || ptsname_r(master_, name, sizeof name) != 0) {
     return Fail(error, Errno("pseudo-terminal"));
   }
-  slave_path_ = name;
+  slavePath_ = name;
   slave_ = ::open(name, O_RDWR | O_NOCTTY | O_NONBLOCK);
   if (slave_ < 0) return Fail(error, Errno(name));
   if (!MakeRaw(slave_) || !MakeRaw(master_)) return Fail(error, Errno("raw mode"));

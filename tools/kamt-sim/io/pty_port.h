@@ -23,7 +23,7 @@ class PtyPort {
   PtyPort& operator=(const PtyPort&) = delete;
 
   bool Open(std::string& error);
-  const std::string& SlavePath() const { return slave_path_; }
+  const std::string& SlavePath() const { return slavePath_; }
   void Write(std::span<const std::uint8_t> bytes);
   // Drops what the master program was sent and never read: nobody waits for it any more, and
   // on a real line it would be gone.
@@ -36,7 +36,7 @@ class PtyPort {
   Receiver receiver_;
   int master_ = -1;
   int slave_ = -1;
-  std::string slave_path_;
+  std::string slavePath_;
   std::unique_ptr<QSocketNotifier> notifier_;
 };
 
