@@ -1,0 +1,105 @@
+// What each fault mode does to the answer, and when it strikes.
+#include <gtest/gtest.h>
+
+#include "reply.h"
+#include "rtu_framer.h"
+#include "serial_side.h"
+#include "sim_test_util.h"
+#include "tcp_session.h"
+
+namespace kamt::sim {
+namespace {
+
+// The length of the first leading part of bytes that ends in its own right CRC; 0 when none.
+std::size_t FirstFrameLength(const Bytes& bytes) {
+  for (std::size_t n = 4; n <= std::min<std::size_t>(bytes.size(), 255); ++n) {
+    if (Crc16Check(bytes, static_cast<std::uint8_t>(n)) == 0) return n;
+  }
+  return 0;
+}
+
+class SimFaults : public ::testing::Test {
+ protected:
+  std::vector<Emission> Exchange(bool tcp, const Bytes& request) {
+    if (tcp) {
+      TcpSession session(1, handler_, plan_);
+      session.Receive(request, 0);
+      return DrainAll(session);
+    }
+    SerialSide side(SerialConfig{}, handler_, plan_);
+    side.Receive(request, 0);
+    return DrainAll(side);
+  }
+  std::vector<Emission> Serial(const Bytes& request) { return Exchange(false, request); }
+  void Plan(std::vector<Fault> faults, std::optional<unsigned> times = {}, ArchiveFailure f = ArchiveFailure::Crc) {
+    plan_ = FaultPlan(std::move(faults), times, f);
+  }
+  Meter meter_{MeterSettings{}, 0};
+  ModbusHandler handler_{meter_};
+  FaultPlan plan_;
+};
+
+struct Shape {
+  bool tcp;
+  std::vector<Fault> faults;
+  const char* sent;  // all that is sent, joined
+  Millis first, last;  // when the first and the last part leave
+};
+
+TEST_F(SimFaults, EachFaultShapesTheAnswer) {
+  const Shape shapes[] = {
+      {false, {}, "01 03 02 00 01 79 84", 0, 0},
+      {false, {{FaultMode::Crc}, {FaultMode::Delay, 700}}, "01 03 02 00 01 79 7B", 700, 700},
+      {false, {{FaultMode::Short}}, "01 03 02", 0, 0},
+      {false, {{FaultMode::Silent}}, "", 0, 0},
+      {false, {{FaultMode::Exception, 6}}, "01 83 06 C1 32", 0, 0},
+      {false, {{FaultMode::WrongUnit}, {FaultMode::Reset}}, "01 03 02 00 01 79 84", 0, 0},  // TCP faults
+      {true, {{FaultMode::WrongTransaction}}, "01 01 00 00 00 05 FF 03 02 00 01", 0, 0},
+      {true, {{FaultMode::WrongProtocol}}, "01 00 00 01 00 05 FF 03 02 00 01", 0, 0},
+      {true, {{FaultMode::WrongUnit}}, "01 00 00 00 00 05 01 03 02 00 01", 0, 0},
+      {true, {{FaultMode::WrongLength}, {FaultMode::Crc}}, "01 00 00 00 00 06 FF 03 02 00 01", 0, 0},
+      {true, {{FaultMode::Split, 200}}, "01 00 00 00 00 05 FF 03 02 00 01", 0, 200},
+      {true, {{FaultMode::TwoFrames}}, "01 00 00 00 00 05 FF 03 02 00 01 01 00 00 00 00 05 FF 03 02 00 01", 0, 0},
+  };
+  for (const Shape& s : shapes) {
+    Plan(s.faults);
+    const auto out = Exchange(s.tcp, s.tcp ? Hex("01 00 00 00 00 06 FF 03 00 00 00 01") : WithCrc("01 03 00 00 00 01"));
+    Bytes sent;
+    for (const Emission& e : out) sent.insert(sent.end(), e.bytes.begin(), e.bytes.end());
+    EXPECT_EQ(sent, Hex(s.sent)) << s.sent;
+    if (out.empty()) continue;
+    EXPECT_EQ(out.front().at, s.first) << s.sent;
+    EXPECT_EQ(out.back().at, s.last) << s.sent;
+  }
+}
+
+// Noise is never a frame, nor is the filler of an endless answer; --fault-times limits both.
+TEST_F(SimFaults, NoiseIsNeverAFrameAndStrikesOnlyAsOftenAsAsked) {
+  Plan({{FaultMode::Noise, 255}}, 300u);
+  for (int i = 0; i < 300; ++i) ASSERT_EQ(FirstFrameLength(Serial(WithCrc("01 03 00 00 00 01")).at(0).bytes), 0u) << i;
+  EXPECT_EQ(FirstFrameLength(Serial(WithCrc("01 03 00 00 00 01")).at(0).bytes), 7u);
+  EXPECT_EQ(FirstFrameLength(Bytes(255, kEndlessFiller)), 0u);
+}
+
+// The master retries an index after a failure; a read of the archive starts again at a lower
+// index, at the same one once it was answered, or after any other request.
+TEST_F(SimFaults, ArchiveFaultsFollowTheMastersReads) {
+  Plan({{FaultMode::ArchiveFailFirst, 2}, {FaultMode::ArchiveFailIndex, 9}, {FaultMode::Silent}}, 1u);
+  const char* const indexes = "7777899A777-3";
+  const char* const fails = "-x.xxxx.xx. x";  // '-': silent, so the retry stays in the read
+  for (std::size_t i = 0; fails[i]; ++i) {
+    const Bytes request = WithCrc(indexes[i] == '-' ? "01 04 10 00 00 01" : "01 46 00 0" + std::string(1, indexes[i]));
+    const auto out = Serial(request);
+    if (fails[i] == '-') {
+      EXPECT_TRUE(out.empty());
+    } else if (fails[i] != ' ') {
+      EXPECT_EQ(!CrcMatches(out.at(0).bytes), fails[i] == 'x') << i;
+    }
+  }
+  Plan({{FaultMode::ArchiveFailIndex, 1}}, {}, ArchiveFailure::Exception);
+  EXPECT_EQ(Serial(WithCrc("01 47 00 01")).at(0).bytes, WithCrc("01 C7 04"));
+  EXPECT_EQ(Exchange(true, Hex("01 00 00 00 00 05 FF 47 00 01 00")).at(0).bytes, Hex("01 00 00 00 00 03 FF C7 04"));
+}
+
+}  // namespace
+}  // namespace kamt::sim

@@ -1,0 +1,73 @@
+// How the byte streams are cut into requests: RTU frames and Modbus TCP frames.
+#include <gtest/gtest.h>
+
+#include "rtu_framer.h"
+#include "sim_test_util.h"
+#include "tcp_session.h"
+
+namespace kamt::sim {
+namespace {
+
+constexpr Millis kSilence = RtuFramer::kDefaultSilenceMs;
+
+std::vector<Bytes> Drain(RtuFramer& framer, Millis now) {
+  std::vector<Bytes> frames;
+  while (auto f = framer.Next(now)) frames.push_back(*f);
+  return frames;
+}
+
+// A request the meter knows ends with the byte its function predicts, even byte by byte;
+// only an unknown function is ended by the silence after it.
+TEST(SimRtuFramer, KnownFunctionsEndByLengthUnknownOnesBySilence) {
+  RtuFramer framer;
+  for (const Bytes& request : {WithCrc("01 04 10 00 00 30"), WithCrc("01 10 00 0F 00 02 04 40 20 00 00"),
+                               WithCrc("01 46 02 CF"), WithCrc("01 48 00 17")}) {
+    for (std::size_t i = 0; i < request.size(); ++i) {
+      framer.Push(std::span(request).subspan(i, 1), 0);
+      ASSERT_EQ(Drain(framer, 0).size(), i + 1 == request.size() ? 1u : 0u) << "byte " << i;
+    }
+  }
+  const Bytes unknown = WithCrc("01 06 00 01 00 03");
+  framer.Push(unknown, 0);
+  EXPECT_TRUE(Drain(framer, kSilence - 1).empty());
+  EXPECT_EQ(Drain(framer, kSilence), std::vector<Bytes>{unknown});
+}
+
+TEST(SimRtuFramer, ResynchronisesAfterGarbage) {
+  const Bytes request = WithCrc("01 03 00 00 00 08");
+  for (const char* garbage : {"FF", "01 03 00", "01 10 00 00 00 08 FF", "2B 2B 2B 0D 0A", "01 04 10 00 00 30 00 00"}) {
+    Bytes stream = Hex(garbage);
+    stream.insert(stream.end(), request.begin(), request.end());
+    RtuFramer framer;
+    framer.Push(stream, 0);
+    std::vector<Bytes> frames = Drain(framer, 0);
+    for (const Bytes& f : Drain(framer, kSilence)) frames.push_back(f);
+    EXPECT_EQ(frames, std::vector<Bytes>{request}) << "after garbage " << garbage;
+    EXPECT_FALSE(framer.Deadline()) << "nothing left to spoil the next frame";
+  }
+}
+
+// Frames split over segments or joined in one are each answered; a unit that is not the
+// meter's gets silence, a header that cannot be right a closed connection.
+TEST(SimTcpSession, CutsTheStreamIntoFramesAndAnswersOnlyItsUnits) {
+  Meter meter(MeterSettings{}, 0);
+  ModbusHandler handler(meter);
+  const std::pair<const char*, std::vector<int>> cases[] = {  // stream; what comes: 1 an answer, 2 a close
+      {"01 00 00 00 00 06 FF 04 10 00 00 30  34 12 00 00 00 05 00 46 00 07 00", {1, 1}},
+      {"01 00 00 00 00 06 07 04 10 00 00 30  01 00 00 00 00 06 01 04 10 00 00 01", {1}},
+      {"01 00 00 05 00 06 FF 04 10 00 00 30", {2}}, {"01 00 00 00 01 00 FF", {2}}, {"01 00 00 00 00 01 FF", {2}}};
+  for (const auto& [stream, outcomes] : cases) {
+    FaultPlan plan;
+    TcpSession session(1, handler, plan);
+    const Bytes bytes = Hex(stream);
+    for (std::size_t i = 0; i < bytes.size(); i += 5) {
+      session.Receive(std::span(bytes).subspan(i, std::min<std::size_t>(5, bytes.size() - i)), 0);
+    }
+    std::vector<int> got;
+    for (const Emission& e : DrainAll(session)) got.push_back(e.close ? 2 : 1);
+    EXPECT_EQ(got, outcomes) << stream;
+  }
+}
+
+}  // namespace
+}  // namespace kamt::sim

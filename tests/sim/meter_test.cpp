@@ -1,0 +1,75 @@
+// What the meter answers: refusals, the clock, and archive records across month and year ends.
+#include <gtest/gtest.h>
+
+#include <bit>
+
+#include "archive.h"
+#include "meter.h"
+#include "sim_test_util.h"
+
+namespace kamt::sim {
+namespace {
+
+const Millis kStart = At(2026, 3, 15, 10, 20) + 30'000;  // a Sunday
+std::int64_t S(int y, unsigned mo, unsigned d, unsigned h = 0) { return At(y, mo, d, h) / 1000; }
+
+TEST(SimMeter, AnswersOrRefusesEachRequestAsModbusSays) {
+  Meter meter(MeterSettings{}, kStart);
+  ModbusHandler handler(meter);
+  const std::tuple<const char*, const char*, std::size_t> cases[] = {  // request, answer start, answer size
+      {"04 10 2F 00 01", "04 02", 4}, {"04 10 2F 00 02", "84 02", 2}, {"03 00 00 00 2B", "83 02", 2},
+      {"05 00 01 FF 00", "85 01", 2}, {"46 02 CF", "46 02 CF", 43}, {"46 02 D0", "C6 02", 2},
+      {"10 00 0A 00 01 02 00 18", "90 03", 2}, {"10 00 0B 00 03 06 00 1E 00 02 00 02", "90 03", 2},  // 24 h, 30 Feb
+      {"10 00 08 00 07 0E 00 1E 00 05 00 0C 00 09 00 06 00 03 07 E5", "10 00 08 00 07", 5},
+      {"03 00 08 00 07", "03 0E 00 1E 00 05 00 0C 00 09 00 02 00 03 07 E5", 16}};  // the weekday worked out
+  for (const auto& [request, start, size] : cases) {
+    const Bytes answer = handler.Answer(Hex(request), kStart);
+    const Bytes head = Hex(start);
+    ASSERT_EQ(answer.size(), size) << request;
+    EXPECT_TRUE(std::equal(head.begin(), head.end(), answer.begin())) << request;
+  }
+}
+
+TEST(SimMeter, PeriodsStepBackAcrossMonthAndYearEnds) {
+  const std::tuple<Period, std::int64_t, int, std::int64_t> steps[] = {
+      {Period::Hour, S(2026, 1, 1), 1, S(2025, 12, 31, 23)}, {Period::Day, S(2024, 3, 1), 1, S(2024, 2, 29)},
+      {Period::Day, S(2023, 3, 1), 1, S(2023, 2, 28)},       {Period::Month, S(2026, 2, 1), 26, S(2023, 12, 1)},
+      {Period::Month, S(2025, 11, 1), -3, S(2026, 2, 1)}};
+  for (const auto& [period, from, n, back] : steps) EXPECT_EQ(PeriodsBack(period, from, n), back) << from << " " << n;
+  EXPECT_EQ(PeriodStart(Period::Month, S(2026, 3, 15, 10) + 1234), S(2026, 3, 1));
+}
+
+std::uint64_t BigEndian(const ArchiveRecord& r, std::size_t at, std::size_t n) {
+  std::uint64_t v = 0;
+  for (std::size_t i = 0; i < n; ++i) v = v << 8 | r[at + i];
+  return v;
+}
+
+// Each record is one period after the one before, across a leap day and year ends; the counter
+// never goes back, the working time of an interval is never more than it, and pressure comes
+// least significant byte first, temperature most significant first.
+TEST(SimMeter, ArchiveRecordsFollowEachOtherPeriodByPeriod) {
+  const std::tuple<ArchiveKind, std::uint16_t, Millis, std::int64_t> spans[] = {
+      {ArchiveKind::Hourly, 1500, At(2024, 3, 1, 1, 30), S(2024, 3, 1, 1)},
+      {ArchiveKind::Hourly, 60, At(2027, 1, 1, 2, 5), S(2027, 1, 1, 2)},
+      {ArchiveKind::Daily, 800, At(2024, 3, 2, 9), S(2024, 3, 2)},
+      {ArchiveKind::Monthly, 40, At(2025, 2, 10, 9), S(2025, 2, 1)}};
+  for (const auto& [kind, count, start, newest] : spans) {
+    MeterSettings s;
+    s.hourRecords = s.dayRecords = s.monthRecords = count;
+    const Meter meter(s, start);
+    const auto taken = [](const ArchiveRecord& r) { return FromCivil({2000 + r[3], r[2], r[1], r[0], 0, 0}); };
+    EXPECT_EQ(taken(meter.Record(kind, count - 1, start)), newest);
+    for (std::uint16_t i = 1; i < count; ++i) {
+      const ArchiveRecord a = meter.Record(kind, i - 1, start), r = meter.Record(kind, i, start);
+      const auto pressure = std::bit_cast<float>(static_cast<std::uint32_t>(r[28] | r[29] << 8 | r[30] << 16 | r[31] << 24));
+      const auto temperature = std::bit_cast<float>(static_cast<std::uint32_t>(BigEndian(r, 32, 4)));
+      ASSERT_TRUE(pressure > 3.5f && pressure < 5.0f && temperature > 10.0f && temperature < 25.0f) << i;
+      ASSERT_EQ(PeriodsBack(PeriodOf(kind), taken(r), 1), taken(a)) << "record " << i;
+      ASSERT_GT(BigEndian(r, 8, 8), BigEndian(a, 8, 8));
+      ASSERT_LE(BigEndian(r, 24, 4) - BigEndian(a, 24, 4), static_cast<std::uint64_t>(taken(r) - taken(a)));
+    }
+  }
+}
+}  // namespace
+}  // namespace kamt::sim
