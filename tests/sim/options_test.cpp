@@ -7,13 +7,15 @@ namespace {
 
 TEST(SimOptions, ReadsOptionsAndRefusesWhatItDoesNotKnow) {
   const auto parsed = ParseCommandLine({"--tcp", "0", "--no-serial", "--address=7", "--status", "0x00104001",
-                                        "--fault", "archive-fail-index:0x10", "--fault", "endless"});
+                                        "--fault", "archive-fail-index:0x10", "--fault", "endless",
+                                        "--fault", "wrong-function:0x46", "--fault", "write-echo:count"});
   ASSERT_TRUE(parsed.options) << parsed.error;
   const SimOptions& o = *parsed.options;
   EXPECT_TRUE(o.tcpPort == 0 && !o.serial && o.meter.address == 7 && o.meter.status == 0x00104001u);
-  ASSERT_EQ(o.faults.size(), 2u);
+  ASSERT_EQ(o.faults.size(), 4u);
   EXPECT_TRUE(o.faults[0].mode == FaultMode::ArchiveFailIndex && o.faults[0].value == 16);
   EXPECT_TRUE(o.faults[1].mode == FaultMode::Endless && o.faults[1].value == kDefaultEndlessPeriodMs);
+  EXPECT_TRUE(o.faults[2].value == 0x46 && o.faults[3].value == static_cast<int>(WriteEcho::Count));
   const std::vector<std::vector<std::string>> bad = {
       {"--frobnicate"},     {"--address"},        {"--address", "0"},     {"--hour-records", "65536"},
       {"--fault", "crc:5"}, {"--fault", "delay"}, {"--fault", "noise:0"}, {"--no-serial"}};

@@ -1,5 +1,6 @@
 #include "fault_plan.h"
 
+#include <algorithm>
 #include <charconv>
 #include <string>
 
@@ -36,7 +37,17 @@ constexpr NamedMode kModes[] = {
     {"reset", FaultMode::Reset, Value::None},
     {"archive-fail-first", FaultMode::ArchiveFailFirst, Value::Required},
     {"archive-fail-index", FaultMode::ArchiveFailIndex, Value::Required},
+    {"wrong-address", FaultMode::WrongAddress, Value::Optional, kNextAddress},
+    {"wrong-function", FaultMode::WrongFunction, Value::Required},
+    {"write-echo", FaultMode::WriteEcho, Value::Required},
+    {"byte-count", FaultMode::ByteCount, Value::Required},
+    {"duplicate", FaultMode::Duplicate, Value::Required},
+    {"flood", FaultMode::Flood, Value::None},
 };
+
+// The functions whose normal answer the wrong-function fault knows how to build.
+constexpr int kAnswerFunctions[] = {0x03, 0x04, 0x10, 0x46, 0x47, 0x48};
+constexpr std::string_view kWriteEchoes[] = {"bare", "start", "count"};  // in the order of WriteEcho
 
 std::optional<int> ParseNumber(std::string_view s, int max) {
   int base = 10;
@@ -55,23 +66,53 @@ int MinValue(FaultMode mode) {
   return mode == FaultMode::Noise || mode == FaultMode::Endless ? 1 : 0;
 }
 
+int MaxValue(FaultMode mode);
+
+std::optional<int> ParseValue(FaultMode mode, std::string_view text) {
+  if (mode == FaultMode::WriteEcho) {
+    for (std::size_t i = 0; i < std::size(kWriteEchoes); ++i) {
+      if (text == kWriteEchoes[i]) return static_cast<int>(i);
+    }
+    return std::nullopt;
+  }
+  const auto v = ParseNumber(text, MaxValue(mode));
+  if (!v || *v < MinValue(mode)) return std::nullopt;
+  if (mode == FaultMode::WrongFunction && std::find(std::begin(kAnswerFunctions), std::end(kAnswerFunctions), *v) ==
+                                              std::end(kAnswerFunctions)) {
+    return std::nullopt;
+  }
+  return v;
+}
+
 int MaxValue(FaultMode mode) {
-  if (mode == FaultMode::Exception) return 255;
+  if (mode == FaultMode::Exception || mode == FaultMode::WrongAddress || mode == FaultMode::WrongFunction ||
+      mode == FaultMode::ByteCount) {
+    return 255;
+  }
   if (mode == FaultMode::ArchiveFailIndex || mode == FaultMode::Noise) return 65535;
   if (mode == FaultMode::Endless) return 60'000;
   return 10'000'000;
 }
 
-bool AppliesTo(FaultMode mode, Transport t) {
+// A fault that reshapes one kind of answer strikes only requests that get such an answer.
+bool AppliesTo(FaultMode mode, Transport t, std::uint8_t function) {
   switch (mode) {
     case FaultMode::Silent:
     case FaultMode::Exception:
     case FaultMode::Delay:
     case FaultMode::Noise:
     case FaultMode::Endless:
+    case FaultMode::WrongFunction:
+    case FaultMode::Duplicate:
+    case FaultMode::Flood:
       return true;
+    case FaultMode::WriteEcho:
+      return function == fn::kWriteMultiple;
+    case FaultMode::ByteCount:
+      return function == fn::kReadHolding || function == fn::kReadInput;
     case FaultMode::Crc:
     case FaultMode::Short:
+    case FaultMode::WrongAddress:
       return t == Transport::Serial;
     case FaultMode::ArchiveFailFirst:
     case FaultMode::ArchiveFailIndex:
@@ -99,6 +140,12 @@ void Strike(const Fault& f, FaultAction& a) {
     case FaultMode::Split: a.splitMs = f.value; break;
     case FaultMode::TwoFrames: a.twoFrames = true; break;
     case FaultMode::Drop: a.drop = true; break;
+    case FaultMode::WrongAddress: a.wrongAddress = f.value; break;
+    case FaultMode::WrongFunction: a.wrongFunction = static_cast<std::uint8_t>(f.value); break;
+    case FaultMode::WriteEcho: a.writeEcho = static_cast<WriteEcho>(f.value); break;
+    case FaultMode::ByteCount: a.byteCount = static_cast<std::uint8_t>(f.value); break;
+    case FaultMode::Duplicate: a.duplicateMs = f.value; break;
+    case FaultMode::Flood: a.flood = true; break;
     case FaultMode::ArchiveFailFirst:
     case FaultMode::ArchiveFailIndex: break;
   }
@@ -115,8 +162,8 @@ std::optional<Fault> ParseFault(std::string_view text) {
       return Fault{m.mode, m.defaultValue};
     }
     if (m.value == Value::None) return std::nullopt;
-    const auto v = ParseNumber(text.substr(colon + 1), MaxValue(m.mode));
-    if (!v || *v < MinValue(m.mode)) return std::nullopt;
+    const auto v = ParseValue(m.mode, text.substr(colon + 1));
+    if (!v) return std::nullopt;
     return Fault{m.mode, *v};
   }
   return std::nullopt;
@@ -135,7 +182,7 @@ FaultPlan::FaultPlan(std::vector<Fault> faults, std::optional<unsigned> times, A
 FaultAction FaultPlan::Decide(Transport transport, std::span<const std::uint8_t> pdu) {
   FaultAction action;
   for (std::size_t i = 0; i < faults_.size(); ++i) {
-    if (!AppliesTo(faults_[i].mode, transport) || (times_ && struck_[i] >= *times_)) continue;
+    if (pdu.empty() || !AppliesTo(faults_[i].mode, transport, pdu[0]) || (times_ && struck_[i] >= *times_)) continue;
     ++struck_[i];
     Strike(faults_[i], action);
   }

@@ -17,12 +17,20 @@ enum class FaultMode {
   WrongTransaction, WrongProtocol, WrongUnit, WrongLength, Split, TwoFrames, Late, Drop, Reset,
   // archive requests
   ArchiveFailFirst, ArchiveFailIndex,
+  // answers that a careless master would take for the one it asked for
+  WrongAddress, WrongFunction, WriteEcho, ByteCount, Duplicate, Flood,
 };
+
+// How the answer to a write echoes the request under the write-echo fault.
+enum class WriteEcho { Bare, Start, Count };
 
 struct Fault {
   FaultMode mode;
-  int value = 0;  // exception code, milliseconds, count or index, as the mode needs
+  int value = 0;  // exception code, milliseconds, count, index, address or function, as the mode needs
 };
+
+// The wrong-address fault with no address given answers from the meter's address + 1.
+inline constexpr int kNextAddress = -1;
 
 // How often the bytes of an answer that never ends come when "endless" names no period.
 inline constexpr int kDefaultEndlessPeriodMs = 300;
@@ -52,13 +60,19 @@ struct FaultAction {
   bool wrongLength = false;
   std::optional<int> splitMs;
   bool twoFrames = false;
+  std::optional<int> wrongAddress;  // kNextAddress or the address to answer from
+  std::optional<std::uint8_t> wrongFunction;
+  std::optional<WriteEcho> writeEcho;
+  std::optional<std::uint8_t> byteCount;
+  std::optional<int> duplicateMs;  // the same answer once more, so many ms later
+  bool flood = false;              // junk for ever instead of any answer
 
   bool Skips() const {  // the meter never acts
-    return silent || drop || reset || noise > 0 || endlessMs.has_value() || exception.has_value();
+    return silent || drop || reset || noise > 0 || endlessMs.has_value() || exception.has_value() || flood;
   }
   bool Spoils() const {  // the master will not take the answer
     return Skips() || badCrc || half || wrongTransaction || wrongProtocol || wrongUnit || wrongLength ||
-           splitMs.has_value() || twoFrames;
+           splitMs.has_value() || twoFrames || wrongAddress || wrongFunction || writeEcho || byteCount;
   }
 };
 

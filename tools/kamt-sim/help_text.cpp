@@ -35,6 +35,16 @@ Faults (--fault may be repeated):
           | split:MS | two-frames | late:MS | drop  TCP
   --fault reset           TCP: reset the connection (RST) instead of answering
   --fault archive-fail-first:K | archive-fail-index:I
+  --fault wrong-address[:N]   serial: answer from address N (default: the meter's + 1)
+  --fault wrong-function:F    a well-formed answer of function F (0x03, 0x04, 0x10,
+                          0x46-0x48; decimal or 0x hex) instead of the request's
+  --fault write-echo:bare|start|count   a write's answer is the function code alone,
+                          or echoes start + 1 or count + 1; the write is carried out
+  --fault byte-count:N    a 0x03/0x04 answer whose byte count says N (data unchanged)
+  --fault duplicate:MS    the answer, then the same bytes again MS ms later, whatever
+                          came meanwhile (over TCP with the same transaction id)
+  --fault flood           from the first request on, junk bytes for ever, as fast as the
+                          line or connection takes them; nothing is answered any more
   --fault-times N         the general faults strike only the first N requests (default: all)
   --archive-fault silent|crc|exception   how a failing archive request fails (default crc)
 

@@ -9,7 +9,18 @@ namespace kamt::sim {
 
 namespace {
 constexpr std::uint8_t kWrongUnit = 0x01;
+
+// A repeater or a noisy converter sends a late copy: it goes out whatever came meanwhile, and
+// it adds to what the master has not read yet instead of replacing it.
+std::vector<Emission> WithDuplicate(std::vector<Emission> answer, const FaultAction& fault) {
+  if (!fault.duplicateMs) return answer;
+  Emission copy = answer.back();
+  copy.at += *fault.duplicateMs;
+  copy.continued = true;
+  answer.push_back(std::move(copy));
+  return answer;
 }
+}  // namespace
 
 Millis LineTime(std::size_t bytes, std::uint32_t baud) {
   if (baud == 0) return 0;
@@ -55,11 +66,12 @@ std::vector<Emission> ShapeSerialReply(std::uint8_t address, const Pdu& pdu, con
     return {Emission{at, std::move(noise), true, false}};
   }
   if (pdu.empty()) return {};
-  std::vector<std::uint8_t> frame = RtuFrame(address, pdu);
+  const int from = !fault.wrongAddress ? address : *fault.wrongAddress == kNextAddress ? address + 1 : *fault.wrongAddress;
+  std::vector<std::uint8_t> frame = RtuFrame(static_cast<std::uint8_t>(from), pdu);
   if (fault.badCrc) frame.back() ^= 0xFF;
   if (fault.half) frame.resize(frame.size() / 2);
   const Millis at = requestEnd + fault.delayMs + LineTime(requestSize + frame.size(), baud);
-  return {Emission{at, std::move(frame), true, false}};
+  return WithDuplicate({Emission{at, std::move(frame), true, false}}, fault);
 }
 
 std::vector<std::uint8_t> TcpFrame(const MbapRequest& request, const Pdu& pdu, const FaultAction& fault) {
@@ -92,7 +104,7 @@ std::vector<Emission> ShapeTcpReply(const MbapRequest& request, const Pdu& pdu, 
     const std::vector<std::uint8_t> copy = frame;
     frame.insert(frame.end(), copy.begin(), copy.end());
   }
-  return {Emission{at, std::move(frame), true, false}};
+  return WithDuplicate({Emission{at, std::move(frame), true, false}}, fault);
 }
 
 }  // namespace kamt::sim

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <string>
 
+#include "answer_faults.h"
 #include "reply.h"
 
 namespace kamt::sim {
@@ -13,6 +14,7 @@ SerialSide::SerialSide(SerialConfig config, ModbusHandler& handler, FaultPlan& f
 }
 
 void SerialSide::Receive(std::span<const std::uint8_t> bytes, Millis now) {
+  if (flooding_) return;  // nothing is answered any more
   if (modem_) {
     modem_->Receive(bytes, now);
     CollectModemOutput(now);
@@ -47,12 +49,8 @@ void SerialSide::Answer(const std::vector<std::uint8_t>& frame, Millis now) {
   if (frame[0] != config_.address) return;  // for another meter on the line
   const std::span<const std::uint8_t> pdu(frame.begin() + 1, frame.end() - 2);
   const FaultAction fault = faults_.Decide(Transport::Serial, pdu);
-  Pdu answer;
-  if (fault.exception) {
-    answer = ExceptionPdu(pdu[0], *fault.exception);
-  } else if (!fault.Skips()) {
-    answer = handler_.Answer(pdu, now);
-  }
+  flooding_ = fault.flood;
+  const Pdu answer = AnswerUnderFaults(fault, pdu, handler_, now);
   for (Emission& e : ShapeSerialReply(config_.address, answer, fault, now, frame.size(), config_.baud)) {
     out_.Add(std::move(e));
   }
@@ -60,6 +58,7 @@ void SerialSide::Answer(const std::vector<std::uint8_t>& frame, Millis now) {
 }
 
 std::vector<Emission> SerialSide::TakeDue(Millis now) {
+  if (flooding_) return {};
   Advance(now);
   std::vector<Emission> due = out_.TakeDue(now);
   if (std::vector<std::uint8_t> more = endless_.TakeDue(now); !more.empty()) {
@@ -74,6 +73,7 @@ std::vector<Emission> SerialSide::TakeDue(Millis now) {
 }
 
 std::optional<Millis> SerialSide::NextWake() const {
+  if (flooding_) return std::nullopt;
   std::optional<Millis> wake = out_.Next();
   for (const auto& t : {framer_.Deadline(), modem_ ? modem_->Deadline() : std::nullopt, endless_.Next()}) {
     if (t && (!wake || *t < *wake)) wake = t;

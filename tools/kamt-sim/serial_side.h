@@ -30,6 +30,8 @@ class SerialSide {
   void Receive(std::span<const std::uint8_t> bytes, Millis now);
   std::vector<Emission> TakeDue(Millis now);
   std::optional<Millis> NextWake() const;
+  // Since a flood fault struck, the line carries junk for ever and nothing else.
+  bool Flooding() const { return flooding_; }
 
  private:
   void Advance(Millis now);
@@ -46,6 +48,7 @@ class SerialSide {
   std::optional<Modem> modem_;
   Schedule out_;
   Trickle endless_;
+  bool flooding_ = false;
 };
 
 }  // namespace kamt::sim

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <string>
 
+#include "answer_faults.h"
 #include "reply.h"
 
 namespace kamt::sim {
@@ -14,7 +15,7 @@ TcpSession::TcpSession(std::uint8_t address, ModbusHandler& handler, FaultPlan& 
 bool TcpSession::ForThisMeter(std::uint8_t unit) const { return unit == 0xFF || unit == 0 || unit == address_; }
 
 void TcpSession::Receive(std::span<const std::uint8_t> bytes, Millis now) {
-  if (broken_) return;
+  if (broken_ || flooding_) return;
   buffer_.insert(buffer_.end(), bytes.begin(), bytes.end());
   while (buffer_.size() >= kHeaderSize) {
     const bool modbus = buffer_[2] == 0 && buffer_[3] == 0;
@@ -43,12 +44,8 @@ void TcpSession::Answer(std::span<const std::uint8_t> frame, Millis now) {
   if (!ForThisMeter(request.unit)) return;
   const std::span<const std::uint8_t> pdu = frame.subspan(kHeaderSize);
   const FaultAction fault = faults_.Decide(Transport::Tcp, pdu);
-  Pdu answer;
-  if (fault.exception) {
-    answer = ExceptionPdu(pdu[0], *fault.exception);
-  } else if (!fault.Skips()) {
-    answer = handler_.Answer(pdu, now);
-  }
+  flooding_ = fault.flood;
+  const Pdu answer = AnswerUnderFaults(fault, pdu, handler_, now);
   for (Emission& e : ShapeTcpReply(request, answer, fault, now)) out_.Add(std::move(e));
   if (fault.endlessMs) {
     endless_.Start(EndlessTcpOpening(request), kEndlessFiller, now + fault.delayMs + *fault.endlessMs,
@@ -57,6 +54,7 @@ void TcpSession::Answer(std::span<const std::uint8_t> frame, Millis now) {
 }
 
 std::vector<Emission> TcpSession::TakeDue(Millis now) {
+  if (flooding_) return {};
   std::vector<Emission> due = out_.TakeDue(now);
   if (std::vector<std::uint8_t> more = endless_.TakeDue(now); !more.empty()) {
     due.push_back(Emission{now, std::move(more), true, false, false, true});
@@ -70,6 +68,7 @@ std::vector<Emission> TcpSession::TakeDue(Millis now) {
 }
 
 std::optional<Millis> TcpSession::NextWake() const {
+  if (flooding_) return std::nullopt;
   const std::optional<Millis> answer = out_.Next();
   const std::optional<Millis> trickle = endless_.Next();
   if (answer && trickle) return std::min(*answer, *trickle);

@@ -26,6 +26,8 @@ class TcpSession {
   void Receive(std::span<const std::uint8_t> bytes, Millis now);
   std::vector<Emission> TakeDue(Millis now);
   std::optional<Millis> NextWake() const;
+  // Since a flood fault struck, the connection carries junk for ever and nothing else.
+  bool Flooding() const { return flooding_; }
 
  private:
   void Answer(std::span<const std::uint8_t> frame, Millis now);
@@ -37,6 +39,7 @@ class TcpSession {
   Logger log_;
   std::vector<std::uint8_t> buffer_;
   bool broken_ = false;
+  bool flooding_ = false;
   Schedule out_;
   Trickle endless_;
 };

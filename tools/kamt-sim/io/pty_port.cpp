@@ -2,6 +2,7 @@
 
 #include <QSocketNotifier>
 #include <QTimer>
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -32,6 +33,7 @@ bool Fail(std::string& error, std::string message) {
 PtyPort::PtyPort(Receiver receiver) : receiver_(std::move(receiver)) {}
 
 PtyPort::~PtyPort() {
+  floodNotifier_.reset();
   notifier_.reset();
   if (slave_ >= 0) ::close(slave_);
   if (master_ >= 0) ::close(master_);
@@ -90,5 +92,19 @@ void PtyPort::Write(std::span<const std::uint8_t> bytes) {
 }
 
 void PtyPort::DiscardUnread() { tcflush(slave_, TCIFLUSH); }
+
+// The pseudo-terminal holds a few kilobytes; once full, the notifier waits for the far end to
+// read, so the flood costs nothing while nobody takes it.
+void PtyPort::Flood(std::uint8_t filler) {
+  if (floodNotifier_) return;
+  filler_ = filler;
+  floodNotifier_ = std::make_unique<QSocketNotifier>(master_, QSocketNotifier::Write);
+  QObject::connect(floodNotifier_.get(), &QSocketNotifier::activated, [this] {
+    std::uint8_t chunk[4096];
+    std::fill(std::begin(chunk), std::end(chunk), filler_);
+    while (::write(master_, chunk, sizeof chunk) > 0) {
+    }
+  });
+}
 
 }  // namespace kamt::sim

@@ -28,6 +28,8 @@ class PtyPort {
   // Drops what the master program was sent and never read: nobody waits for it any more, and
   // on a real line it would be gone.
   void DiscardUnread();
+  // From now on the line carries this byte for ever, as fast as the far end takes it.
+  void Flood(std::uint8_t filler);
 
  private:
   void OnReadable();
@@ -38,6 +40,8 @@ class PtyPort {
   int slave_ = -1;
   std::string slavePath_;
   std::unique_ptr<QSocketNotifier> notifier_;
+  std::unique_ptr<QSocketNotifier> floodNotifier_;
+  std::uint8_t filler_ = 0;
 };
 
 }  // namespace kamt::sim

@@ -6,9 +6,22 @@
 #include <algorithm>
 #include <sys/socket.h>
 
+#include "reply.h"
+
 namespace kamt::sim {
 
 namespace {
+void Flood(QTcpSocket* socket) {
+  // Topped up only as the kernel takes it: Qt's write buffer has no bound of its own.
+  constexpr qint64 kBuffered = 65536;
+  static const QByteArray chunk(16384, static_cast<char>(kEndlessFiller));
+  const auto topUp = [socket] {
+    while (socket->bytesToWrite() < kBuffered) socket->write(chunk);
+  };
+  QObject::connect(socket, &QTcpSocket::bytesWritten, socket, topUp);
+  topUp();
+}
+
 // Closing with a zero linger time makes the kernel send a reset (RST) instead of the orderly
 // close (FIN): what a meter that reboots or a firewall that cuts the line does to the master.
 void Reset(QTcpSocket* socket) {
@@ -23,6 +36,7 @@ struct TcpFront::Connection {
       : session(address, handler, faults, std::move(log)) {}
   TcpSession session;
   QTimer timer;
+  bool flooding = false;
 };
 
 TcpFront::TcpFront(std::uint8_t address, ModbusHandler& handler, FaultPlan& faults, Logger log, const SimClock& clock)
@@ -80,6 +94,10 @@ void TcpFront::Pump(QTcpSocket* socket) {
     }
     socket->write(reinterpret_cast<const char*>(e.bytes.data()), static_cast<qint64>(e.bytes.size()));
     socket->flush();
+  }
+  if (c.session.Flooding() && !c.flooding) {
+    c.flooding = true;
+    Flood(socket);
   }
   if (const auto wake = c.session.NextWake()) {
     c.timer.start(static_cast<int>(std::clamp<Millis>(*wake - now, 0, 3'600'000)));
