@@ -22,21 +22,21 @@ class SimFaults : public ::testing::Test {
  protected:
   std::vector<Emission> Exchange(bool tcp, const Bytes& request) {
     if (tcp) {
-      TcpSession session(1, handler_, plan_);
+      TcpSession session(Units{&station_});
       session.Receive(request, 0);
       return DrainAll(session);
     }
-    SerialSide side(SerialConfig{}, handler_, plan_);
+    SerialSide side(SerialConfig{}, bus_);
     side.Receive(request, 0);
     return DrainAll(side);
   }
   std::vector<Emission> Serial(const Bytes& request) { return Exchange(false, request); }
   void Plan(std::vector<Fault> faults, std::optional<unsigned> times = {}, ArchiveFailure f = ArchiveFailure::Crc) {
-    plan_ = FaultPlan(std::move(faults), times, f);
+    station_.faults = FaultPlan(std::move(faults), times, f);
   }
-  Meter meter_{MeterSettings{}, 0};
-  ModbusHandler handler_{meter_};
-  FaultPlan plan_;
+  void SetUp() override { bus_.Add(station_); }
+  Station station_{MeterSettings{}, 0, FaultPlan{}};
+  Bus bus_;
 };
 
 struct Shape {
@@ -87,7 +87,7 @@ TEST_F(SimFaults, EachFaultShapesTheAnswer) {
     EXPECT_EQ(out.front().at, s.first) << s.sent;
     EXPECT_EQ(out.back().at, s.last) << s.sent;
   }
-  EXPECT_EQ(meter_.ReadHolding(0x1B, 0), 7) << "a write answered wrongly is carried out all the same";
+  EXPECT_EQ(station_.meter.ReadHolding(0x1B, 0), 7) << "a write answered wrongly is carried out all the same";
 }
 
 // Noise is never a frame, nor is the filler of an endless answer; --fault-times limits both.

@@ -2,27 +2,49 @@
 
 #include <gtest/gtest.h>
 
+#include "meter_plan.h"
+
 namespace kamt::sim {
 namespace {
 
 TEST(SimOptions, ReadsOptionsAndRefusesWhatItDoesNotKnow) {
-  const auto parsed = ParseCommandLine({"--tcp", "0", "--no-serial", "--address=7", "--status", "0x00104001",
-                                        "--fault", "archive-fail-index:0x10", "--fault", "endless",
-                                        "--fault", "wrong-function:0x46", "--fault", "write-echo:count"});
+  const auto parsed = ParseCommandLine({"--tcp", "0", "--no-serial", "--status", "0x00104001", "--fault",
+                                        "archive-fail-index:0x10", "--fault", "endless", "--fault",
+                                        "wrong-function:0x46", "--fault", "write-echo:count", "--line", "2400:7O2"});
   ASSERT_TRUE(parsed.options) << parsed.error;
   const SimOptions& o = *parsed.options;
-  EXPECT_TRUE(o.tcpPort == 0 && !o.serial && o.meter.address == 7 && o.meter.status == 0x00104001u);
+  EXPECT_TRUE(o.tcpPort == 0 && !o.serial && o.meter.status == 0x00104001u);
   ASSERT_EQ(o.faults.size(), 4u);
   EXPECT_TRUE(o.faults[0].mode == FaultMode::ArchiveFailIndex && o.faults[0].value == 16);
   EXPECT_TRUE(o.faults[1].mode == FaultMode::Endless && o.faults[1].value == kDefaultEndlessPeriodMs);
   EXPECT_TRUE(o.faults[2].value == 0x46 && o.faults[3].value == static_cast<int>(WriteEcho::Count));
+  EXPECT_TRUE(o.line->baud == 2400 && o.line->dataBits == 7 && o.line->parity == 'O' && o.line->stopBits == 2);
   const std::vector<std::vector<std::string>> bad = {
-      {"--frobnicate"},     {"--address"},        {"--address", "0"},     {"--hour-records", "65536"},
-      {"--fault", "crc:5"}, {"--fault", "delay"}, {"--fault", "noise:0"}, {"--no-serial"}};
+      {"--frobnicate"}, {"--address"}, {"--address", "0"}, {"--hour-records", "65536"}, {"--fault", "crc:5"},
+      {"--fault", "delay"}, {"--fault", "noise:0"}, {"--no-serial"}, {"--fault", "wrong-function:5"},
+      {"--fault", "write-echo:2"}, {"--line", "9600:8X1"}, {"--addresses", "1,2,1"}, {"--fleet", "2", "--address", "1"},
+      {"--fleet-fault", "1:silent"}, {"--serial-numbers", "5,6"}, {"--start", "2026-02-30 10:00:00"}};
   for (const auto& args : bad) {
     const auto refused = ParseCommandLine(args);
     EXPECT_FALSE(refused.options) << args[0] << " " << args.back();
     EXPECT_EQ(refused.error.find('\n'), std::string::npos);
+  }
+}
+
+// A bus counts serial numbers up from the first; a fleet numbers its meters 1, 2, ... as far
+// as a bus goes.
+TEST(SimOptions, PlansTheMetersOfABusOrAFleet) {
+  const std::tuple<std::vector<std::string>, std::size_t, int, int, int> cases[] = {  // meters, last address, serial, on bus
+      {{"--address", "5", "--serial-number", "10"}, 1, 5, 10, 1},
+      {{"--address", "1", "--addresses", "17,200"}, 3, 200, 1236, 3},
+      {{"--addresses", "3,4", "--serial-numbers", "7,9"}, 2, 4, 9, 2},
+      {{"--fleet", "250"}, 250, 3, 1234 + 249, 247}};
+  for (const auto& [args, count, address, serial, onBus] : cases) {
+    std::string error;
+    const auto plan = PlanMeters(*ParseCommandLine(args).options, error);
+    ASSERT_TRUE(plan && plan->meters.size() == count) << args[1];
+    EXPECT_TRUE(plan->meters.back().address == address && plan->meters.back().serialNumber == serial) << args[1];
+    EXPECT_EQ(plan->onBus, static_cast<std::size_t>(onBus)) << args[1];
   }
 }
 

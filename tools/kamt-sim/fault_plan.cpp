@@ -176,11 +176,17 @@ std::optional<ArchiveFailure> ParseArchiveFailure(std::string_view text) {
   return std::nullopt;
 }
 
-FaultPlan::FaultPlan(std::vector<Fault> faults, std::optional<unsigned> times, ArchiveFailure archiveFailure)
-    : faults_(std::move(faults)), struck_(faults_.size(), 0), times_(times), archiveFailure_(archiveFailure) {}
+FaultPlan::FaultPlan(std::vector<Fault> faults, std::optional<unsigned> times, ArchiveFailure archiveFailure,
+                     int answerDelayMs)
+    : faults_(std::move(faults)),
+      struck_(faults_.size(), 0),
+      times_(times),
+      archiveFailure_(archiveFailure),
+      answerDelayMs_(answerDelayMs) {}
 
 FaultAction FaultPlan::Decide(Transport transport, std::span<const std::uint8_t> pdu) {
   FaultAction action;
+  action.delayMs = answerDelayMs_;
   for (std::size_t i = 0; i < faults_.size(); ++i) {
     if (pdu.empty() || !AppliesTo(faults_[i].mode, transport, pdu[0]) || (times_ && struck_[i] >= *times_)) continue;
     ++struck_[i];

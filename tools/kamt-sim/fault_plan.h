@@ -82,7 +82,8 @@ struct FaultAction {
 class FaultPlan {
  public:
   FaultPlan() = default;
-  FaultPlan(std::vector<Fault> faults, std::optional<unsigned> times, ArchiveFailure archiveFailure);
+  FaultPlan(std::vector<Fault> faults, std::optional<unsigned> times, ArchiveFailure archiveFailure,
+            int answerDelayMs = 0);
 
   FaultAction Decide(Transport transport, std::span<const std::uint8_t> pdu);
 
@@ -95,6 +96,7 @@ class FaultPlan {
   std::optional<unsigned> times_;
   std::uint32_t noiseStruck_ = 0;  // so that each burst of noise is another
   ArchiveFailure archiveFailure_ = ArchiveFailure::Crc;
+  int answerDelayMs_ = 0;  // every answer, fault or none
 
   struct LastArchive {
     std::uint8_t function;

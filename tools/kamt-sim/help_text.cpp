@@ -4,19 +4,34 @@ namespace kamt::sim {
 
 std::string HelpText() {
   return R"(Usage: kamt-sim [options]
-A simulated KAMT flow meter: a Modbus RTU slave on a pseudo-terminal and/or a Modbus TCP
-server on 127.0.0.1. When ready it prints "serial /dev/pts/N" and/or "tcp 127.0.0.1:PORT",
-then "ready", one line each. It runs until SIGTERM/SIGINT or --exit-after-ms.
+A simulated KAMT flow meter, or a bus or fleet of them: Modbus RTU on a pseudo-terminal,
+Modbus TCP and RTU over TCP on 127.0.0.1. When ready it prints, one line each and in this
+order, "serial /dev/pts/N", "tcp 127.0.0.1:PORT", "rtu-tcp 127.0.0.1:PORT" (each for the
+transports it serves), with --fleet "meter I serial S [tcp 127.0.0.1:PORT] [address A]"
+for each meter, then "ready". It runs until SIGTERM/SIGINT or --exit-after-ms.
 
 Transports:
   --link PATH             make PATH a symlink to the serial device (removed on exit)
   --tcp PORT              also serve Modbus TCP on 127.0.0.1:PORT (0: any free port)
-  --no-serial             serve Modbus TCP only
-  --address N             RTU address the meter answers (default 1)
+  --rtu-tcp PORT          serve plain RTU frames over TCP on 127.0.0.1:PORT (0: any free
+                          port), as a serial-to-Ethernet converter; all meters of the bus
+  --no-serial             no pseudo-terminal
+  --address N             RTU address of a meter (default 1); repeat for more meters
+  --addresses N,N,...     the same as a list: one meter per address on the bus
+  --tcp-unit any|address  any (default): Modbus TCP serves the first meter as unit 0xFF, 0
+                          or its address; address: a gateway, the unit id must be a meter's
+                          address and other units get silence
   --baud N                pace serial answers at the line time of N bit/s (default: at once)
+  --line BAUD:DPS         answer on the serial line only while it is set to BAUD, D data
+                          bits, parity P (N/E/O), S stop bits, e.g. 19200:8E1. A Linux pty
+                          keeps only the bit rate, the stop bits and the odd-parity flag
+                          (it refuses even parity alone and reads back 8 data bits, no
+                          parity): only these are compared
 
 Meter:
-  --serial-number N       serial number (default 1234)
+  --serial-number N       serial number of the first meter (default 1234); the next meters
+                          count up from it
+  --serial-numbers N,...  one serial number per meter instead
   --hour-records N        hourly archive record count (default 720)
   --day-records N         daily archive record count (default 62)
   --month-records N       monthly archive record count (default 24)

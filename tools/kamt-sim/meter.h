@@ -41,6 +41,7 @@ class Meter {
   Meter(const MeterSettings& settings, Millis now);
 
   Millis ClockMs(Millis now) const { return now + clockOffsetMs_; }
+  std::uint16_t SerialNumber() const { return holding_[kSerialNumber]; }
   std::uint16_t ReadHolding(std::uint16_t address, Millis now) const;
   // False when the values would set an impossible clock; nothing is changed then.
   bool WriteHolding(std::uint16_t first, std::span<const std::uint16_t> values, Millis now);

@@ -8,11 +8,13 @@
 
 namespace kamt::sim {
 
-TcpSession::TcpSession(std::uint8_t address, ModbusHandler& handler, FaultPlan& faults, Logger log)
-    : address_(address), handler_(handler), faults_(faults), log_(std::move(log)) {}
-
 // The master addresses the meter as unit 0xFF; 0 and the meter's own address are taken too.
-bool TcpSession::ForThisMeter(std::uint8_t unit) const { return unit == 0xFF || unit == 0 || unit == address_; }
+Station* Units::Find(std::uint8_t unit) const {
+  if (gateway != nullptr) return gateway->Find(unit);
+  return unit == 0xFF || unit == 0 || unit == single->address ? single : nullptr;
+}
+
+TcpSession::TcpSession(Units units, Logger log) : units_(units), log_(std::move(log)) {}
 
 void TcpSession::Receive(std::span<const std::uint8_t> bytes, Millis now) {
   if (broken_ || flooding_) return;
@@ -41,11 +43,12 @@ void TcpSession::Answer(std::span<const std::uint8_t> frame, Millis now) {
   if (log_) log_("tcp rx " + Hex(frame));
   endless_.Stop();  // the master has given up on the answer that never ended
   const MbapRequest request{{frame[0], frame[1]}, frame[6]};
-  if (!ForThisMeter(request.unit)) return;
+  Station* station = units_.Find(request.unit);
+  if (station == nullptr) return;
   const std::span<const std::uint8_t> pdu = frame.subspan(kHeaderSize);
-  const FaultAction fault = faults_.Decide(Transport::Tcp, pdu);
+  const FaultAction fault = station->faults.Decide(Transport::Tcp, pdu);
   flooding_ = fault.flood;
-  const Pdu answer = AnswerUnderFaults(fault, pdu, handler_, now);
+  const Pdu answer = AnswerUnderFaults(fault, pdu, station->handler, now);
   for (Emission& e : ShapeTcpReply(request, answer, fault, now)) out_.Add(std::move(e));
   if (fault.endlessMs) {
     endless_.Start(EndlessTcpOpening(request), kEndlessFiller, now + fault.delayMs + *fault.endlessMs,

@@ -6,6 +6,8 @@
 #include <span>
 #include <string>
 
+#include "line_setting.h"
+
 class QSocketNotifier;
 
 namespace kamt::sim {
@@ -23,6 +25,9 @@ class PtyPort {
   PtyPort& operator=(const PtyPort&) = delete;
 
   bool Open(std::string& error);
+  // The line setting both ends share now, as far as the pseudo-terminal keeps it.
+  LineSetting Setting() const;
+  const LineHolds& Holds() const { return holds_; }
   const std::string& SlavePath() const { return slavePath_; }
   void Write(std::span<const std::uint8_t> bytes);
   // Drops what the master program was sent and never read: nobody waits for it any more, and
@@ -42,6 +47,7 @@ class PtyPort {
   std::unique_ptr<QSocketNotifier> notifier_;
   std::unique_ptr<QSocketNotifier> floodNotifier_;
   std::uint8_t filler_ = 0;
+  LineHolds holds_;
 };
 
 }  // namespace kamt::sim
