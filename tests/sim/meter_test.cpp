@@ -59,9 +59,9 @@ TEST(SimMeter, ArchiveRecordsFollowEachOtherPeriodByPeriod) {
     s.hourRecords = s.dayRecords = s.monthRecords = count;
     const Meter meter(s, start);
     const auto taken = [](const ArchiveRecord& r) { return FromCivil({2000 + r[3], r[2], r[1], r[0], 0, 0}); };
-    EXPECT_EQ(taken(meter.Record(kind, count - 1, start)), newest);
+    EXPECT_EQ(taken(meter.Record(kind, count - 1)), newest);
     for (std::uint16_t i = 1; i < count; ++i) {
-      const ArchiveRecord a = meter.Record(kind, i - 1, start), r = meter.Record(kind, i, start);
+      const ArchiveRecord a = meter.Record(kind, i - 1), r = meter.Record(kind, i);
       const auto pressure = std::bit_cast<float>(static_cast<std::uint32_t>(r[28] | r[29] << 8 | r[30] << 16 | r[31] << 24));
       const auto temperature = std::bit_cast<float>(static_cast<std::uint32_t>(BigEndian(r, 32, 4)));
       ASSERT_TRUE(pressure > 3.5f && pressure < 5.0f && temperature > 10.0f && temperature < 25.0f) << i;
@@ -71,5 +71,35 @@ TEST(SimMeter, ArchiveRecordsFollowEachOtherPeriodByPeriod) {
     }
   }
 }
+std::int64_t Taken(const ArchiveRecord& r) { return FromCivil({2000 + r[3], r[2], r[1], r[0], 0, 0}); }
+
+// Each start of an hour, day or month the clock reaches appends a record, and the oldest drops
+// off; a clock set back logs the same times again, with the counters of then, and leaves what
+// was logged as it was.
+TEST(SimMeter, ArchivesLogEachPeriodTheClockReaches) {
+  MeterSettings s;
+  s.hourRecords = 5, s.dayRecords = s.monthRecords = 3;
+  Meter meter(s, At(2025, 12, 31, 22, 30));
+  const auto log = [&meter](ArchiveKind kind) {
+    std::vector<std::int64_t> times;
+    for (std::uint16_t i = 0; i < meter.RecordCount(kind); ++i) times.push_back(Taken(meter.Record(kind, i)));
+    return times;
+  };
+  meter.Sync(At(2026, 1, 1, 0, 30));
+  EXPECT_EQ(log(ArchiveKind::Hourly), (std::vector{S(2025, 12, 31, 20), S(2025, 12, 31, 21), S(2025, 12, 31, 22),
+                                                   S(2025, 12, 31, 23), S(2026, 1, 1)}));
+  const ArchiveRecord firstMidnight = meter.Record(ArchiveKind::Hourly, 4);
+  const std::uint16_t clock[] = {0, 10, 23, 31, 3, 12, 2025};  // 23:10 on 31 December 2025
+  ASSERT_TRUE(meter.WriteHolding(Meter::kClockFirst, clock, At(2026, 1, 1, 0, 30)));
+  meter.Sync(At(2026, 1, 1, 1, 30));
+  EXPECT_EQ(log(ArchiveKind::Hourly), (std::vector{S(2025, 12, 31, 21), S(2025, 12, 31, 22), S(2025, 12, 31, 23),
+                                                   S(2026, 1, 1), S(2026, 1, 1)}));
+  EXPECT_EQ(log(ArchiveKind::Daily), (std::vector{S(2025, 12, 31), S(2026, 1, 1), S(2026, 1, 1)}));
+  EXPECT_EQ(log(ArchiveKind::Monthly), (std::vector{S(2025, 12, 1), S(2026, 1, 1), S(2026, 1, 1)}));
+  EXPECT_EQ(meter.Record(ArchiveKind::Hourly, 3), firstMidnight);
+  EXPECT_GT(BigEndian(meter.Record(ArchiveKind::Hourly, 4), 8, 8), BigEndian(firstMidnight, 8, 8));
+  EXPECT_EQ(meter.InputRegisters(At(2026, 1, 1, 1, 30))[30], 5);
+}
+
 }  // namespace
 }  // namespace kamt::sim

@@ -35,11 +35,6 @@ Period PeriodOf(ArchiveKind kind) {
 
 int EffectiveDecimals(std::uint16_t setting) { return setting <= 1 ? setting : 2; }
 
-std::int64_t RecordTime(ArchiveKind kind, std::uint16_t index, std::uint16_t count, std::int64_t clockSeconds) {
-  const Period p = PeriodOf(kind);
-  return PeriodsBack(p, PeriodStart(p, clockSeconds), std::int64_t{count} - 1 - index);
-}
-
 ArchiveRecord BuildArchiveRecord(const FlowHistory& history, ArchiveKind kind, std::int64_t takenSeconds,
                                  const RecordFormat& format) {
   const std::int64_t ms = takenSeconds * 1000 - format.clockOffsetMs;

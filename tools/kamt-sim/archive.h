@@ -18,10 +18,6 @@ Period PeriodOf(ArchiveKind kind);
 // A counter register's decimals setting: 0 and 1 mean themselves, anything else two places.
 int EffectiveDecimals(std::uint16_t setting);
 
-// When the record with this index was taken: records are numbered oldest first and the newest,
-// count - 1, is the snapshot at the start of the period the clock is in.
-std::int64_t RecordTime(ArchiveKind kind, std::uint16_t index, std::uint16_t count, std::int64_t clockSeconds);
-
 struct RecordFormat {
   std::uint16_t plusDecimals = 2;
   std::uint16_t minusDecimals = 2;

@@ -62,6 +62,32 @@ std::int64_t PeriodStart(Period p, std::int64_t seconds) {
   return seconds;
 }
 
+std::int64_t PeriodIndex(Period p, std::int64_t seconds) {
+  switch (p) {
+    case Period::Hour:
+      return FloorDiv(seconds, 3600);
+    case Period::Day:
+      return FloorDiv(seconds, kDay);
+    case Period::Month: {
+      const CivilTime t = ToCivil(seconds);
+      return (std::int64_t{t.year} - 1970) * 12 + t.month - 1;
+    }
+  }
+  return 0;
+}
+
+std::int64_t PeriodIndexStart(Period p, std::int64_t index) {
+  switch (p) {
+    case Period::Hour:
+      return index * 3600;
+    case Period::Day:
+      return index * kDay;
+    case Period::Month:
+      return PeriodsBack(Period::Month, 0, -index);
+  }
+  return 0;
+}
+
 std::int64_t PeriodsBack(Period p, std::int64_t periodStart, std::int64_t n) {
   switch (p) {
     case Period::Hour:

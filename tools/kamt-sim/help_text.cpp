@@ -28,13 +28,23 @@ Transports:
                           (it refuses even parity alone and reads back 8 data bits, no
                           parity): only these are compared
 
+Fleet and time:
+  --fleet N               N meters (up to 10000), each on a Modbus TCP port of its own (with
+                          --tcp 0 any free ones, with --tcp P the ports P, P+1, ...) and the
+                          first 247 on the bus at the addresses 1, 2, ... (or --addresses)
+  --start "YYYY-MM-DD HH:MM:SS"   the meters' clock at start (default: the host's local time)
+  --time-scale K          simulated seconds per real second (default 1)
+  --answer-delay MS       every meter answers MS ms late
+  --fleet-fault I:MODE    meter I (from 0) gets the fault MODE of its own (repeatable)
+  Standard input: "advance SECONDS" moves every meter's time on at once; "ok" follows.
+
 Meter:
   --serial-number N       serial number of the first meter (default 1234); the next meters
                           count up from it
   --serial-numbers N,...  one serial number per meter instead
-  --hour-records N        hourly archive record count (default 720)
-  --day-records N         daily archive record count (default 62)
-  --month-records N       monthly archive record count (default 24)
+  --hour-records N        hourly archive capacity (default 720); full at start
+  --day-records N         daily archive capacity (default 62)
+  --month-records N       monthly archive capacity (default 24)
   --sensor-type N         0 none, 1 pressure, 2 temperature (default 1)
   --status HEX            32-bit status word (default 00000001)
   --plus-decimals N       decimals of the forward counter (default 2)

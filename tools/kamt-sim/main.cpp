@@ -2,15 +2,18 @@
 // demonstrations.
 #include <QCoreApplication>
 #include <QTimer>
+#include <cstdio>
 #include <deque>
 #include <iostream>
 #include <memory>
 #include <optional>
+#include <sys/resource.h>
 
 #include "io/device_link.h"
 #include "io/serial_front.h"
 #include "io/signal_watch.h"
 #include "io/sim_clock.h"
+#include "io/stdin_commands.h"
 #include "io/tcp_front.h"
 #include "meter_plan.h"
 #include "serial_side.h"
@@ -104,14 +107,37 @@ void AnnounceFleet(const Simulator& sim, std::size_t onBus, bool rtuTcp) {
   }
 }
 
+// A fleet holds a listening socket per meter and a connection per master: let it have as many
+// descriptors as the system allows.
+void RaiseDescriptorLimit() {
+  rlimit limit{};
+  if (getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur >= limit.rlim_max) return;
+  limit.rlim_cur = limit.rlim_max;
+  setrlimit(RLIMIT_NOFILE, &limit);
+}
+
+// "advance SECONDS" moves every meter's time on at once; "ok" when done.
+void RunCommand(const std::string& line, TimeBase& time) {
+  long long seconds = 0;
+  char rest = 0;
+  if (std::sscanf(line.c_str(), "advance %lld %c", &seconds, &rest) == 1 && seconds >= 0) {
+    time.Advance(seconds * 1000);
+    Announce("ok");
+  } else {
+    std::cerr << "kamt-sim: unknown command: " << line << std::endl;
+  }
+}
+
 int Run(const SimOptions& o) {
+  RaiseDescriptorLimit();
   const SimClock clock;
+  TimeBase time(o.start.value_or(SimClock::HostLocalNow()), o.timeScale);
   const Logger log = MakeLogger(o.verbose);
   std::string error;
   const MeterPlan plan = *PlanMeters(o, error);
   Simulator sim;
   for (std::size_t i = 0; i < plan.meters.size(); ++i) {
-    sim.stations.emplace_back(plan.meters[i], clock.Now(), FaultsOf(o, i));
+    sim.stations.emplace_back(plan.meters[i], time.Simulated(clock.Now()), FaultsOf(o, i), &time);
     if (i < plan.onBus) sim.bus.Add(sim.stations.back());
   }
   if (o.serial && !OpenSerial(o, sim, clock, log, error)) return Fail(error);
@@ -120,6 +146,7 @@ int Run(const SimOptions& o) {
   if (o.fleet > 0) AnnounceFleet(sim, plan.onBus, o.rtuTcpPort.has_value());
 
   const SignalWatch stopOnSignal([] { QCoreApplication::quit(); });
+  const StdinCommands commands([&time](const std::string& line) { RunCommand(line, time); });
   if (o.exitAfterMs) QTimer::singleShot(std::chrono::milliseconds(*o.exitAfterMs), [] { QCoreApplication::quit(); });
   Announce("ready");
   return QCoreApplication::exec();

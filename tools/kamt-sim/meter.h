@@ -5,6 +5,7 @@
 #include <span>
 
 #include "archive.h"
+#include "archive_log.h"
 #include "civil_time.h"
 #include "flow_history.h"
 
@@ -28,6 +29,7 @@ struct MeterSettings {
 
 // The meter's registers and archives. Time comes in from outside: `now` is the simulator's own
 // time base; the meter clock runs at the same pace, shifted by whatever a clock write set.
+// Time never goes back: each `now` is at least the one before.
 class Meter {
  public:
   static constexpr std::uint16_t kHoldingCount = 0x2A;
@@ -47,16 +49,22 @@ class Meter {
   bool WriteHolding(std::uint16_t first, std::span<const std::uint16_t> values, Millis now);
   std::array<std::uint16_t, kInputCount> InputRegisters(Millis now) const;
 
-  std::uint16_t RecordCount(ArchiveKind kind) const;
-  ArchiveRecord Record(ArchiveKind kind, std::uint16_t index, Millis now) const;
+  // Logs a record for each start of an hour, day and month the meter clock has reached since
+  // the last call: before anything is read, so the archives are up to date.
+  void Sync(Millis now);
+  std::uint16_t RecordCount(ArchiveKind kind) const { return Log(kind).Size(); }
+  ArchiveRecord Record(ArchiveKind kind, std::uint16_t index) const;
 
  private:
   std::array<std::uint16_t, kClockCount> ClockRegisters(Millis now) const;
+  const ArchiveLog& Log(ArchiveKind kind) const { return logs_[static_cast<std::size_t>(kind)]; }
 
   MeterSettings settings_;
   std::array<std::uint16_t, kHoldingCount> holding_{};
   Millis clockOffsetMs_ = 0;
   FlowHistory history_;
+  std::array<ArchiveLog, 3> logs_;  // in the order of ArchiveKind
+  std::int64_t loggedUpToSeconds_;  // of the meter clock
 };
 
 }  // namespace kamt::sim

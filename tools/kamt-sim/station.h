@@ -15,8 +15,9 @@ namespace kamt::sim {
 
 // One simulated meter: its registers and archives, what answers for it, and its own faults.
 struct Station {
-  Station(const MeterSettings& settings, Millis now, FaultPlan plan)
-      : address(settings.address), meter(settings, now), handler(meter), faults(std::move(plan)) {}
+  // `start`: the meter clock when it starts, in the time of `time` (see ModbusHandler).
+  Station(const MeterSettings& settings, Millis start, FaultPlan plan, const TimeBase* time = nullptr)
+      : address(settings.address), meter(settings, start), handler(meter, time), faults(std::move(plan)) {}
   Station(const Station&) = delete;
   Station& operator=(const Station&) = delete;
 
