@@ -3,22 +3,20 @@
 #include <gtest/gtest.h>
 
 #include "meter_plan.h"
+#include "sim_test_util.h"
 
 namespace kamt::sim {
 namespace {
 
 TEST(SimOptions, ReadsOptionsAndRefusesWhatItDoesNotKnow) {
-  const auto parsed = ParseCommandLine({"--tcp", "0", "--no-serial", "--status", "0x00104001", "--fault",
-                                        "archive-fail-index:0x10", "--fault", "endless", "--fault",
-                                        "wrong-function:0x46", "--fault", "write-echo:count", "--line", "2400:7O2"});
+  const auto parsed = ParseCommandLine({"--fault", "archive-fail-index:0x10", "--fault", "endless", "--fault",
+                                        "write-echo:count", "--line", "2400:7O2", "--start", "2024-02-29 23:59:59"});
   ASSERT_TRUE(parsed.options) << parsed.error;
   const SimOptions& o = *parsed.options;
-  EXPECT_TRUE(o.tcpPort == 0 && !o.serial && o.meter.status == 0x00104001u);
-  ASSERT_EQ(o.faults.size(), 4u);
-  EXPECT_TRUE(o.faults[0].mode == FaultMode::ArchiveFailIndex && o.faults[0].value == 16);
-  EXPECT_TRUE(o.faults[1].mode == FaultMode::Endless && o.faults[1].value == kDefaultEndlessPeriodMs);
-  EXPECT_TRUE(o.faults[2].value == 0x46 && o.faults[3].value == static_cast<int>(WriteEcho::Count));
+  const std::vector<int> values = {16, kDefaultEndlessPeriodMs, static_cast<int>(WriteEcho::Count)};
+  for (std::size_t i = 0; i < values.size(); ++i) EXPECT_EQ(o.faults.at(i).value, values[i]);
   EXPECT_TRUE(o.line->baud == 2400 && o.line->dataBits == 7 && o.line->parity == 'O' && o.line->stopBits == 2);
+  EXPECT_EQ(o.start, At(2024, 3, 1) - 1000);
   const std::vector<std::vector<std::string>> bad = {
       {"--frobnicate"}, {"--address"}, {"--address", "0"}, {"--hour-records", "65536"}, {"--fault", "crc:5"},
       {"--fault", "delay"}, {"--fault", "noise:0"}, {"--no-serial"}, {"--fault", "wrong-function:5"},
