@@ -44,17 +44,12 @@ TEST(SimRtuFramer, FindsEachRequestAfterGarbage) {
 // while the line is not set as they expect.
 TEST(SimSerialSide, EachMeterOnTheBusAnswersItsOwnAddress) {
   MeterSettings second;
-  second.address = 17;
-  second.serialNumber = 4321;
+  second.address = 17, second.serialNumber = 4321;
   Station first(MeterSettings{}, 0, FaultPlan{}), other(second, 0, FaultPlan{});
   Bus bus;
-  bus.Add(first);
-  bus.Add(other);
-  Bytes stream;
-  for (const char* request : {"11 03 00 21 00 01", "05 03 00 21 00 01", "00 03 00 21 00 01", "01 03 00 21 00 01"}) {
-    const Bytes frame = WithCrc(request);
-    stream.insert(stream.end(), frame.begin(), frame.end());
-  }
+  bus.Add(first), bus.Add(other);
+  // The serial number read from 17, 5 (no meter), 0 (the broadcast) and 1.
+  const Bytes stream = Hex("11 03 00 21 00 01 D6 90 05 03 00 21 00 01 D5 84 00 03 00 21 00 01 D5 D1 01 03 00 21 00 01 D4 00");
   for (const bool lineRight : {true, false}) {
     SerialSide side(SerialConfig{0, {}, [lineRight] { return lineRight; }}, bus);
     side.Receive(stream, 0);

@@ -18,10 +18,10 @@ TEST(SimOptions, ReadsOptionsAndRefusesWhatItDoesNotKnow) {
   EXPECT_TRUE(o.line->baud == 2400 && o.line->dataBits == 7 && o.line->parity == 'O' && o.line->stopBits == 2);
   EXPECT_EQ(o.start, At(2024, 3, 1) - 1000);
   const std::vector<std::vector<std::string>> bad = {
-      {"--frobnicate"}, {"--address"}, {"--address", "0"}, {"--hour-records", "65536"}, {"--fault", "crc:5"},
-      {"--fault", "delay"}, {"--fault", "noise:0"}, {"--no-serial"}, {"--fault", "wrong-function:5"},
-      {"--fault", "write-echo:2"}, {"--line", "9600:8X1"}, {"--addresses", "1,2,1"}, {"--fleet", "2", "--address", "1"},
-      {"--fleet-fault", "1:silent"}, {"--serial-numbers", "5,6"}, {"--start", "2026-02-30 10:00:00"}};
+      {"--frobnicate"}, {"--address"}, {"--address", "0"}, {"--fault", "crc:5"}, {"--fault", "delay"},
+      {"--no-serial"}, {"--fault", "wrong-function:5"}, {"--fault", "write-echo:2"}, {"--line", "9600:8X1"},
+      {"--addresses", "1,2,1"}, {"--fleet", "2", "--address", "1"}, {"--fleet-fault", "1:silent"},
+      {"--serial-numbers", "5,6"}, {"--start", "2026-02-30 10:00:00"}};
   for (const auto& args : bad) {
     const auto refused = ParseCommandLine(args);
     EXPECT_FALSE(refused.options) << args[0] << " " << args.back();
