@@ -6,31 +6,27 @@
 #include <string_view>
 #include <vector>
 
-#include "civil_time.h"
+#include "hex.h"
+#include "link/crc16.h"
 #include "modbus_handler.h"
 #include "schedule.h"
 
-namespace kamt::sim::test {
+namespace kamt::sim {
 
 using Bytes = std::vector<std::uint8_t>;
+using kamt::test::Hex;
 
-// "01 04 10 00" -> bytes; blanks are ignored.
-Bytes FromHex(std::string_view hex);
-// The same bytes with their Modbus CRC appended, low byte first.
-Bytes WithCrc(std::string_view hex);
-Bytes WithCrc(Bytes frame);
+inline Bytes WithCrc(std::string_view hex) {
+  Bytes frame = Hex(hex);
+  const auto n = static_cast<std::uint8_t>(frame.size());
+  frame.resize(frame.size() + 2);
+  Crc16Append(frame, n);
+  return frame;
+}
 
-// A fixed moment for the meter to start at: 2026-03-15 10:20:30 on the meter's wall clock.
-Millis StartTime();
-Millis At(int year, unsigned month, unsigned day, unsigned hour = 0, unsigned minute = 0, unsigned second = 0);
-
-// A meter with the default settings, started at StartTime(), and its Modbus handler.
-class MeterTest : public ::testing::Test {
- protected:
-  MeterSettings settings_;
-  Meter meter_{settings_, StartTime()};
-  ModbusHandler handler_{meter_};
-};
+inline Millis At(int year, unsigned month, unsigned day, unsigned hour = 0, unsigned minute = 0) {
+  return FromCivil({year, month, day, hour, minute, 0}) * 1000;
+}
 
 // Everything a serial side or TCP session sends until it has nothing left, with the times.
 template <class Side>
@@ -42,10 +38,4 @@ std::vector<Emission> DrainAll(Side& side) {
   return all;
 }
 
-}  // namespace kamt::sim::test
-
-namespace kamt::sim {
-using test::Bytes;
-using test::FromHex;
-using test::WithCrc;
 }  // namespace kamt::sim

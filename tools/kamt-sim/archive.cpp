@@ -35,17 +35,12 @@ Period PeriodOf(ArchiveKind kind) {
 
 int EffectiveDecimals(std::uint16_t setting) { return setting <= 1 ? setting : 2; }
 
-std::int64_t RecordTime(ArchiveKind kind, std::uint16_t index, std::uint16_t count, std::int64_t clock_s) {
-  const Period p = PeriodOf(kind);
-  return PeriodsBack(p, PeriodStart(p, clock_s), std::int64_t{count} - 1 - index);
-}
-
-ArchiveRecord BuildArchiveRecord(const FlowHistory& history, ArchiveKind kind, std::int64_t taken_s,
+ArchiveRecord BuildArchiveRecord(const FlowHistory& history, ArchiveKind kind, std::int64_t takenSeconds,
                                  const RecordFormat& format) {
-  const std::int64_t ms = taken_s * 1000 - format.clock_offset_ms;
-  const std::int64_t previous_ms = PeriodsBack(PeriodOf(kind), taken_s, 1) * 1000 - format.clock_offset_ms;
-  const CivilTime t = ToCivil(taken_s);
-  const int failures = history.FailuresBetween(previous_ms, ms);
+  const std::int64_t ms = takenSeconds * 1000 - format.clockOffsetMs;
+  const std::int64_t previousMs = PeriodsBack(PeriodOf(kind), takenSeconds, 1) * 1000 - format.clockOffsetMs;
+  const CivilTime t = ToCivil(takenSeconds);
+  const int failures = history.FailuresBetween(previousMs, ms);
 
   ArchiveRecord r{};
   r[0] = static_cast<std::uint8_t>(t.hour);
@@ -54,8 +49,8 @@ ArchiveRecord BuildArchiveRecord(const FlowHistory& history, ArchiveKind kind, s
   r[3] = YearInCentury(t.year);
   PutBigEndian(r, 4, history.VoltageCentivolts(ms), 2);
   PutBigEndian(r, 6, static_cast<std::uint64_t>(failures), 2);
-  PutBigEndian(r, 8, static_cast<std::uint64_t>(CounterUnits(history.ForwardM3(ms), format.plus_decimals)), 8);
-  PutBigEndian(r, 16, static_cast<std::uint64_t>(CounterUnits(history.ReverseM3(ms), format.minus_decimals)), 8);
+  PutBigEndian(r, 8, static_cast<std::uint64_t>(CounterUnits(history.ForwardM3(ms), format.plusDecimals)), 8);
+  PutBigEndian(r, 16, static_cast<std::uint64_t>(CounterUnits(history.ReverseM3(ms), format.minusDecimals)), 8);
   PutBigEndian(r, 24, static_cast<std::uint32_t>(history.WorkSeconds(ms)), 4);
   const auto pressure = std::bit_cast<std::uint32_t>(history.Pressure(ms));
   for (std::size_t i = 0; i < 4; ++i) r[28 + i] = static_cast<std::uint8_t>(pressure >> (8 * i));

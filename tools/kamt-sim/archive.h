@@ -18,21 +18,17 @@ Period PeriodOf(ArchiveKind kind);
 // A counter register's decimals setting: 0 and 1 mean themselves, anything else two places.
 int EffectiveDecimals(std::uint16_t setting);
 
-// When the record with this index was taken: records are numbered oldest first and the newest,
-// count - 1, is the snapshot at the start of the period the clock is in.
-std::int64_t RecordTime(ArchiveKind kind, std::uint16_t index, std::uint16_t count, std::int64_t clock_s);
-
 struct RecordFormat {
-  std::uint16_t plus_decimals = 2;
-  std::uint16_t minus_decimals = 2;
+  std::uint16_t plusDecimals = 2;
+  std::uint16_t minusDecimals = 2;
   // How far the meter clock is ahead of the time base of the history: a clock that was set
   // moves the dates of the records, not what was measured.
-  std::int64_t clock_offset_ms = 0;
+  std::int64_t clockOffsetMs = 0;
 };
 
 // One record as the meter sends it: date, voltage, failures, counters, working time, then
 // pressure least significant byte first and temperature most significant byte first.
-ArchiveRecord BuildArchiveRecord(const FlowHistory& history, ArchiveKind kind, std::int64_t taken_s,
+ArchiveRecord BuildArchiveRecord(const FlowHistory& history, ArchiveKind kind, std::int64_t takenSeconds,
                                  const RecordFormat& format);
 
 }  // namespace kamt::sim

@@ -62,21 +62,47 @@ std::int64_t PeriodStart(Period p, std::int64_t seconds) {
   return seconds;
 }
 
-std::int64_t PeriodsBack(Period p, std::int64_t period_start, std::int64_t n) {
+std::int64_t PeriodIndex(Period p, std::int64_t seconds) {
   switch (p) {
     case Period::Hour:
-      return period_start - n * 3600;
+      return FloorDiv(seconds, 3600);
     case Period::Day:
-      return period_start - n * kDay;
+      return FloorDiv(seconds, kDay);
     case Period::Month: {
-      const CivilTime t = ToCivil(period_start);
+      const CivilTime t = ToCivil(seconds);
+      return (std::int64_t{t.year} - 1970) * 12 + t.month - 1;
+    }
+  }
+  return 0;
+}
+
+std::int64_t PeriodIndexStart(Period p, std::int64_t index) {
+  switch (p) {
+    case Period::Hour:
+      return index * 3600;
+    case Period::Day:
+      return index * kDay;
+    case Period::Month:
+      return PeriodsBack(Period::Month, 0, -index);
+  }
+  return 0;
+}
+
+std::int64_t PeriodsBack(Period p, std::int64_t periodStart, std::int64_t n) {
+  switch (p) {
+    case Period::Hour:
+      return periodStart - n * 3600;
+    case Period::Day:
+      return periodStart - n * kDay;
+    case Period::Month: {
+      const CivilTime t = ToCivil(periodStart);
       const std::int64_t months = std::int64_t{t.year} * 12 + (t.month - 1) - n;
       const auto year = static_cast<int>(FloorDiv(months, 12));
       const auto month = static_cast<unsigned>(months - std::int64_t{year} * 12 + 1);
       return DaysFromCivil(year, month, 1) * kDay;
     }
   }
-  return period_start;
+  return periodStart;
 }
 
 }  // namespace kamt::sim

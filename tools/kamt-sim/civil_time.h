@@ -28,6 +28,9 @@ unsigned DayOfWeek(std::int64_t seconds);  // 0 = Sunday, as the meter counts
 enum class Period { Hour, Day, Month };
 
 std::int64_t PeriodStart(Period p, std::int64_t seconds);
-std::int64_t PeriodsBack(Period p, std::int64_t period_start, std::int64_t n);
+// Periods numbered on from 1970 (hours, days or months), and where the one numbered so starts.
+std::int64_t PeriodIndex(Period p, std::int64_t seconds);
+std::int64_t PeriodIndexStart(Period p, std::int64_t index);
+std::int64_t PeriodsBack(Period p, std::int64_t periodStart, std::int64_t n);
 
 }  // namespace kamt::sim

@@ -1,5 +1,6 @@
 #include "fault_plan.h"
 
+#include <algorithm>
 #include <charconv>
 #include <string>
 
@@ -14,7 +15,7 @@ struct NamedMode {
   std::string_view name;
   FaultMode mode;
   Value value;
-  int default_value = 0;  // for Value::Optional
+  int defaultValue = 0;  // for Value::Optional
 };
 
 constexpr NamedMode kModes[] = {
@@ -36,7 +37,17 @@ constexpr NamedMode kModes[] = {
     {"reset", FaultMode::Reset, Value::None},
     {"archive-fail-first", FaultMode::ArchiveFailFirst, Value::Required},
     {"archive-fail-index", FaultMode::ArchiveFailIndex, Value::Required},
+    {"wrong-address", FaultMode::WrongAddress, Value::Optional, kNextAddress},
+    {"wrong-function", FaultMode::WrongFunction, Value::Required},
+    {"write-echo", FaultMode::WriteEcho, Value::Required},
+    {"byte-count", FaultMode::ByteCount, Value::Required},
+    {"duplicate", FaultMode::Duplicate, Value::Required},
+    {"flood", FaultMode::Flood, Value::None},
 };
+
+// The functions whose normal answer the wrong-function fault knows how to build.
+constexpr int kAnswerFunctions[] = {0x03, 0x04, 0x10, 0x46, 0x47, 0x48};
+constexpr std::string_view kWriteEchoes[] = {"bare", "start", "count"};  // in the order of WriteEcho
 
 std::optional<int> ParseNumber(std::string_view s, int max) {
   int base = 10;
@@ -55,23 +66,53 @@ int MinValue(FaultMode mode) {
   return mode == FaultMode::Noise || mode == FaultMode::Endless ? 1 : 0;
 }
 
+int MaxValue(FaultMode mode);
+
+std::optional<int> ParseValue(FaultMode mode, std::string_view text) {
+  if (mode == FaultMode::WriteEcho) {
+    for (std::size_t i = 0; i < std::size(kWriteEchoes); ++i) {
+      if (text == kWriteEchoes[i]) return static_cast<int>(i);
+    }
+    return std::nullopt;
+  }
+  const auto v = ParseNumber(text, MaxValue(mode));
+  if (!v || *v < MinValue(mode)) return std::nullopt;
+  if (mode == FaultMode::WrongFunction && std::find(std::begin(kAnswerFunctions), std::end(kAnswerFunctions), *v) ==
+                                              std::end(kAnswerFunctions)) {
+    return std::nullopt;
+  }
+  return v;
+}
+
 int MaxValue(FaultMode mode) {
-  if (mode == FaultMode::Exception) return 255;
+  if (mode == FaultMode::Exception || mode == FaultMode::WrongAddress || mode == FaultMode::WrongFunction ||
+      mode == FaultMode::ByteCount) {
+    return 255;
+  }
   if (mode == FaultMode::ArchiveFailIndex || mode == FaultMode::Noise) return 65535;
   if (mode == FaultMode::Endless) return 60'000;
   return 10'000'000;
 }
 
-bool AppliesTo(FaultMode mode, Transport t) {
+// A fault that reshapes one kind of answer strikes only requests that get such an answer.
+bool AppliesTo(FaultMode mode, Transport t, std::uint8_t function) {
   switch (mode) {
     case FaultMode::Silent:
     case FaultMode::Exception:
     case FaultMode::Delay:
     case FaultMode::Noise:
     case FaultMode::Endless:
+    case FaultMode::WrongFunction:
+    case FaultMode::Duplicate:
+    case FaultMode::Flood:
       return true;
+    case FaultMode::WriteEcho:
+      return function == fn::kWriteMultiple;
+    case FaultMode::ByteCount:
+      return function == fn::kReadHolding || function == fn::kReadInput;
     case FaultMode::Crc:
     case FaultMode::Short:
+    case FaultMode::WrongAddress:
       return t == Transport::Serial;
     case FaultMode::ArchiveFailFirst:
     case FaultMode::ArchiveFailIndex:
@@ -85,20 +126,26 @@ void Strike(const Fault& f, FaultAction& a) {
   switch (f.mode) {
     case FaultMode::Silent: a.silent = true; break;
     case FaultMode::Noise: a.noise = f.value; break;
-    case FaultMode::Endless: a.endless_ms = f.value; break;
+    case FaultMode::Endless: a.endlessMs = f.value; break;
     case FaultMode::Reset: a.reset = true; break;
     case FaultMode::Exception: a.exception = static_cast<std::uint8_t>(f.value); break;
     case FaultMode::Delay:
-    case FaultMode::Late: a.delay_ms += f.value; break;
-    case FaultMode::Crc: a.bad_crc = true; break;
+    case FaultMode::Late: a.delayMs += f.value; break;
+    case FaultMode::Crc: a.badCrc = true; break;
     case FaultMode::Short: a.half = true; break;
-    case FaultMode::WrongTransaction: a.wrong_transaction = true; break;
-    case FaultMode::WrongProtocol: a.wrong_protocol = true; break;
-    case FaultMode::WrongUnit: a.wrong_unit = true; break;
-    case FaultMode::WrongLength: a.wrong_length = true; break;
-    case FaultMode::Split: a.split_ms = f.value; break;
-    case FaultMode::TwoFrames: a.two_frames = true; break;
+    case FaultMode::WrongTransaction: a.wrongTransaction = true; break;
+    case FaultMode::WrongProtocol: a.wrongProtocol = true; break;
+    case FaultMode::WrongUnit: a.wrongUnit = true; break;
+    case FaultMode::WrongLength: a.wrongLength = true; break;
+    case FaultMode::Split: a.splitMs = f.value; break;
+    case FaultMode::TwoFrames: a.twoFrames = true; break;
     case FaultMode::Drop: a.drop = true; break;
+    case FaultMode::WrongAddress: a.wrongAddress = f.value; break;
+    case FaultMode::WrongFunction: a.wrongFunction = static_cast<std::uint8_t>(f.value); break;
+    case FaultMode::WriteEcho: a.writeEcho = static_cast<WriteEcho>(f.value); break;
+    case FaultMode::ByteCount: a.byteCount = static_cast<std::uint8_t>(f.value); break;
+    case FaultMode::Duplicate: a.duplicateMs = f.value; break;
+    case FaultMode::Flood: a.flood = true; break;
     case FaultMode::ArchiveFailFirst:
     case FaultMode::ArchiveFailIndex: break;
   }
@@ -112,11 +159,11 @@ std::optional<Fault> ParseFault(std::string_view text) {
     if (m.name != name) continue;
     if (colon == std::string_view::npos) {
       if (m.value == Value::Required) return std::nullopt;
-      return Fault{m.mode, m.default_value};
+      return Fault{m.mode, m.defaultValue};
     }
     if (m.value == Value::None) return std::nullopt;
-    const auto v = ParseNumber(text.substr(colon + 1), MaxValue(m.mode));
-    if (!v || *v < MinValue(m.mode)) return std::nullopt;
+    const auto v = ParseValue(m.mode, text.substr(colon + 1));
+    if (!v) return std::nullopt;
     return Fault{m.mode, *v};
   }
   return std::nullopt;
@@ -129,22 +176,28 @@ std::optional<ArchiveFailure> ParseArchiveFailure(std::string_view text) {
   return std::nullopt;
 }
 
-FaultPlan::FaultPlan(std::vector<Fault> faults, std::optional<unsigned> times, ArchiveFailure archive_failure)
-    : faults_(std::move(faults)), struck_(faults_.size(), 0), times_(times), archive_failure_(archive_failure) {}
+FaultPlan::FaultPlan(std::vector<Fault> faults, std::optional<unsigned> times, ArchiveFailure archiveFailure,
+                     int answerDelayMs)
+    : faults_(std::move(faults)),
+      struck_(faults_.size(), 0),
+      times_(times),
+      archiveFailure_(archiveFailure),
+      answerDelayMs_(answerDelayMs) {}
 
 FaultAction FaultPlan::Decide(Transport transport, std::span<const std::uint8_t> pdu) {
   FaultAction action;
+  action.delayMs = answerDelayMs_;
   for (std::size_t i = 0; i < faults_.size(); ++i) {
-    if (!AppliesTo(faults_[i].mode, transport) || (times_ && struck_[i] >= *times_)) continue;
+    if (pdu.empty() || !AppliesTo(faults_[i].mode, transport, pdu[0]) || (times_ && struck_[i] >= *times_)) continue;
     ++struck_[i];
     Strike(faults_[i], action);
   }
-  if (action.noise > 0) action.noise_seed = ++noise_struck_;
+  if (action.noise > 0) action.noiseSeed = ++noiseStruck_;
   if (pdu.size() >= 3 && IsArchiveFunction(pdu[0])) {
     const auto index = static_cast<std::uint16_t>(pdu[1] << 8 | pdu[2]);
     if (ArchiveRequestFails(pdu[0], index, action.Spoils())) ApplyArchiveFailure(transport, action);
   } else {
-    last_archive_.reset();  // any other request ends a read of an archive
+    lastArchive_.reset();  // any other request ends a read of an archive
   }
   return action;
 }
@@ -153,24 +206,24 @@ FaultAction FaultPlan::Decide(Transport transport, std::span<const std::uint8_t>
 // same index comes again after it was answered; the same index after a failure (of any fault)
 // is the master's retry and belongs to the read under way.
 bool FaultPlan::ArchiveRequestFails(std::uint8_t function, std::uint16_t index, bool spoiled) {
-  const bool new_read = !last_archive_ || last_archive_->function != function || index < last_archive_->index ||
-                        (index == last_archive_->index && !last_archive_->failed);
-  position_in_read_ = new_read ? 0 : position_in_read_ + 1;
+  const bool newRead = !lastArchive_ || lastArchive_->function != function || index < lastArchive_->index ||
+                        (index == lastArchive_->index && !lastArchive_->failed);
+  positionInRead_ = newRead ? 0 : positionInRead_ + 1;
   bool fails = false;
   for (const Fault& f : faults_) {
-    if (f.mode == FaultMode::ArchiveFailFirst && position_in_read_ < static_cast<unsigned>(f.value)) fails = true;
+    if (f.mode == FaultMode::ArchiveFailFirst && positionInRead_ < static_cast<unsigned>(f.value)) fails = true;
     if (f.mode == FaultMode::ArchiveFailIndex && index == f.value) fails = true;
   }
-  last_archive_ = LastArchive{function, index, fails || spoiled};
+  lastArchive_ = LastArchive{function, index, fails || spoiled};
   return fails;
 }
 
 // A TCP frame has no CRC to spoil: there the "crc" failure is an exception answer instead.
 void FaultPlan::ApplyArchiveFailure(Transport transport, FaultAction& action) const {
-  if (archive_failure_ == ArchiveFailure::Silent) {
+  if (archiveFailure_ == ArchiveFailure::Silent) {
     action.silent = true;
-  } else if (archive_failure_ == ArchiveFailure::Crc && transport == Transport::Serial) {
-    action.bad_crc = true;
+  } else if (archiveFailure_ == ArchiveFailure::Crc && transport == Transport::Serial) {
+    action.badCrc = true;
   } else {
     action.exception = exc::kDeviceFailure;
   }

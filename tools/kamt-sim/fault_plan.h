@@ -17,12 +17,20 @@ enum class FaultMode {
   WrongTransaction, WrongProtocol, WrongUnit, WrongLength, Split, TwoFrames, Late, Drop, Reset,
   // archive requests
   ArchiveFailFirst, ArchiveFailIndex,
+  // answers that a careless master would take for the one it asked for
+  WrongAddress, WrongFunction, WriteEcho, ByteCount, Duplicate, Flood,
 };
+
+// How the answer to a write echoes the request under the write-echo fault.
+enum class WriteEcho { Bare, Start, Count };
 
 struct Fault {
   FaultMode mode;
-  int value = 0;  // exception code, milliseconds, count or index, as the mode needs
+  int value = 0;  // exception code, milliseconds, count, index, address or function, as the mode needs
 };
+
+// The wrong-address fault with no address given answers from the meter's address + 1.
+inline constexpr int kNextAddress = -1;
 
 // How often the bytes of an answer that never ends come when "endless" names no period.
 inline constexpr int kDefaultEndlessPeriodMs = 300;
@@ -40,25 +48,31 @@ struct FaultAction {
   bool drop = false;
   bool reset = false;  // the connection is reset (RST), not closed in order
   int noise = 0;       // this many random bytes instead of the answer
-  std::uint32_t noise_seed = 0;
-  std::optional<int> endless_ms;  // a byte every so many ms instead of the answer, until the next request
+  std::uint32_t noiseSeed = 0;
+  std::optional<int> endlessMs;  // a byte every so many ms instead of the answer, until the next request
   std::optional<std::uint8_t> exception;
-  int delay_ms = 0;
-  bool bad_crc = false;
+  int delayMs = 0;
+  bool badCrc = false;
   bool half = false;
-  bool wrong_transaction = false;
-  bool wrong_protocol = false;
-  bool wrong_unit = false;
-  bool wrong_length = false;
-  std::optional<int> split_ms;
-  bool two_frames = false;
+  bool wrongTransaction = false;
+  bool wrongProtocol = false;
+  bool wrongUnit = false;
+  bool wrongLength = false;
+  std::optional<int> splitMs;
+  bool twoFrames = false;
+  std::optional<int> wrongAddress;  // kNextAddress or the address to answer from
+  std::optional<std::uint8_t> wrongFunction;
+  std::optional<WriteEcho> writeEcho;
+  std::optional<std::uint8_t> byteCount;
+  std::optional<int> duplicateMs;  // the same answer once more, so many ms later
+  bool flood = false;              // junk for ever instead of any answer
 
   bool Skips() const {  // the meter never acts
-    return silent || drop || reset || noise > 0 || endless_ms.has_value() || exception.has_value();
+    return silent || drop || reset || noise > 0 || endlessMs.has_value() || exception.has_value() || flood;
   }
   bool Spoils() const {  // the master will not take the answer
-    return Skips() || bad_crc || half || wrong_transaction || wrong_protocol || wrong_unit || wrong_length ||
-           split_ms.has_value() || two_frames;
+    return Skips() || badCrc || half || wrongTransaction || wrongProtocol || wrongUnit || wrongLength ||
+           splitMs.has_value() || twoFrames || wrongAddress || wrongFunction || writeEcho || byteCount;
   }
 };
 
@@ -68,7 +82,8 @@ struct FaultAction {
 class FaultPlan {
  public:
   FaultPlan() = default;
-  FaultPlan(std::vector<Fault> faults, std::optional<unsigned> times, ArchiveFailure archive_failure);
+  FaultPlan(std::vector<Fault> faults, std::optional<unsigned> times, ArchiveFailure archiveFailure,
+            int answerDelayMs = 0);
 
   FaultAction Decide(Transport transport, std::span<const std::uint8_t> pdu);
 
@@ -79,16 +94,17 @@ class FaultPlan {
   std::vector<Fault> faults_;
   std::vector<unsigned> struck_;
   std::optional<unsigned> times_;
-  std::uint32_t noise_struck_ = 0;  // so that each burst of noise is another
-  ArchiveFailure archive_failure_ = ArchiveFailure::Crc;
+  std::uint32_t noiseStruck_ = 0;  // so that each burst of noise is another
+  ArchiveFailure archiveFailure_ = ArchiveFailure::Crc;
+  int answerDelayMs_ = 0;  // every answer, fault or none
 
   struct LastArchive {
     std::uint8_t function;
     std::uint16_t index;
     bool failed;
   };
-  std::optional<LastArchive> last_archive_;
-  unsigned position_in_read_ = 0;
+  std::optional<LastArchive> lastArchive_;
+  unsigned positionInRead_ = 0;
 };
 
 }  // namespace kamt::sim

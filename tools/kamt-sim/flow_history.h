@@ -20,23 +20,23 @@ struct PeriodicWindow {
 // Times are meter wall-clock milliseconds (see civil_time.h).
 class FlowHistory {
  public:
-  FlowHistory(std::int64_t installed_ms, double mean_flow_m3h);
+  FlowHistory(std::int64_t installedMs, double meanFlowM3h);
 
-  double ForwardM3(std::int64_t t_ms) const;  // never decreases
-  double ReverseM3(std::int64_t t_ms) const;  // grows only in rare back-flow windows
-  double FlowM3h(std::int64_t t_ms) const;    // the rate a read shows, jittering around the mean
-  std::int64_t WorkSeconds(std::int64_t t_ms) const;  // time powered: lags behind run time
-  std::int64_t RunSeconds(std::int64_t t_ms) const;   // time since installation
-  int FailuresBetween(std::int64_t from_ms, std::int64_t to_ms) const;  // power losses in (from, to]
-  std::uint16_t VoltageCentivolts(std::int64_t t_ms) const;
-  float Pressure(std::int64_t t_ms) const;     // kgf/cm²
-  float Temperature(std::int64_t t_ms) const;  // °C
+  double ForwardM3(std::int64_t tMs) const;  // never decreases
+  double ReverseM3(std::int64_t tMs) const;  // grows only in rare back-flow windows
+  double FlowM3h(std::int64_t tMs) const;    // the rate a read shows, jittering around the mean
+  std::int64_t WorkSeconds(std::int64_t tMs) const;  // time powered: lags behind run time
+  std::int64_t RunSeconds(std::int64_t tMs) const;   // time since installation
+  int FailuresBetween(std::int64_t fromMs, std::int64_t toMs) const;  // power losses in (from, to]
+  std::uint16_t VoltageCentivolts(std::int64_t tMs) const;
+  float Pressure(std::int64_t tMs) const;     // kgf/cm²
+  float Temperature(std::int64_t tMs) const;  // °C
 
  private:
-  double Since(std::int64_t t_ms) const;  // seconds since installation, 0 before it
+  double Since(std::int64_t tMs) const;  // seconds since installation, 0 before it
   double HourlyBump(std::int64_t hour) const;
 
-  std::int64_t installed_ms_;
+  std::int64_t installedMs_;
   double mean_;
 };
 

@@ -28,7 +28,7 @@ std::array<std::uint16_t, 0x2A> DefaultHoldingRegisters(const MeterSettings& s) 
   std::array<std::uint16_t, 0x2A> r{};
   r[0x00] = s.address;
   r[0x01] = BaudChoice(s.baud);  // timeout choice 0 (5 ms) in the high byte
-  r[0x05] = s.tcp_port;
+  r[0x05] = s.tcpPort;
   // 192.168.0.10: each register carries its two numbers second first.
   r[0x06] = 0xA8C0;
   r[0x07] = 0x0A00;
@@ -44,12 +44,12 @@ std::array<std::uint16_t, 0x2A> DefaultHoldingRegisters(const MeterSettings& s) 
   r[0x1E] = 2;                // channels
   r[0x1F] = 2;                // display off after 10 minutes
   r[0x20] = 4;                // nominal diameter index: 100 mm
-  r[Meter::kSerialNumber] = s.serial_number;
+  r[Meter::kSerialNumber] = s.serialNumber;
   r[0x22] = 1;                // probe pulse 35 V
   r[0x23] = 1;                // sensitivity 7 mV
   PutFloat(r, 0x24, 10.0f);   // maximum pressure, kgf/cm²
   PutFloat(r, 0x26, 150.0f);  // maximum temperature, °C
-  r[Meter::kSensorType] = s.sensor_type;
+  r[Meter::kSensorType] = s.sensorType;
   r[0x29] = 1;                // positive frequency correction
   return r;
 }

@@ -34,8 +34,10 @@ bool IsArchiveFunction(std::uint8_t function) {
   return function >= fn::kHourlyArchive && function <= fn::kMonthlyArchive;
 }
 
-Pdu ModbusHandler::Answer(std::span<const std::uint8_t> pdu, Millis now) {
+Pdu ModbusHandler::Answer(std::span<const std::uint8_t> pdu, Millis realNow) {
   if (pdu.empty()) return {};
+  const Millis now = time_ != nullptr ? time_->Simulated(realNow) : realNow;
+  meter_.Sync(now);
   const std::uint8_t function = pdu[0];
   switch (function) {
     case fn::kReadHolding:
@@ -45,7 +47,7 @@ Pdu ModbusHandler::Answer(std::span<const std::uint8_t> pdu, Millis now) {
     case fn::kWriteMultiple:
       return WriteMultiple(pdu, now);
     default:
-      if (IsArchiveFunction(function)) return ReadArchive(pdu, now);
+      if (IsArchiveFunction(function)) return ReadArchive(pdu);
       return ExceptionPdu(function, exc::kIllegalFunction);
   }
 }
@@ -78,8 +80,8 @@ Pdu ModbusHandler::WriteMultiple(std::span<const std::uint8_t> pdu, Millis now) 
   if (pdu.size() < 6) return ExceptionPdu(pdu[0], exc::kIllegalValue);
   const std::uint16_t start = Word(pdu, 1);
   const std::uint16_t count = Word(pdu, 3);
-  const std::size_t byte_count = pdu[5];
-  if (count == 0 || count > kMaxWriteCount || byte_count != 2u * count || pdu.size() != 6 + byte_count) {
+  const std::size_t byteCount = pdu[5];
+  if (count == 0 || count > kMaxWriteCount || byteCount != 2u * count || pdu.size() != 6 + byteCount) {
     return ExceptionPdu(pdu[0], exc::kIllegalValue);
   }
   if (!Inside(start, count, 0, Meter::kHoldingCount)) return ExceptionPdu(pdu[0], exc::kIllegalAddress);
@@ -90,13 +92,13 @@ Pdu ModbusHandler::WriteMultiple(std::span<const std::uint8_t> pdu, Millis now) 
 }
 
 // The master sends the index and, over TCP, one more byte that is always zero.
-Pdu ModbusHandler::ReadArchive(std::span<const std::uint8_t> pdu, Millis now) const {
+Pdu ModbusHandler::ReadArchive(std::span<const std::uint8_t> pdu) const {
   if (pdu.size() != 3 && pdu.size() != 4) return ExceptionPdu(pdu[0], exc::kIllegalValue);
   const ArchiveKind kind = KindOf(pdu[0]);
   const std::uint16_t index = Word(pdu, 1);
   if (index >= meter_.RecordCount(kind)) return ExceptionPdu(pdu[0], exc::kIllegalAddress);
   Pdu out{pdu[0], pdu[1], pdu[2]};
-  const ArchiveRecord record = meter_.Record(kind, index, now);
+  const ArchiveRecord record = meter_.Record(kind, index);
   out.insert(out.end(), record.begin(), record.end());
   return out;
 }

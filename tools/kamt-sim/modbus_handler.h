@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "meter.h"
+#include "time_base.h"
 
 namespace kamt::sim {
 
@@ -33,7 +34,8 @@ bool IsArchiveFunction(std::uint8_t function);
 // meter does; every malformed request gets the Modbus exception that fits it.
 class ModbusHandler {
  public:
-  explicit ModbusHandler(Meter& meter) : meter_(meter) {}
+  // `time` turns the `now` of a request into the meters' simulated time; none: the same.
+  explicit ModbusHandler(Meter& meter, const TimeBase* time = nullptr) : meter_(meter), time_(time) {}
 
   Pdu Answer(std::span<const std::uint8_t> pdu, Millis now);
 
@@ -41,9 +43,10 @@ class ModbusHandler {
   Pdu ReadHolding(std::span<const std::uint8_t> pdu, Millis now) const;
   Pdu ReadInput(std::span<const std::uint8_t> pdu, Millis now) const;
   Pdu WriteMultiple(std::span<const std::uint8_t> pdu, Millis now);
-  Pdu ReadArchive(std::span<const std::uint8_t> pdu, Millis now) const;
+  Pdu ReadArchive(std::span<const std::uint8_t> pdu) const;
 
   Meter& meter_;
+  const TimeBase* time_;
 };
 
 }  // namespace kamt::sim

@@ -32,12 +32,12 @@ void Modem::Receive(std::span<const std::uint8_t> bytes, Millis now) {
     } else {
       CommandByte(b, now);
     }
-    last_rx_ = now;
+    lastRx_ = now;
   }
 }
 
 void Modem::CommandByte(std::uint8_t b, Millis now) {
-  if (config_.echo) to_line_.push_back(static_cast<char>(b));
+  if (config_.echo) toLine_.push_back(static_cast<char>(b));
   if (b == '\r') {
     const std::string line = line_;
     line_.clear();
@@ -54,11 +54,11 @@ void Modem::RunCommand(const std::string& received, Millis now) {
   const std::string line = at == std::string::npos ? received : received.substr(at);
   const std::string upper = Upper(line);
   if (upper == "AT" || upper == "ATH" || upper == "ATH0") {
-    to_line_ += Answer("OK");
+    toLine_ += Answer("OK");
   } else if (upper.starts_with("ATD")) {
     StartDial(line.substr(3), now);
   } else {
-    to_line_ += Answer("ERROR");
+    toLine_ += Answer("ERROR");
   }
 }
 
@@ -68,44 +68,44 @@ void Modem::StartDial(const std::string& dialled, Millis now) {
     number.erase(0, 1);  // tone or pulse dialling
   }
   if (Listed(config_.busy, number)) {
-    dial_answer_ = Answer("BUSY");
-  } else if (Listed(config_.no_carrier, number)) {
-    dial_answer_ = Answer("NO CARRIER");
-  } else if (Listed(config_.no_dialtone, number)) {
-    dial_answer_ = Answer("NO DIALTONE");
+    dialAnswer_ = Answer("BUSY");
+  } else if (Listed(config_.noCarrier, number)) {
+    dialAnswer_ = Answer("NO CARRIER");
+  } else if (Listed(config_.noDialtone, number)) {
+    dialAnswer_ = Answer("NO DIALTONE");
   } else {
-    dial_answer_ = Answer("CONNECT 9600");
+    dialAnswer_ = Answer("CONNECT 9600");
   }
   state_ = State::Dialling;
-  dial_done_at_ = now + config_.dial_delay_ms;
+  dialDoneAt_ = now + config_.dialDelayMs;
 }
 
 // A '+' after a guard time of silence may begin the escape: hold it back until the sequence
 // either completes (and the guard time after it passes) or breaks, then it was data after all.
 void Modem::OnlineByte(std::uint8_t b, Millis now) {
-  const bool quiet_before = !last_rx_ || now - *last_rx_ >= config_.guard_ms;
-  if (pluses_ > 0 && (b != kEscape || pluses_ == kEscapeLength || quiet_before)) ReleaseHeldPluses();
-  if (b == kEscape && (pluses_ > 0 || quiet_before)) {
+  const bool quietBefore = !lastRx_ || now - *lastRx_ >= config_.guardMs;
+  if (pluses_ > 0 && (b != kEscape || pluses_ == kEscapeLength || quietBefore)) ReleaseHeldPluses();
+  if (b == kEscape && (pluses_ > 0 || quietBefore)) {
     ++pluses_;
     return;
   }
-  to_meter_.push_back(b);
+  toMeter_.push_back(b);
 }
 
 void Modem::ReleaseHeldPluses() {
-  to_meter_.insert(to_meter_.end(), static_cast<std::size_t>(pluses_), kEscape);
+  toMeter_.insert(toMeter_.end(), static_cast<std::size_t>(pluses_), kEscape);
   pluses_ = 0;
 }
 
 void Modem::Advance(Millis now) {
-  if (state_ == State::Dialling && !config_.silent && now >= dial_done_at_) {
-    to_line_ += dial_answer_;
-    state_ = dial_answer_.find("CONNECT") != std::string::npos ? State::Online : State::Command;
+  if (state_ == State::Dialling && !config_.silent && now >= dialDoneAt_) {
+    toLine_ += dialAnswer_;
+    state_ = dialAnswer_.find("CONNECT") != std::string::npos ? State::Online : State::Command;
   }
-  if (state_ == State::Online && pluses_ > 0 && last_rx_ && now - *last_rx_ >= config_.guard_ms) {
+  if (state_ == State::Online && pluses_ > 0 && lastRx_ && now - *lastRx_ >= config_.guardMs) {
     if (pluses_ == kEscapeLength) {
       pluses_ = 0;
-      to_line_ += Answer("OK");
+      toLine_ += Answer("OK");
       state_ = State::Command;
     } else {
       ReleaseHeldPluses();
@@ -114,13 +114,13 @@ void Modem::Advance(Millis now) {
 }
 
 std::optional<Millis> Modem::Deadline() const {
-  if (state_ == State::Dialling && !config_.silent) return dial_done_at_;
-  if (state_ == State::Online && pluses_ > 0 && last_rx_) return *last_rx_ + config_.guard_ms;
+  if (state_ == State::Dialling && !config_.silent) return dialDoneAt_;
+  if (state_ == State::Online && pluses_ > 0 && lastRx_) return *lastRx_ + config_.guardMs;
   return std::nullopt;
 }
 
-std::string Modem::TakeToLine() { return std::exchange(to_line_, {}); }
+std::string Modem::TakeToLine() { return std::exchange(toLine_, {}); }
 
-std::vector<std::uint8_t> Modem::TakeToMeter() { return std::exchange(to_meter_, {}); }
+std::vector<std::uint8_t> Modem::TakeToMeter() { return std::exchange(toMeter_, {}); }
 
 }  // namespace kamt::sim

@@ -12,12 +12,12 @@ namespace kamt::sim {
 
 struct ModemConfig {
   bool echo = true;
-  Millis dial_delay_ms = 300;
-  Millis guard_ms = 900;
+  Millis dialDelayMs = 300;
+  Millis guardMs = 900;
   bool silent = false;  // never answers a dial
   std::vector<std::string> busy;
-  std::vector<std::string> no_carrier;
-  std::vector<std::string> no_dialtone;
+  std::vector<std::string> noCarrier;
+  std::vector<std::string> noDialtone;
 };
 
 // A Hayes modem between the serial line and the meter. In command mode it echoes what it
@@ -48,11 +48,11 @@ class Modem {
   ModemConfig config_;
   State state_ = State::Command;
   std::string line_;
-  std::string to_line_;
-  std::vector<std::uint8_t> to_meter_;
-  std::string dial_answer_;
-  Millis dial_done_at_ = 0;
-  std::optional<Millis> last_rx_;
+  std::string toLine_;
+  std::vector<std::uint8_t> toMeter_;
+  std::string dialAnswer_;
+  Millis dialDoneAt_ = 0;
+  std::optional<Millis> lastRx_;
   int pluses_ = 0;  // escape characters held back while the guard time decides
 };
 

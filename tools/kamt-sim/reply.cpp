@@ -9,7 +9,18 @@ namespace kamt::sim {
 
 namespace {
 constexpr std::uint8_t kWrongUnit = 0x01;
+
+// A repeater or a noisy converter sends a late copy: it goes out whatever came meanwhile, and
+// it adds to what the master has not read yet instead of replacing it.
+std::vector<Emission> WithDuplicate(std::vector<Emission> answer, const FaultAction& fault) {
+  if (!fault.duplicateMs) return answer;
+  Emission copy = answer.back();
+  copy.at += *fault.duplicateMs;
+  copy.continued = true;
+  answer.push_back(std::move(copy));
+  return answer;
 }
+}  // namespace
 
 Millis LineTime(std::size_t bytes, std::uint32_t baud) {
   if (baud == 0) return 0;
@@ -47,52 +58,53 @@ std::vector<std::uint8_t> EndlessTcpOpening(const MbapRequest& request) {
 }
 
 std::vector<Emission> ShapeSerialReply(std::uint8_t address, const Pdu& pdu, const FaultAction& fault,
-                                       Millis request_end, std::size_t request_size, std::uint32_t baud) {
+                                       Millis requestEnd, std::size_t requestSize, std::uint32_t baud) {
   if (fault.silent || fault.drop) return {};
   if (fault.noise > 0) {
-    std::vector<std::uint8_t> noise = SerialNoise(static_cast<std::size_t>(fault.noise), fault.noise_seed);
-    const Millis at = request_end + fault.delay_ms + LineTime(request_size + noise.size(), baud);
+    std::vector<std::uint8_t> noise = SerialNoise(static_cast<std::size_t>(fault.noise), fault.noiseSeed);
+    const Millis at = requestEnd + fault.delayMs + LineTime(requestSize + noise.size(), baud);
     return {Emission{at, std::move(noise), true, false}};
   }
   if (pdu.empty()) return {};
-  std::vector<std::uint8_t> frame = RtuFrame(address, pdu);
-  if (fault.bad_crc) frame.back() ^= 0xFF;
+  const int from = !fault.wrongAddress ? address : *fault.wrongAddress == kNextAddress ? address + 1 : *fault.wrongAddress;
+  std::vector<std::uint8_t> frame = RtuFrame(static_cast<std::uint8_t>(from), pdu);
+  if (fault.badCrc) frame.back() ^= 0xFF;
   if (fault.half) frame.resize(frame.size() / 2);
-  const Millis at = request_end + fault.delay_ms + LineTime(request_size + frame.size(), baud);
-  return {Emission{at, std::move(frame), true, false}};
+  const Millis at = requestEnd + fault.delayMs + LineTime(requestSize + frame.size(), baud);
+  return WithDuplicate({Emission{at, std::move(frame), true, false}}, fault);
 }
 
 std::vector<std::uint8_t> TcpFrame(const MbapRequest& request, const Pdu& pdu, const FaultAction& fault) {
   std::array<std::uint8_t, 2> transaction = request.transaction;
-  if (fault.wrong_transaction) transaction[1] = static_cast<std::uint8_t>(transaction[1] + 1);
-  const std::size_t length = pdu.size() + 1 + (fault.wrong_length ? 1 : 0);
+  if (fault.wrongTransaction) transaction[1] = static_cast<std::uint8_t>(transaction[1] + 1);
+  const std::size_t length = pdu.size() + 1 + (fault.wrongLength ? 1 : 0);
   std::vector<std::uint8_t> frame{transaction[0], transaction[1],
-                                  0x00, static_cast<std::uint8_t>(fault.wrong_protocol ? 0x01 : 0x00),
+                                  0x00, static_cast<std::uint8_t>(fault.wrongProtocol ? 0x01 : 0x00),
                                   static_cast<std::uint8_t>(length >> 8), static_cast<std::uint8_t>(length),
-                                  fault.wrong_unit ? kWrongUnit : request.unit};
+                                  fault.wrongUnit ? kWrongUnit : request.unit};
   frame.insert(frame.end(), pdu.begin(), pdu.end());
   return frame;
 }
 
 std::vector<Emission> ShapeTcpReply(const MbapRequest& request, const Pdu& pdu, const FaultAction& fault, Millis now) {
-  const Millis at = now + fault.delay_ms;
+  const Millis at = now + fault.delayMs;
   if (fault.drop || fault.reset) return {Emission{at, {}, true, true, fault.reset}};
   if (fault.silent) return {};
   if (fault.noise > 0) {
-    return {Emission{at, TcpNoise(static_cast<std::size_t>(fault.noise), fault.noise_seed, request), true, false}};
+    return {Emission{at, TcpNoise(static_cast<std::size_t>(fault.noise), fault.noiseSeed, request), true, false}};
   }
   if (pdu.empty()) return {};
   std::vector<std::uint8_t> frame = TcpFrame(request, pdu, fault);
-  if (fault.split_ms) {
+  if (fault.splitMs) {
     const auto half = static_cast<std::ptrdiff_t>(frame.size() / 2);
     return {Emission{at, {frame.begin(), frame.begin() + half}, true, false},
-            Emission{at + *fault.split_ms, {frame.begin() + half, frame.end()}, true, false}};
+            Emission{at + *fault.splitMs, {frame.begin() + half, frame.end()}, true, false}};
   }
-  if (fault.two_frames) {
+  if (fault.twoFrames) {
     const std::vector<std::uint8_t> copy = frame;
     frame.insert(frame.end(), copy.begin(), copy.end());
   }
-  return {Emission{at, std::move(frame), true, false}};
+  return WithDuplicate({Emission{at, std::move(frame), true, false}}, fault);
 }
 
 }  // namespace kamt::sim

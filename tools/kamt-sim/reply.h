@@ -19,7 +19,7 @@ std::vector<std::uint8_t> RtuFrame(std::uint8_t address, const Pdu& pdu);
 // A serial answer as the faults shape it. With a bit rate, the last byte of the answer leaves
 // as long after the last byte of the request as the whole exchange takes on such a line.
 std::vector<Emission> ShapeSerialReply(std::uint8_t address, const Pdu& pdu, const FaultAction& fault,
-                                       Millis request_end, std::size_t request_size, std::uint32_t baud);
+                                       Millis requestEnd, std::size_t requestSize, std::uint32_t baud);
 
 // The Modbus TCP header that came with a request; its transaction bytes are echoed as received.
 struct MbapRequest {

@@ -23,8 +23,11 @@ int RtuFramer::PredictLength(std::span<const std::uint8_t> head) {
     case fn::kReadHolding:
     case fn::kReadInput:
       return 8;
-    case fn::kWriteMultiple:
-      return head.size() < 7 ? 0 : 9 + head[6];
+    case fn::kWriteMultiple: {
+      if (head.size() < 7) return 0;
+      const int count = head[4] << 8 | head[5];
+      return count > 0 && count <= 123 && head[6] == 2 * count ? 9 + head[6] : -1;
+    }
     case fn::kHourlyArchive:
     case fn::kDailyArchive:
     case fn::kMonthlyArchive:
@@ -38,7 +41,7 @@ void RtuFramer::Push(std::span<const std::uint8_t> bytes, Millis now) {
   if (bytes.empty()) return;
   buffer_.insert(buffer_.end(), bytes.begin(), bytes.end());
   while (buffer_.size() > kMaxBuffered) buffer_.pop_front();
-  last_byte_ = now;
+  lastByte_ = now;
 }
 
 std::vector<std::uint8_t> RtuFramer::Take(std::size_t n) {
@@ -59,7 +62,8 @@ std::optional<std::vector<std::uint8_t>> RtuFramer::Next(Millis now) {
       buffer_.pop_front();  // not a frame after all: look again one byte later
       continue;
     }
-    if (!Silent(now)) return std::nullopt;  // more may still come
+    if (!silenceMs_ && predicted >= 0) return std::nullopt;  // the rest of it may still come
+    if (silenceMs_ && !Silent(now)) return std::nullopt;     // more may still come
     if (predicted < 0 && buffer_.size() <= kMaxFrame) {
       const std::vector<std::uint8_t> all(buffer_.begin(), buffer_.end());
       if (CrcMatches(all)) return Take(all.size());
@@ -70,8 +74,8 @@ std::optional<std::vector<std::uint8_t>> RtuFramer::Next(Millis now) {
 }
 
 std::optional<Millis> RtuFramer::Deadline() const {
-  if (buffer_.empty()) return std::nullopt;
-  return last_byte_ + silence_ms_;
+  if (buffer_.empty() || !silenceMs_) return std::nullopt;
+  return lastByte_ + *silenceMs_;
 }
 
 }  // namespace kamt::sim

@@ -14,12 +14,16 @@ namespace kamt::sim {
 // predicted from its function code, as a slave must do on a busy line; only a function the
 // meter does not know is ended by a silence. Anything whose CRC is wrong is dropped one byte at
 // a time until a valid frame lines up again, so garbage never blocks the line for long.
+// Carried over TCP (a serial-to-Ethernet converter), the stream has no silences that mean
+// anything: a frame may come in pieces at any pace, and a byte that cannot start a frame of a
+// known function is dropped at once.
 class RtuFramer {
  public:
   static constexpr Millis kDefaultSilenceMs = 20;
   static constexpr std::size_t kMaxBuffered = 512;
 
-  explicit RtuFramer(Millis silence_ms = kDefaultSilenceMs) : silence_ms_(silence_ms) {}
+  // No silence: frames come over a byte stream.
+  explicit RtuFramer(std::optional<Millis> silenceMs = kDefaultSilenceMs) : silenceMs_(silenceMs) {}
 
   void Push(std::span<const std::uint8_t> bytes, Millis now);
   // The next whole frame (address to CRC) whose CRC is right, if one is complete by `now`.
@@ -28,15 +32,15 @@ class RtuFramer {
   std::optional<Millis> Deadline() const;
 
   // The length a request of this function has, once enough of it is there to tell;
-  // 0 = not yet known, -1 = a function whose length cannot be predicted.
+  // 0 = not yet known, -1 = a function (or a write count) whose length cannot be predicted.
   static int PredictLength(std::span<const std::uint8_t> head);
 
  private:
-  bool Silent(Millis now) const { return now - last_byte_ >= silence_ms_; }
+  bool Silent(Millis now) const { return silenceMs_ && now - lastByte_ >= *silenceMs_; }
   std::vector<std::uint8_t> Take(std::size_t n);
 
-  Millis silence_ms_;
-  Millis last_byte_ = 0;
+  std::optional<Millis> silenceMs_;
+  Millis lastByte_ = 0;
   std::deque<std::uint8_t> buffer_;
 };
 

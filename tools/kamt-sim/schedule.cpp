@@ -11,10 +11,10 @@ void Schedule::Add(Emission e) {
 }
 
 std::vector<Emission> Schedule::TakeDue(Millis now) {
-  const auto due_end = std::upper_bound(items_.begin(), items_.end(), now,
+  const auto dueEnd = std::upper_bound(items_.begin(), items_.end(), now,
                                         [](Millis at, const Emission& item) { return at < item.at; });
-  std::vector<Emission> due(std::make_move_iterator(items_.begin()), std::make_move_iterator(due_end));
-  items_.erase(items_.begin(), due_end);
+  std::vector<Emission> due(std::make_move_iterator(items_.begin()), std::make_move_iterator(dueEnd));
+  items_.erase(items_.begin(), dueEnd);
   return due;
 }
 

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <string>
 #include <optional>
 #include <span>
 #include <vector>
@@ -10,26 +12,32 @@
 #include "modem.h"
 #include "rtu_framer.h"
 #include "schedule.h"
+#include "station.h"
 #include "trace.h"
 #include "trickle.h"
 
 namespace kamt::sim {
 
 struct SerialConfig {
-  std::uint8_t address = 1;
   std::uint32_t baud = 0;  // 0: answer at once
   std::optional<ModemConfig> modem;
+  // Whether the line is set as the meters expect, asked for each request; none: always.
+  std::function<bool()> lineMatches;
+  std::string name = "serial";  // in the trace
+  bool overTcp = false;          // frames carried over TCP: no silences mark their ends
 };
 
-// The meter's serial line: bytes in from the master, what goes back and when. A modem, when
-// there is one, sits in front of the meter and decides what reaches it.
-class SerialSide {
+// A serial line with meters on it (directly, or behind a serial-to-Ethernet converter): bytes
+// in from the master, what goes back and when. A modem, when there is one, sits in front of
+// the meters and decides what reaches them.
+class SerialSide : public Session {
  public:
-  SerialSide(SerialConfig config, ModbusHandler& handler, FaultPlan& faults, Logger log = {});
+  SerialSide(SerialConfig config, const Bus& bus, Logger log = {});
 
-  void Receive(std::span<const std::uint8_t> bytes, Millis now);
-  std::vector<Emission> TakeDue(Millis now);
-  std::optional<Millis> NextWake() const;
+  void Receive(std::span<const std::uint8_t> bytes, Millis now) override;
+  std::vector<Emission> TakeDue(Millis now) override;
+  std::optional<Millis> NextWake() const override;
+  bool Flooding() const override { return flooding_; }
 
  private:
   void Advance(Millis now);
@@ -39,13 +47,13 @@ class SerialSide {
   bool ModemPassesAnswers() const { return !modem_ || modem_->state() == Modem::State::Online; }
 
   SerialConfig config_;
-  ModbusHandler& handler_;
-  FaultPlan& faults_;
+  const Bus& bus_;
   Logger log_;
   RtuFramer framer_;
   std::optional<Modem> modem_;
   Schedule out_;
   Trickle endless_;
+  bool flooding_ = false;
 };
 
 }  // namespace kamt::sim

@@ -3,18 +3,21 @@
 #include <algorithm>
 #include <string>
 
+#include "answer_faults.h"
 #include "reply.h"
 
 namespace kamt::sim {
 
-TcpSession::TcpSession(std::uint8_t address, ModbusHandler& handler, FaultPlan& faults, Logger log)
-    : address_(address), handler_(handler), faults_(faults), log_(std::move(log)) {}
-
 // The master addresses the meter as unit 0xFF; 0 and the meter's own address are taken too.
-bool TcpSession::ForThisMeter(std::uint8_t unit) const { return unit == 0xFF || unit == 0 || unit == address_; }
+Station* Units::Find(std::uint8_t unit) const {
+  if (gateway != nullptr) return gateway->Find(unit);
+  return unit == 0xFF || unit == 0 || unit == single->address ? single : nullptr;
+}
+
+TcpSession::TcpSession(Units units, Logger log) : units_(units), log_(std::move(log)) {}
 
 void TcpSession::Receive(std::span<const std::uint8_t> bytes, Millis now) {
-  if (broken_) return;
+  if (broken_ || flooding_) return;
   buffer_.insert(buffer_.end(), bytes.begin(), bytes.end());
   while (buffer_.size() >= kHeaderSize) {
     const bool modbus = buffer_[2] == 0 && buffer_[3] == 0;
@@ -40,23 +43,21 @@ void TcpSession::Answer(std::span<const std::uint8_t> frame, Millis now) {
   if (log_) log_("tcp rx " + Hex(frame));
   endless_.Stop();  // the master has given up on the answer that never ended
   const MbapRequest request{{frame[0], frame[1]}, frame[6]};
-  if (!ForThisMeter(request.unit)) return;
+  Station* station = units_.Find(request.unit);
+  if (station == nullptr) return;
   const std::span<const std::uint8_t> pdu = frame.subspan(kHeaderSize);
-  const FaultAction fault = faults_.Decide(Transport::Tcp, pdu);
-  Pdu answer;
-  if (fault.exception) {
-    answer = ExceptionPdu(pdu[0], *fault.exception);
-  } else if (!fault.Skips()) {
-    answer = handler_.Answer(pdu, now);
-  }
+  const FaultAction fault = station->faults.Decide(Transport::Tcp, pdu);
+  flooding_ = fault.flood;
+  const Pdu answer = AnswerUnderFaults(fault, pdu, station->handler, now);
   for (Emission& e : ShapeTcpReply(request, answer, fault, now)) out_.Add(std::move(e));
-  if (fault.endless_ms) {
-    endless_.Start(EndlessTcpOpening(request), kEndlessFiller, now + fault.delay_ms + *fault.endless_ms,
-                   *fault.endless_ms);
+  if (fault.endlessMs) {
+    endless_.Start(EndlessTcpOpening(request), kEndlessFiller, now + fault.delayMs + *fault.endlessMs,
+                   *fault.endlessMs);
   }
 }
 
 std::vector<Emission> TcpSession::TakeDue(Millis now) {
+  if (flooding_) return {};
   std::vector<Emission> due = out_.TakeDue(now);
   if (std::vector<std::uint8_t> more = endless_.TakeDue(now); !more.empty()) {
     due.push_back(Emission{now, std::move(more), true, false, false, true});
@@ -70,6 +71,7 @@ std::vector<Emission> TcpSession::TakeDue(Millis now) {
 }
 
 std::optional<Millis> TcpSession::NextWake() const {
+  if (flooding_) return std::nullopt;
   const std::optional<Millis> answer = out_.Next();
   const std::optional<Millis> trickle = endless_.Next();
   if (answer && trickle) return std::min(*answer, *trickle);

@@ -2,6 +2,7 @@
 
 #include <QSocketNotifier>
 #include <QTimer>
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -21,6 +22,22 @@ bool MakeRaw(int fd) {
   return tcsetattr(fd, TCSANOW, &t) == 0;
 }
 
+constexpr std::pair<speed_t, std::uint32_t> kSpeeds[] = {
+    {B300, 300},       {B600, 600},       {B1200, 1200},     {B2400, 2400},     {B4800, 4800},
+    {B9600, 9600},     {B19200, 19200},   {B38400, 38400},   {B57600, 57600},   {B115200, 115200},
+    {B230400, 230400}, {B460800, 460800}, {B921600, 921600}};
+
+// Sets an unusual framing and reads back what the pseudo-terminal kept of it.
+LineHolds ProbeHolds(int fd) {
+  termios t{};
+  if (tcgetattr(fd, &t) != 0) return {};
+  t.c_cflag = (t.c_cflag & ~CSIZE) | CS7 | PARENB | PARODD;
+  tcsetattr(fd, TCSANOW, &t);
+  termios kept{};
+  tcgetattr(fd, &kept);
+  return {(kept.c_cflag & CSIZE) == CS7, (kept.c_cflag & PARENB) != 0, (kept.c_cflag & PARODD) != 0};
+}
+
 std::string Errno(const char* what) { return std::string(what) + ": " + std::strerror(errno); }
 
 bool Fail(std::string& error, std::string message) {
@@ -32,6 +49,7 @@ bool Fail(std::string& error, std::string message) {
 PtyPort::PtyPort(Receiver receiver) : receiver_(std::move(receiver)) {}
 
 PtyPort::~PtyPort() {
+  floodNotifier_.reset();
   notifier_.reset();
   if (slave_ >= 0) ::close(slave_);
   if (master_ >= 0) ::close(master_);
@@ -44,14 +62,29 @@ bool PtyPort::Open(std::string& error) {
   if (grantpt(master_) != 0 || unlockpt(master_) != 0 || ptsname_r(master_, name, sizeof name) != 0) {
     return Fail(error, Errno("pseudo-terminal"));
   }
-  slave_path_ = name;
+  slavePath_ = name;
   slave_ = ::open(name, O_RDWR | O_NOCTTY | O_NONBLOCK);
   if (slave_ < 0) return Fail(error, Errno(name));
+  holds_ = ProbeHolds(slave_);
   if (!MakeRaw(slave_) || !MakeRaw(master_)) return Fail(error, Errno("raw mode"));
   if (fcntl(master_, F_SETFL, fcntl(master_, F_GETFL) | O_NONBLOCK) != 0) return Fail(error, Errno("fcntl"));
   notifier_ = std::make_unique<QSocketNotifier>(master_, QSocketNotifier::Read);
   QObject::connect(notifier_.get(), &QSocketNotifier::activated, [this] { OnReadable(); });
   return true;
+}
+
+LineSetting PtyPort::Setting() const {
+  termios t{};
+  tcgetattr(slave_, &t);
+  LineSetting s;
+  s.baud = 0;
+  for (const auto& [speed, baud] : kSpeeds) {
+    if (cfgetospeed(&t) == speed) s.baud = baud;
+  }
+  s.dataBits = (t.c_cflag & CSIZE) == CS5 ? 5 : (t.c_cflag & CSIZE) == CS6 ? 6 : (t.c_cflag & CSIZE) == CS7 ? 7 : 8;
+  s.parity = (t.c_cflag & PARODD) != 0 ? 'O' : (t.c_cflag & PARENB) != 0 ? 'E' : 'N';
+  s.stopBits = (t.c_cflag & CSTOPB) != 0 ? 2 : 1;
+  return s;
 }
 
 void PtyPort::OnReadable() {
@@ -90,5 +123,19 @@ void PtyPort::Write(std::span<const std::uint8_t> bytes) {
 }
 
 void PtyPort::DiscardUnread() { tcflush(slave_, TCIFLUSH); }
+
+// The pseudo-terminal holds a few kilobytes; once full, the notifier waits for the far end to
+// read, so the flood costs nothing while nobody takes it.
+void PtyPort::Flood(std::uint8_t filler) {
+  if (floodNotifier_) return;
+  filler_ = filler;
+  floodNotifier_ = std::make_unique<QSocketNotifier>(master_, QSocketNotifier::Write);
+  QObject::connect(floodNotifier_.get(), &QSocketNotifier::activated, [this] {
+    std::uint8_t chunk[4096];
+    std::fill(std::begin(chunk), std::end(chunk), filler_);
+    while (::write(master_, chunk, sizeof chunk) > 0) {
+    }
+  });
+}
 
 }  // namespace kamt::sim

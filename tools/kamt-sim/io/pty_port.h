@@ -6,6 +6,8 @@
 #include <span>
 #include <string>
 
+#include "line_setting.h"
+
 class QSocketNotifier;
 
 namespace kamt::sim {
@@ -23,11 +25,16 @@ class PtyPort {
   PtyPort& operator=(const PtyPort&) = delete;
 
   bool Open(std::string& error);
-  const std::string& SlavePath() const { return slave_path_; }
+  // The line setting both ends share now, as far as the pseudo-terminal keeps it.
+  LineSetting Setting() const;
+  const LineHolds& Holds() const { return holds_; }
+  const std::string& SlavePath() const { return slavePath_; }
   void Write(std::span<const std::uint8_t> bytes);
   // Drops what the master program was sent and never read: nobody waits for it any more, and
   // on a real line it would be gone.
   void DiscardUnread();
+  // From now on the line carries this byte for ever, as fast as the far end takes it.
+  void Flood(std::uint8_t filler);
 
  private:
   void OnReadable();
@@ -36,8 +43,11 @@ class PtyPort {
   Receiver receiver_;
   int master_ = -1;
   int slave_ = -1;
-  std::string slave_path_;
+  std::string slavePath_;
   std::unique_ptr<QSocketNotifier> notifier_;
+  std::unique_ptr<QSocketNotifier> floodNotifier_;
+  std::uint8_t filler_ = 0;
+  LineHolds holds_;
 };
 
 }  // namespace kamt::sim

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "reply.h"
+
 namespace kamt::sim {
 
 SerialFront::SerialFront(SerialSide& side, const SimClock& clock)
@@ -20,6 +22,7 @@ void SerialFront::Pump() {
     if (e.answer && !e.continued) port_.DiscardUnread();
     port_.Write(e.bytes);
   }
+  if (side_.Flooding()) port_.Flood(kEndlessFiller);
   if (const auto wake = side_.NextWake()) {
     timer_.start(static_cast<int>(std::clamp<Millis>(*wake - now, 0, 3'600'000)));
   } else {

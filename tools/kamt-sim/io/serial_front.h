@@ -17,6 +17,9 @@ class SerialFront {
 
   bool Open(std::string& error) { return port_.Open(error); }
   const std::string& DevicePath() const { return port_.SlavePath(); }
+  bool LineMatches(const LineSetting& wanted) const {
+    return kamt::sim::LineMatches(wanted, port_.Setting(), port_.Holds());
+  }
 
  private:
   void Pump();

@@ -4,12 +4,9 @@
 
 namespace kamt::sim {
 
-SimClock::SimClock() {
+Millis SimClock::HostLocalNow() {
   const QDateTime now = QDateTime::currentDateTime();
-  start_ = now.toMSecsSinceEpoch() + Millis{now.offsetFromUtc()} * 1000;
-  elapsed_.start();
+  return now.toMSecsSinceEpoch() + Millis{now.offsetFromUtc()} * 1000;
 }
-
-Millis SimClock::Now() const { return start_ + elapsed_.elapsed(); }
 
 }  // namespace kamt::sim

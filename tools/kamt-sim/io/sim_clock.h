@@ -6,15 +6,17 @@
 
 namespace kamt::sim {
 
-// The simulator's time base: the host's local wall-clock time when it started, then running
-// on the monotonic clock, so that timers stay right when the host's clock is adjusted.
+// The simulator's real time: milliseconds since it started, on the monotonic clock, so that
+// timers stay right when the host's clock is adjusted.
 class SimClock {
  public:
-  SimClock();
-  Millis Now() const;
+  SimClock() { elapsed_.start(); }
+  Millis Now() const { return elapsed_.elapsed(); }
+
+  // The host's local wall-clock time, where the meters' clocks start by default.
+  static Millis HostLocalNow();
 
  private:
-  Millis start_;
   QElapsedTimer elapsed_;
 };
 

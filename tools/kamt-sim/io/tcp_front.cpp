@@ -6,9 +6,22 @@
 #include <algorithm>
 #include <sys/socket.h>
 
+#include "reply.h"
+
 namespace kamt::sim {
 
 namespace {
+void Flood(QTcpSocket* socket) {
+  // Topped up only as the kernel takes it: Qt's write buffer has no bound of its own.
+  constexpr qint64 kBuffered = 65536;
+  static const QByteArray chunk(16384, static_cast<char>(kEndlessFiller));
+  const auto topUp = [socket] {
+    while (socket->bytesToWrite() < kBuffered) socket->write(chunk);
+  };
+  QObject::connect(socket, &QTcpSocket::bytesWritten, socket, topUp);
+  topUp();
+}
+
 // Closing with a zero linger time makes the kernel send a reset (RST) instead of the orderly
 // close (FIN): what a meter that reboots or a firewall that cuts the line does to the master.
 void Reset(QTcpSocket* socket) {
@@ -19,14 +32,12 @@ void Reset(QTcpSocket* socket) {
 }  // namespace
 
 struct TcpFront::Connection {
-  Connection(std::uint8_t address, ModbusHandler& handler, FaultPlan& faults, Logger log)
-      : session(address, handler, faults, std::move(log)) {}
-  TcpSession session;
+  std::unique_ptr<Session> session;
   QTimer timer;
+  bool flooding = false;
 };
 
-TcpFront::TcpFront(std::uint8_t address, ModbusHandler& handler, FaultPlan& faults, Logger log, const SimClock& clock)
-    : address_(address), handler_(handler), faults_(faults), log_(std::move(log)), clock_(clock) {
+TcpFront::TcpFront(SessionFactory factory, const SimClock& clock) : factory_(std::move(factory)), clock_(clock) {
   QObject::connect(&server_, &QTcpServer::newConnection, [this] { Accept(); });
 }
 
@@ -48,14 +59,15 @@ void TcpFront::Accept() {
   while (QTcpSocket* socket = server_.nextPendingConnection()) {
     // The split fault sends an answer in two segments: each write must leave at once.
     socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
-    auto connection = std::make_unique<Connection>(address_, handler_, faults_, log_);
+    auto connection = std::make_unique<Connection>();
+    connection->session = factory_();
     connection->timer.setSingleShot(true);
     connection->timer.setTimerType(Qt::PreciseTimer);
     QObject::connect(&connection->timer, &QTimer::timeout, socket, [this, socket] { Pump(socket); });
     QObject::connect(socket, &QTcpSocket::readyRead, socket, [this, socket] {
       const QByteArray bytes = socket->readAll();
       const auto* data = reinterpret_cast<const std::uint8_t*>(bytes.constData());
-      connections_.at(socket)->session.Receive({data, static_cast<std::size_t>(bytes.size())}, clock_.Now());
+      connections_.at(socket)->session->Receive({data, static_cast<std::size_t>(bytes.size())}, clock_.Now());
       Pump(socket);
     });
     QObject::connect(socket, &QTcpSocket::disconnected, socket, [this, socket] { Forget(socket); });
@@ -68,7 +80,7 @@ void TcpFront::Pump(QTcpSocket* socket) {
   if (found == connections_.end()) return;
   Connection& c = *found->second;
   const Millis now = clock_.Now();
-  for (const Emission& e : c.session.TakeDue(now)) {
+  for (const Emission& e : c.session->TakeDue(now)) {
     if (e.close) {
       if (e.reset) {
         Reset(socket);
@@ -81,7 +93,11 @@ void TcpFront::Pump(QTcpSocket* socket) {
     socket->write(reinterpret_cast<const char*>(e.bytes.data()), static_cast<qint64>(e.bytes.size()));
     socket->flush();
   }
-  if (const auto wake = c.session.NextWake()) {
+  if (c.session->Flooding() && !c.flooding) {
+    c.flooding = true;
+    Flood(socket);
+  }
+  if (const auto wake = c.session->NextWake()) {
     c.timer.start(static_cast<int>(std::clamp<Millis>(*wake - now, 0, 3'600'000)));
   }
 }

@@ -1,21 +1,25 @@
 #pragma once
 
 #include <QTcpServer>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
 
 #include "io/sim_clock.h"
-#include "tcp_session.h"
+#include "station.h"
 
 class QTcpSocket;
 
 namespace kamt::sim {
 
-// The Modbus TCP server on the loopback interface: one session per connection.
+// A TCP server on the loopback interface, one session per connection: Modbus TCP, or plain
+// RTU frames as a serial-to-Ethernet converter carries them.
 class TcpFront {
  public:
-  TcpFront(std::uint8_t address, ModbusHandler& handler, FaultPlan& faults, Logger log, const SimClock& clock);
+  using SessionFactory = std::function<std::unique_ptr<Session>()>;
+
+  TcpFront(SessionFactory factory, const SimClock& clock);
   ~TcpFront();
   TcpFront(const TcpFront&) = delete;
   TcpFront& operator=(const TcpFront&) = delete;
@@ -29,10 +33,7 @@ class TcpFront {
   void Pump(QTcpSocket* socket);
   void Forget(QTcpSocket* socket);
 
-  std::uint8_t address_;
-  ModbusHandler& handler_;
-  FaultPlan& faults_;
-  Logger log_;
+  SessionFactory factory_;
   const SimClock& clock_;
   QTcpServer server_;
   std::map<QTcpSocket*, std::unique_ptr<Connection>> connections_;
