@@ -2,6 +2,8 @@
 
 #include <atomic>
 
+#include "setup/form_controls.h"
+
 namespace kamt {
 namespace {
 
@@ -30,15 +32,23 @@ std::string ConsoleWindow::StatusText(int panel) const {
   return panel >= 0 && panel < 3 ? status_[panel] : std::string();
 }
 
-std::string ConsoleWindow::Text(std::string_view control) const { return Find(texts_, control, std::string()); }
+std::string ConsoleWindow::Text(std::string_view control) const {
+  Check(control);
+  return Find(texts_, control, std::string());
+}
 
 void ConsoleWindow::SetText(std::string_view control, std::string_view text) {
+  Check(control);
   texts_.insert_or_assign(std::string(control), std::string(text));
 }
 
-int ConsoleWindow::ItemIndex(std::string_view control) const { return Find(indexes_, control, -1); }
+int ConsoleWindow::ItemIndex(std::string_view control) const {
+  Check(control);
+  return Find(indexes_, control, -1);
+}
 
 void ConsoleWindow::SetItemIndex(std::string_view control, int index) {
+  Check(control);
   const int count = ItemCount(control);
   const int selected = index >= 0 && index < count ? index : -1;
   indexes_.insert_or_assign(std::string(control), selected);
@@ -48,25 +58,34 @@ void ConsoleWindow::SetItemIndex(std::string_view control, int index) {
   SetText(control, selected >= 0 && at < items->second.size() ? items->second[at] : std::string());
 }
 
-int ConsoleWindow::ItemCount(std::string_view control) const { return Find(counts_, control, 0); }
+int ConsoleWindow::ItemCount(std::string_view control) const {
+  Check(control);
+  return Find(counts_, control, 0);
+}
 
 void ConsoleWindow::SetItemCount(std::string_view control, int count) {
+  Check(control);
   counts_.insert_or_assign(std::string(control), count);
 }
 
 void ConsoleWindow::SetItems(std::string_view control, const std::vector<std::string>& items) {
+  Check(control);
   SetItemCount(control, static_cast<int>(items.size()));
   items_.insert_or_assign(std::string(control), items);
   indexes_.insert_or_assign(std::string(control), -1);
 }
 
-bool ConsoleWindow::Enabled(std::string_view control) const { return Find(enabled_, control, true); }
+bool ConsoleWindow::Enabled(std::string_view control) const {
+  Check(control);
+  return Find(enabled_, control, true);
+}
 
 void ConsoleWindow::SetEnabled(std::string_view control, bool enabled) {
+  Check(control);
   enabled_.insert_or_assign(std::string(control), enabled);
 }
 
-void ConsoleWindow::SetVisible(std::string_view, bool) {}
+void ConsoleWindow::SetVisible(std::string_view control, bool) { Check(control); }
 
 void ConsoleWindow::SetProgress(int done, int total) {
   if (!progress_) return;
@@ -76,6 +95,14 @@ void ConsoleWindow::SetProgress(int done, int total) {
   } else {
     EndProgressLine();
   }
+}
+
+void ConsoleWindow::Check(std::string_view control) const {
+  if (!IsFormControl(control)) OnUnknownControl(control);
+}
+
+void ConsoleWindow::OnUnknownControl(std::string_view control) const {
+  messages_ << "kamt: internal error: no form has a control named " << control << '\n';
 }
 
 void ConsoleWindow::EndProgressLine() {
@@ -92,6 +119,7 @@ void ConsoleWindow::ShowMessage(std::string_view text) {
 void ConsoleWindow::ShowMessageBox(std::string_view, std::string_view text, MessageIcon) { ShowMessage(text); }
 
 void ConsoleWindow::AppendLine(std::string_view control, std::string_view line) {
+  Check(control);
   std::string& text = texts_[std::string(control)];
   if (!text.empty()) text += '\n';
   text += line;

@@ -46,6 +46,12 @@ class ConsoleWindow : public Window {
   void SetInterruptHandler(std::function<void()> handler);
   void ProcessEvents() override;
 
+ protected:
+  // Every control named must be one of a form's (setup/form_controls.h): another name is a
+  // fault of the program, which this reports.
+  void Check(std::string_view control) const;
+  virtual void OnUnknownControl(std::string_view control) const;
+
  private:
   void EndProgressLine();
 

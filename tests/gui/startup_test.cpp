@@ -1,6 +1,8 @@
 // The window program as a user first meets it: the forms and their initial state, the About
 // box, the connection dialog's defaults and input errors, and the close.
 #include <QComboBox>
+#include <QFile>
+#include <QXmlStreamReader>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -13,6 +15,8 @@
 
 #include "gui_rig.h"
 #include "meter/combo_items.h"
+#include "setup/form_controls.h"
+#include "ui/modem_dialog_form.h"
 #include "text/text_file.h"
 #include "ui/about_box.h"
 
@@ -79,6 +83,35 @@ class StartupTest : public QObject {
     w.SetItemIndex("DayOfWeek_ComboBox", 9);
     QCOMPARE(w.ItemIndex("DayOfWeek_ComboBox"), -1);
     QCOMPARE(w.Text("DayOfWeek_ComboBox"), std::string());
+  }
+
+  // The logic's table of control names is the forms' own: a name in one and not the other
+  // is a control the logic would miss, or one it could not find.
+  void ControlTableIsTheForms() {
+    GuiRig rig;
+    const std::pair<Form, const char*> forms[] = {
+        {Form::Main, "main_window.ui"}, {Form::Connection, "connection_dialog.ui"}, {Form::Modem, "modem_dialog.ui"}};
+    for (const auto& [form, file] : forms) {
+      QFile ui(QStringLiteral(KAMT_UI_DIR "/") + QString::fromUtf8(file));
+      QVERIFY(ui.open(QIODevice::ReadOnly));
+      QStringList declared, listed;
+      for (QXmlStreamReader xml(&ui); !xml.atEnd();) {
+        if (xml.readNext() != QXmlStreamReader::StartElement) continue;
+        const QString name = xml.attributes().value(QStringLiteral("name")).toString();
+        if ((xml.name() == QStringLiteral("widget") || xml.name() == QStringLiteral("action")) &&
+            name != QStringLiteral("centralwidget")) {
+          declared << name;
+        }
+      }
+      for (std::string_view name : FormControls(form)) {
+        if (!name.starts_with("StatusBar1_Panel")) listed << Q(name);
+      }
+      declared.sort();
+      listed.sort();
+      QCOMPARE(listed, declared);
+    }
+    QVERIFY(rig.Child<QLabel>(rig.main(), "StatusBar1_Panel2"));
+    QVERIFY(rig.Child<QLabel>(rig.main().modemDialog(), "StatusBar1_Panel0"));
   }
 
   void AboutBox() {

@@ -1,5 +1,7 @@
 #include "fake_window.h"
 
+#include <stdexcept>
+
 namespace kamt::test {
 
 void FakeWindow::SetStatusText(int panel, std::string_view text) {
@@ -13,6 +15,7 @@ void FakeWindow::SetEnabled(std::string_view control, bool enabled) {
 }
 
 void FakeWindow::SetVisible(std::string_view control, bool visible) {
+  Check(control);
   log.push_back(std::string(control) + (visible ? " shown" : " hidden"));
   visible_.insert_or_assign(std::string(control), visible);
 }
@@ -36,6 +39,10 @@ void FakeWindow::ShowMessageBox(std::string_view title, std::string_view text, M
 void FakeWindow::ProcessEvents() {
   ++processEventsCalls;
   if (onProcessEvents) onProcessEvents();
+}
+
+void FakeWindow::OnUnknownControl(std::string_view control) const {
+  throw std::logic_error("no form has a control named " + std::string(control));
 }
 
 std::vector<std::string> FakeWindow::Entries(std::string_view prefix) const {

@@ -35,6 +35,10 @@ class FakeWindow : public ConsoleWindow {
   // The log entries that start with prefix, in order.
   std::vector<std::string> Entries(std::string_view prefix) const;
 
+ protected:
+  // A name no form has is a typo in the logic: the test stops there.
+  void OnUnknownControl(std::string_view control) const override;
+
  private:
   std::ostringstream shown_;
   std::map<std::string, bool, std::less<>> visible_;
