@@ -7,6 +7,7 @@
 #include "cli/kamt_cli.h"
 #include "platform/qt_client_socket.h"
 #include "platform/qt_clock.h"
+#include "platform/qt_fleet_platform.h"
 #include "platform/qt_serial_port.h"
 #include "platform/system_locale.h"
 #include "setup/settings_file.h"
@@ -16,7 +17,14 @@
 // command runs, ends the program.
 extern "C" void OnInterrupt(int) {
   std::signal(SIGINT, SIG_DFL);
-  if (!kamt::RequestConsoleInterrupt()) std::raise(SIGINT);
+  if (!kamt::RequestConsoleInterrupt() && !kamt::RequestCollectStop()) std::raise(SIGINT);
+}
+
+// SIGTERM (systemd stopping the collector service) ends a collection between two requests,
+// with what was read stored; anything else ends as SIGTERM always ends it.
+extern "C" void OnTerminate(int) {
+  std::signal(SIGTERM, SIG_DFL);
+  if (!kamt::RequestCollectStop()) std::raise(SIGTERM);
 }
 
 int main(int argc, char** argv) {
@@ -25,10 +33,12 @@ int main(int argc, char** argv) {
   if (qEnvironmentVariableIsEmpty("QT_NO_GLIB")) qputenv("QT_NO_GLIB", "1");
   QCoreApplication app(argc, argv);
   std::signal(SIGINT, OnInterrupt);
+  std::signal(SIGTERM, OnTerminate);
   kamt::QtSerialPort port;
   kamt::QtClientSocket socket;
   kamt::QtClock clock;
-  kamt::CliDevices devices{port, socket, clock, kamt::SystemDecimalSeparator(), kamt::DefaultSettingsPath()};
+  kamt::QtFleetPlatform fleet;
+  kamt::CliDevices devices{port, socket, clock, kamt::SystemDecimalSeparator(), kamt::DefaultSettingsPath(), &fleet};
   const std::vector<std::string> args(argv + 1, argv + argc);
   return kamt::RunKamt(args, devices, std::cout, std::cerr);
 }

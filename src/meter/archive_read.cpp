@@ -5,8 +5,7 @@
 #include <optional>
 
 #include "link/client_socket.h"
-#include "link/clock.h"
-#include "link/modbus.h"
+#include "meter/archive_attempt.h"
 #include "meter/archive_decode.h"
 #include "meter/archive_kinds.h"
 #include "meter/exchange.h"
@@ -17,11 +16,6 @@
 
 namespace kamt {
 namespace {
-
-// Five failed attempts in a row end a serial read; a record read starts the count again.
-constexpr int kFailureLimit = 5;
-// A pause before a request is cut into slices this long, so that a stop ends it at once.
-constexpr int kPauseSliceMs = 100;
 
 void SetLocked(Window& w, const ArchiveKindInfo& info, bool locked) {
   for (const std::string_view control : info.lockedControls) w.SetEnabled(control, !locked);
@@ -70,39 +64,10 @@ class ArchiveReader {
     w_.ProcessEvents();
     if (s_.ArchiveAbort) return;
     const bool serial = s_.link.IsSerial();
-    if (serial && s_.link.LinkSettings.Delay > 0 && !Pause(s_.link.LinkSettings.Delay)) return;
+    if (serial && s_.link.LinkSettings.Delay > 0 && !ArchivePause(s_, s_.link.LinkSettings.Delay)) return;
     std::array<std::uint8_t, kArchiveRecordSize> record{};
-    // Over Modbus TCP the request keeps a fourth byte after the index, always 0.
-    const std::array<std::uint8_t, modbus::kTcpArchiveRequestData> data = {
-        static_cast<std::uint8_t>(index_ >> 8 & 0xFF), static_cast<std::uint8_t>(index_ & 0xFF), 0};
-    const Request request{info_.function, std::span(data).first(serial ? 2 : 3), modbus::kArchiveAnswerLength};
-    ExchangeResult r = Exchange(s_.link, w_, request, record, {});
-    if (r == ExchangeResult::Accepted && IsRepeat(record)) r = ExchangeResult::Repeated;
+    const ExchangeResult r = ArchiveAttempt(s_, info_.function, index_, record, lastRecord_);
     serial ? SerialOutcome(r, record) : TcpOutcome(r, record);
-  }
-
-  // The pause before a serial request; false when a stop cut it short. A long one runs the
-  // window's events between its slices, where a stop arrives; one of a slice or less is as
-  // good as part of the exchange it comes before.
-  bool Pause(int ms) {
-    Clock& clock = s_.link.clock;
-    const std::uint64_t end = clock.NowMs() + static_cast<std::uint64_t>(ms);
-    for (std::uint64_t now = clock.NowMs(); now < end; now = clock.NowMs()) {
-      const std::uint64_t left = end - now;
-      clock.Sleep(static_cast<int>(std::min<std::uint64_t>(left, kPauseSliceMs)));
-      if (left <= kPauseSliceMs) break;
-      w_.ProcessEvents();
-      if (s_.ArchiveAbort) return false;
-    }
-    return true;
-  }
-
-  // Two records of an archive are never alike: each carries the time of its own interval. An
-  // answer that repeats the record stored last is a late copy of the earlier answer (a repeater
-  // or a noisy converter sends such copies), never the record asked for, whatever the two bytes
-  // before the record say.
-  bool IsRepeat(std::span<const std::uint8_t, kArchiveRecordSize> record) const {
-    return lastRecord_ && std::ranges::equal(*lastRecord_, record);
   }
 
   void Store(std::span<const std::uint8_t, kArchiveRecordSize> record) {
@@ -124,7 +89,7 @@ class ArchiveReader {
       Store(record);
       return;
     }
-    if (++failures_ < kFailureLimit) return;
+    if (++failures_ < kArchiveFailureLimit) return;
     const std::string_view message = FailureMessage(r);
     w_.ShowMessage(message.empty() ? "Ошибка чтения архива!" : message);
     w_.SetStatusText(1, "Ошибка чтения архива");
@@ -164,7 +129,7 @@ class ArchiveReader {
   const int count_;
   long long index_;
   int failures_ = 0;
-  std::optional<std::array<std::uint8_t, kArchiveRecordSize>> lastRecord_;
+  std::optional<ArchiveRecordBytes> lastRecord_;
   std::vector<bool> readNow_;
   ArchiveReadResult result_;
 };

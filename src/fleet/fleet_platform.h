@@ -1,0 +1,24 @@
+#pragma once
+
+#include <memory>
+#include <string>
+
+namespace kamt {
+
+class Store;
+class WorkerPool;
+
+// What the collector and the export need from the platform: the database and threads.
+class FleetPlatform {
+ public:
+  virtual ~FleetPlatform() = default;
+  // A connection to the database at path, made with its schema when new; throws StoreError.
+  virtual std::unique_ptr<Store> OpenStore(const std::string& path) = 0;
+  // Workers that each open a connection of their own to the database at path.
+  virtual std::unique_ptr<WorkerPool> MakePool(const std::string& path, int size) = 0;
+  // Takes the database for this collector alone, until the process ends; false, with who
+  // holds it, when another collector has it.
+  virtual bool LockDatabase(const std::string& path, std::string& holder) = 0;
+};
+
+}  // namespace kamt

@@ -1,0 +1,111 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "meter/archive_record.h"
+
+namespace kamt {
+
+struct CurrentDataRecord;
+struct FleetMeter;
+
+// The database could not do what was asked (locked past its time-out, not writable, of a
+// newer schema, ...): the collector stops rather than go on without storing.
+class StoreError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// The counters' units: the decimal places the meter reported when the record was read.
+struct RecordUnits {
+  std::uint16_t plusDecimals = 2;
+  std::uint16_t minusDecimals = 2;
+};
+
+struct StoredRecord {
+  long long id = 0;
+  ArchiveRecord record;
+  RecordUnits units;
+  std::optional<long long> previousId;  // the record before it in the meter's archive, when known
+  int copy = 0;                         // > 0: its time was logged again (a clock set back)
+};
+
+struct PutResult {
+  long long id = 0;
+  bool added = false;  // false: the same record was stored before
+  int copy = 0;
+};
+
+struct StoredMeter {
+  long long id = 0;
+  std::uint16_t serialNumber = 0;
+  std::string name;
+  std::string connection;
+  std::string site;
+  std::uint16_t sensorType = 0;
+};
+
+// One poll of one meter, as the polls table keeps it. Times are the computer's, in UTC.
+struct PollRow {
+  std::optional<long long> meterId;  // none when the meter never said who it is
+  std::string name;
+  std::string startedAt;
+  std::string endedAt;
+  std::string outcome;  // ok, failed, partial, stopped
+  std::string message;
+  int requests = 0;
+  int failedAttempts = 0;
+  std::optional<long long> clockOffsetS;  // meter clock minus the computer's local clock
+  int recordsStored = 0;
+};
+
+// Where the readings go. Writes happen inside Begin/Commit, short ones: a meter's answers are
+// never awaited inside a transaction. Every call may throw StoreError.
+class Store {
+ public:
+  virtual ~Store() = default;
+
+  virtual void Begin() = 0;
+  virtual void Commit() = 0;
+  virtual void Rollback() = 0;
+
+  // The meter known by this serial number, made when new; its name, connection and site follow
+  // the fleet line, its units and sensor type the current data.
+  virtual long long SaveMeter(std::uint16_t serialNumber, const FleetMeter& line, const CurrentDataRecord& data,
+                              const std::string& now) = 0;
+  // The serial number last seen under this name, to tell a replaced meter.
+  virtual std::optional<std::uint16_t> SerialOfName(const std::string& name) = 0;
+  virtual void SaveSnapshot(long long meterId, const CurrentDataRecord& data, const std::string& now) = 0;
+
+  // The newest record of the archive's history as far as it was read without a gap.
+  virtual std::optional<StoredRecord> Frontier(long long meterId, ArchiveKind kind) = 0;
+  virtual void SetFrontier(long long meterId, ArchiveKind kind, long long recordId) = 0;
+  // Stores a record once: the same record again gives the stored one; another with the time
+  // of a stored one is kept beside it as its next copy.
+  virtual PutResult PutRecord(long long meterId, ArchiveKind kind, const ArchiveRecord& record, RecordUnits units,
+                              const std::string& now) = 0;
+  virtual void LinkRecord(long long recordId, long long previousId) = 0;
+  virtual void SavePoll(const PollRow& poll) = 0;
+
+  virtual std::vector<StoredMeter> Meters() = 0;
+  // A meter's records of one kind whose times lie within [from, to] ("YYYY-MM-DD HH:MM:SS",
+  // empty for no bound), by time and copy.
+  virtual std::vector<StoredRecord> Records(long long meterId, ArchiveKind kind, const std::string& from,
+                                            const std::string& to) = 0;
+};
+
+// The computer's time now in UTC, ISO 8601: "2026-12-07T05:00:00Z".
+std::string UtcNowText();
+
+// Two reads of one record: every field alike, a sensor value that is no number alike too.
+bool SameRecord(const ArchiveRecord& a, const ArchiveRecord& b);
+
+// "2026-12-07 05:00:00": the time a record carries, on the meter's own clock, and back.
+std::string RecordTime(const ArchiveRecord& record);
+void SetRecordTime(ArchiveRecord& record, const std::string& time);
+
+}  // namespace kamt

@@ -1,0 +1,257 @@
+#include "platform/sql_store.h"
+
+#include <QSqlError>
+#include <QVariant>
+#include <atomic>
+#include <cmath>
+#include <limits>
+
+#include "fleet/fleet_file.h"
+#include "meter/archive_kinds.h"
+#include "meter/current_data.h"
+#include "platform/sql_schema.h"
+
+namespace kamt {
+namespace {
+
+std::mutex writeMutex;
+std::atomic<int> connections = 0;
+
+// How long a write waits for another process's write (a second collector, a person with the
+// sqlite3 shell) before it fails.
+constexpr int kBusyTimeoutMs = 5000;
+
+QString Kind(ArchiveKind kind) { return QString::fromStdString(std::string(KindInfo(kind).name)); }
+QString Text(const std::string& s) { return QString::fromStdString(s); }
+
+// SQLite keeps no NaN: a sensor value that is no number is stored as NULL and comes back so.
+QVariant Real(float value) { return std::isnan(value) ? QVariant() : QVariant(static_cast<double>(value)); }
+float RealOf(const QVariant& v) {
+  return v.isNull() ? std::numeric_limits<float>::quiet_NaN() : static_cast<float>(v.toDouble());
+}
+
+StoredRecord RecordOf(const QSqlQuery& q) {
+  StoredRecord s;
+  s.id = q.value(0).toLongLong();
+  SetRecordTime(s.record, q.value(1).toString().toStdString());
+  s.copy = q.value(2).toInt();
+  s.record.volumePlus = q.value(3).toLongLong();
+  s.record.volumeMinus = q.value(4).toLongLong();
+  s.units = {static_cast<std::uint16_t>(q.value(5).toUInt()), static_cast<std::uint16_t>(q.value(6).toUInt())};
+  s.record.workSeconds = static_cast<std::uint32_t>(q.value(7).toLongLong());
+  s.record.voltage = static_cast<std::uint16_t>(q.value(8).toUInt());
+  s.record.failures = static_cast<std::uint16_t>(q.value(9).toUInt());
+  s.record.pressure = RealOf(q.value(10));
+  s.record.temperature = RealOf(q.value(11));
+  s.record.errorCode = static_cast<std::uint8_t>(q.value(12).toUInt());
+  if (!q.value(13).isNull()) s.previousId = q.value(13).toLongLong();
+  return s;
+}
+
+std::string MeterTime(const CurrentDataRecord& d) {
+  char text[64];
+  std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", d.Year, d.Month, d.Day, d.Hours, d.Minutes,
+                d.Seconds);
+  return text;
+}
+
+}  // namespace
+
+SqlStore::SqlStore(const std::string& path)
+    : path_(Text(path)), connectionName_(QString("kamt-store-%1").arg(++connections)) {
+  db_ = QSqlDatabase::addDatabase("QSQLITE", connectionName_);
+  if (!db_.isValid()) throw StoreError("the SQLite driver of Qt SQL is missing (libqt6sql6-sqlite)");
+  db_.setDatabaseName(path_);
+  db_.setConnectOptions(QString("QSQLITE_BUSY_TIMEOUT=%1").arg(kBusyTimeoutMs));
+  if (!db_.open()) Fail("cannot be opened");
+  // WAL: readers never wait for the writer, and a commit is one append; NORMAL syncs at each
+  // checkpoint, which keeps every committed transaction through a crash of the program.
+  for (const char* pragma : {"PRAGMA journal_mode = WAL", "PRAGMA synchronous = NORMAL", "PRAGMA foreign_keys = ON",
+                             "PRAGMA cache_size = -1024"}) {
+    QSqlQuery query(db_);
+    if (!query.exec(pragma)) Fail("cannot be used");
+  }
+  const std::lock_guard lock(writeMutex);
+  PrepareSchema(db_, path_);
+}
+
+SqlStore::~SqlStore() {
+  if (writing_.owns_lock()) Rollback();
+  statements_.clear();
+  db_.close();
+  db_ = QSqlDatabase();
+  QSqlDatabase::removeDatabase(connectionName_);
+}
+
+void SqlStore::Fail(const QString& what) const {
+  const QSqlError error = db_.lastError();
+  throw StoreError("database " + path_.toStdString() + " " + what.toStdString() +
+                   (error.isValid() ? ": " + error.text().toStdString() : ""));
+}
+
+QSqlQuery& SqlStore::Run(const char* sql, std::initializer_list<QVariant> values) {
+  auto it = statements_.find(sql);
+  if (it == statements_.end()) {
+    it = statements_.emplace(sql, QSqlQuery(db_)).first;
+    if (!it->second.prepare(QString::fromUtf8(sql))) {
+      const std::string why = it->second.lastError().text().toStdString();
+      statements_.erase(it);
+      throw StoreError("database " + path_.toStdString() + ": " + why);
+    }
+  }
+  QSqlQuery& query = it->second;
+  int i = 0;
+  for (const QVariant& value : values) query.bindValue(i++, value);
+  if (!query.exec()) throw StoreError("database " + path_.toStdString() + ": " + query.lastError().text().toStdString());
+  return query;
+}
+
+void SqlStore::Begin() {
+  writing_ = std::unique_lock(writeMutex);
+  // IMMEDIATE: the write lock is taken now, so a transaction never fails halfway for it.
+  QSqlQuery query(db_);
+  if (!query.exec("BEGIN IMMEDIATE")) {
+    writing_.unlock();
+    throw StoreError("database " + path_.toStdString() + " cannot be written: " + query.lastError().text().toStdString());
+  }
+}
+
+void SqlStore::Commit() {
+  QSqlQuery query(db_);
+  const bool ok = query.exec("COMMIT");
+  if (!ok) QSqlQuery(db_).exec("ROLLBACK");
+  if (writing_.owns_lock()) writing_.unlock();
+  if (!ok) throw StoreError("database " + path_.toStdString() + ": " + query.lastError().text().toStdString());
+}
+
+void SqlStore::Rollback() {
+  QSqlQuery(db_).exec("ROLLBACK");
+  if (writing_.owns_lock()) writing_.unlock();
+}
+
+long long SqlStore::SaveMeter(std::uint16_t serial, const FleetMeter& m, const CurrentDataRecord& d,
+                              const std::string& now) {
+  QSqlQuery& q = Run(
+      "INSERT INTO meters (serial_number, name, connection, site, sensor_type, plus_decimals, minus_decimals,"
+      " first_seen, last_seen) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)"
+      " ON CONFLICT (serial_number) DO UPDATE SET name = excluded.name, connection = excluded.connection,"
+      " site = excluded.site, sensor_type = excluded.sensor_type, plus_decimals = excluded.plus_decimals,"
+      " minus_decimals = excluded.minus_decimals, last_seen = excluded.last_seen RETURNING id",
+      {serial, Text(m.name), Text(m.Connection()), Text(m.site), d.SensorType, d.PlusDecimals, d.MinusDecimals,
+       Text(now), Text(now)});
+  if (!q.next()) Fail("gave no meter id");
+  const long long id = q.value(0).toLongLong();
+  q.finish();
+  return id;
+}
+
+std::optional<std::uint16_t> SqlStore::SerialOfName(const std::string& name) {
+  QSqlQuery& q = Run("SELECT serial_number FROM meters WHERE name = ? ORDER BY last_seen DESC, id DESC LIMIT 1",
+                     {Text(name)});
+  std::optional<std::uint16_t> serial;
+  if (q.next()) serial = static_cast<std::uint16_t>(q.value(0).toUInt());
+  q.finish();
+  return serial;
+}
+
+void SqlStore::SaveSnapshot(long long meterId, const CurrentDataRecord& d, const std::string& now) {
+  Run("INSERT INTO snapshots (meter_id, taken_at, meter_time, status, flow, plus_counter, minus_counter,"
+      " plus_decimals, minus_decimals, work_seconds, run_seconds, hour_records, day_records, month_records,"
+      " pressure, temperature, sensor_type) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)",
+      {meterId, Text(now), Text(MeterTime(d)), d.Status, Real(d.Flow), static_cast<qlonglong>(d.PlusCounter),
+       static_cast<qlonglong>(d.MinusCounter), d.PlusDecimals, d.MinusDecimals, d.WorkSeconds, d.RunSeconds,
+       d.HourRecords, d.DayRecords, d.MonthRecords, Real(d.Pressure), Real(d.Temperature), d.SensorType})
+      .finish();
+}
+
+std::optional<StoredRecord> SqlStore::Frontier(long long meterId, ArchiveKind kind) {
+  QSqlQuery& q = Run(
+      "SELECT r.id, r.record_time, r.copy_number, r.volume_plus, r.volume_minus, r.plus_decimals, r.minus_decimals,"
+      " r.work_seconds, r.voltage, r.failures, r.pressure, r.temperature, r.error_code, r.previous_id"
+      " FROM archive_frontiers f JOIN archive_records r ON r.id = f.record_id WHERE f.meter_id = ? AND f.kind = ?",
+      {meterId, Kind(kind)});
+  std::optional<StoredRecord> frontier;
+  if (q.next()) frontier = RecordOf(q);
+  q.finish();
+  return frontier;
+}
+
+void SqlStore::SetFrontier(long long meterId, ArchiveKind kind, long long recordId) {
+  Run("INSERT INTO archive_frontiers (meter_id, kind, record_id) VALUES (?, ?, ?)"
+      " ON CONFLICT (meter_id, kind) DO UPDATE SET record_id = excluded.record_id",
+      {meterId, Kind(kind), recordId})
+      .finish();
+}
+
+PutResult SqlStore::PutRecord(long long meterId, ArchiveKind kind, const ArchiveRecord& r, RecordUnits units,
+                              const std::string& now) {
+  const QString time = Text(RecordTime(r));
+  QSqlQuery& same = Run(
+      "SELECT id, record_time, copy_number, volume_plus, volume_minus, plus_decimals, minus_decimals, work_seconds,"
+      " voltage, failures, pressure, temperature, error_code, previous_id FROM archive_records"
+      " WHERE meter_id = ? AND kind = ? AND record_time = ? ORDER BY copy_number",
+      {meterId, Kind(kind), time});
+  std::optional<PutResult> found;
+  PutResult result{0, true, 0};
+  while (same.next()) {
+    const StoredRecord stored = RecordOf(same);
+    if (!found && SameRecord(stored.record, r)) found = PutResult{stored.id, false, stored.copy};
+    result.copy = std::max(result.copy, stored.copy + 1);
+  }
+  same.finish();
+  if (found) return *found;
+  QSqlQuery& q = Run(
+      "INSERT INTO archive_records (meter_id, kind, record_time, copy_number, volume_plus, volume_minus,"
+      " plus_decimals, minus_decimals, work_seconds, voltage, failures, pressure, temperature, error_code, stored_at)"
+      " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?) RETURNING id",
+      {meterId, Kind(kind), time, result.copy, static_cast<qlonglong>(r.volumePlus),
+       static_cast<qlonglong>(r.volumeMinus), units.plusDecimals, units.minusDecimals, r.workSeconds, r.voltage,
+       r.failures, Real(r.pressure), Real(r.temperature), r.errorCode, Text(now)});
+  if (!q.next()) Fail("gave no record id");
+  result.id = q.value(0).toLongLong();
+  q.finish();
+  return result;
+}
+
+void SqlStore::LinkRecord(long long recordId, long long previousId) {
+  Run("UPDATE archive_records SET previous_id = ? WHERE id = ?", {previousId, recordId}).finish();
+}
+
+void SqlStore::SavePoll(const PollRow& p) {
+  Run("INSERT INTO polls (meter_id, name, started_at, ended_at, outcome, message, requests, failed_attempts,"
+      " clock_offset_s, records_stored) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)",
+      {p.meterId ? QVariant(*p.meterId) : QVariant(), Text(p.name), Text(p.startedAt), Text(p.endedAt),
+       Text(p.outcome), Text(p.message), p.requests, p.failedAttempts,
+       p.clockOffsetS ? QVariant(*p.clockOffsetS) : QVariant(), p.recordsStored})
+      .finish();
+}
+
+std::vector<StoredMeter> SqlStore::Meters() {
+  QSqlQuery& q = Run("SELECT id, serial_number, name, connection, site, sensor_type FROM meters"
+                     " ORDER BY name, serial_number",
+                     {});
+  std::vector<StoredMeter> meters;
+  while (q.next()) {
+    meters.push_back({q.value(0).toLongLong(), static_cast<std::uint16_t>(q.value(1).toUInt()),
+                      q.value(2).toString().toStdString(), q.value(3).toString().toStdString(),
+                      q.value(4).toString().toStdString(), static_cast<std::uint16_t>(q.value(5).toUInt())});
+  }
+  q.finish();
+  return meters;
+}
+
+std::vector<StoredRecord> SqlStore::Records(long long meterId, ArchiveKind kind, const std::string& from,
+                                            const std::string& to) {
+  QSqlQuery& q = Run(
+      "SELECT id, record_time, copy_number, volume_plus, volume_minus, plus_decimals, minus_decimals, work_seconds,"
+      " voltage, failures, pressure, temperature, error_code, previous_id FROM archive_records"
+      " WHERE meter_id = ? AND kind = ? AND (? = '' OR record_time >= ?) AND (? = '' OR record_time <= ?)"
+      " ORDER BY record_time, copy_number",
+      {meterId, Kind(kind), Text(from), Text(from), Text(to), Text(to)});
+  std::vector<StoredRecord> records;
+  while (q.next()) records.push_back(RecordOf(q));
+  q.finish();
+  return records;
+}
+
+}  // namespace kamt

@@ -1,0 +1,57 @@
+#pragma once
+
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QString>
+#include <map>
+#include <mutex>
+
+#include "fleet/store.h"
+
+namespace kamt {
+
+// The store on SQLite through Qt SQL. Each object is one connection, to be used by the thread
+// that made it; SQLite in WAL mode lets the connections of many threads read while one writes.
+// The SQL is what PostgreSQL accepts too, so a server store is another connection, not
+// another store.
+class SqlStore : public Store {
+ public:
+  // Opens the database, making it and its schema when new; throws StoreError.
+  explicit SqlStore(const std::string& path);
+  ~SqlStore() override;
+  SqlStore(const SqlStore&) = delete;
+  SqlStore& operator=(const SqlStore&) = delete;
+
+  void Begin() override;
+  void Commit() override;
+  void Rollback() override;
+
+  long long SaveMeter(std::uint16_t serialNumber, const FleetMeter& line, const CurrentDataRecord& data,
+                      const std::string& now) override;
+  std::optional<std::uint16_t> SerialOfName(const std::string& name) override;
+  void SaveSnapshot(long long meterId, const CurrentDataRecord& data, const std::string& now) override;
+  std::optional<StoredRecord> Frontier(long long meterId, ArchiveKind kind) override;
+  void SetFrontier(long long meterId, ArchiveKind kind, long long recordId) override;
+  PutResult PutRecord(long long meterId, ArchiveKind kind, const ArchiveRecord& record, RecordUnits units,
+                      const std::string& now) override;
+  void LinkRecord(long long recordId, long long previousId) override;
+  void SavePoll(const PollRow& poll) override;
+  std::vector<StoredMeter> Meters() override;
+  std::vector<StoredRecord> Records(long long meterId, ArchiveKind kind, const std::string& from,
+                                    const std::string& to) override;
+
+ private:
+  // The statement, prepared once per connection, with its values bound in order and run.
+  QSqlQuery& Run(const char* sql, std::initializer_list<QVariant> values);
+  void Fail(const QString& what) const;
+
+  QString path_;
+  QString connectionName_;
+  QSqlDatabase db_;
+  std::map<const char*, QSqlQuery> statements_;
+  // The connections of one process write one after another: none of them then waits on
+  // SQLite's lock, whose back-off sleeps would hold up the polls.
+  std::unique_lock<std::mutex> writing_;
+};
+
+}  // namespace kamt
