@@ -83,17 +83,30 @@ const char* const kVersion1[] = {
     "CREATE INDEX snapshots_by_meter ON snapshots (meter_id, taken_at)",
 };
 
+}  // namespace
+
+std::string SqlFailure(const QString& path, const QSqlError& error) {
+  // SQLite's own codes for a database another connection holds: SQLITE_BUSY, SQLITE_LOCKED.
+  if (error.nativeErrorCode() == "5" || error.nativeErrorCode() == "6") {
+    return "database " + path.toStdString() + " is locked by another program, still after " +
+           std::to_string(kBusyTimeoutMs / 1000) + " s: nothing was written";
+  }
+  return "database " + path.toStdString() + ": " + error.text().toStdString();
+}
+
+namespace {
+
 void Run(QSqlDatabase& db, const QString& path, const QString& sql) {
   QSqlQuery query(db);
   if (!query.exec(sql)) {
-    throw StoreError("database " + path.toStdString() + ": " + query.lastError().text().toStdString());
+    throw StoreError(SqlFailure(path, query.lastError()));
   }
 }
 
 int StoredVersion(QSqlDatabase& db, const QString& path) {
   QSqlQuery query(db);
   if (!query.exec("SELECT name FROM sqlite_master WHERE type = 'table' AND name = 'schema_version'")) {
-    throw StoreError("database " + path.toStdString() + ": " + query.lastError().text().toStdString());
+    throw StoreError(SqlFailure(path, query.lastError()));
   }
   if (!query.next()) return 0;
   QSqlQuery version(db);

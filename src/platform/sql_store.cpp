@@ -17,10 +17,6 @@ namespace {
 std::mutex writeMutex;
 std::atomic<int> connections = 0;
 
-// How long a write waits for another process's write (a second collector, a person with the
-// sqlite3 shell) before it fails.
-constexpr int kBusyTimeoutMs = 5000;
-
 QString Kind(ArchiveKind kind) { return QString::fromStdString(std::string(KindInfo(kind).name)); }
 QString Text(const std::string& s) { return QString::fromStdString(s); }
 
@@ -83,6 +79,8 @@ SqlStore::~SqlStore() {
   QSqlDatabase::removeDatabase(connectionName_);
 }
 
+std::string SqlStore::Why(const QSqlError& error) const { return SqlFailure(path_, error); }
+
 void SqlStore::Fail(const QString& what) const {
   const QSqlError error = db_.lastError();
   throw StoreError("database " + path_.toStdString() + " " + what.toStdString() +
@@ -102,7 +100,7 @@ QSqlQuery& SqlStore::Run(const char* sql, std::initializer_list<QVariant> values
   QSqlQuery& query = it->second;
   int i = 0;
   for (const QVariant& value : values) query.bindValue(i++, value);
-  if (!query.exec()) throw StoreError("database " + path_.toStdString() + ": " + query.lastError().text().toStdString());
+  if (!query.exec()) throw StoreError(Why(query.lastError()));
   return query;
 }
 
@@ -112,7 +110,7 @@ void SqlStore::Begin() {
   QSqlQuery query(db_);
   if (!query.exec("BEGIN IMMEDIATE")) {
     writing_.unlock();
-    throw StoreError("database " + path_.toStdString() + " cannot be written: " + query.lastError().text().toStdString());
+    throw StoreError(Why(query.lastError()));
   }
 }
 
@@ -121,7 +119,7 @@ void SqlStore::Commit() {
   const bool ok = query.exec("COMMIT");
   if (!ok) QSqlQuery(db_).exec("ROLLBACK");
   if (writing_.owns_lock()) writing_.unlock();
-  if (!ok) throw StoreError("database " + path_.toStdString() + ": " + query.lastError().text().toStdString());
+  if (!ok) throw StoreError(Why(query.lastError()));
 }
 
 void SqlStore::Rollback() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QSqlDatabase>
+#include <QSqlError>
 #include <QSqlQuery>
 #include <QString>
 #include <map>
@@ -44,6 +45,7 @@ class SqlStore : public Store {
   // The statement, prepared once per connection, with its values bound in order and run.
   QSqlQuery& Run(const char* sql, std::initializer_list<QVariant> values);
   void Fail(const QString& what) const;
+  std::string Why(const QSqlError& error) const;
 
   QString path_;
   QString connectionName_;
