@@ -17,26 +17,37 @@ std::string_view Trim(std::string_view s) {
   return s;
 }
 
-// A spreadsheet quotes a cell that holds its separator, doubling the quotes inside.
-std::string Unquote(std::string_view cell) {
-  if (cell.size() < 2 || cell.front() != '"' || cell.back() != '"') return std::string(cell);
-  std::string out;
-  for (std::size_t i = 1; i + 1 < cell.size(); ++i) {
-    out += cell[i];
-    if (cell[i] == '"' && cell[i + 1] == '"') ++i;
+// A spreadsheet's cells are split by ';' or TAB; one that holds a separator or a quote comes in
+// quotes, with its quotes doubled.
+std::vector<std::string> SpreadsheetCells(std::string_view line) {
+  std::vector<std::string> cells(1);
+  bool quoted = false;
+  for (std::size_t i = 0; i < line.size(); ++i) {
+    const char c = line[i];
+    if (c == '"' && quoted && i + 1 < line.size() && line[i + 1] == '"') {
+      cells.back() += c;
+      ++i;
+    } else if (c == '"') {
+      quoted = !quoted;
+    } else if (!quoted && (c == ';' || c == '\t')) {
+      cells.emplace_back();
+    } else {
+      cells.back() += c;
+    }
   }
-  return out;
+  return cells;
 }
 
 std::vector<std::string> Cells(std::string_view line) {
   const bool spreadsheet = line.find_first_of(";\t") != std::string_view::npos;
-  const std::string_view separators = spreadsheet ? ";\t" : " \t";
   std::vector<std::string> cells;
-  for (std::size_t start = 0; start <= line.size();) {
-    std::size_t end = line.find_first_of(separators, start);
+  for (const std::string& cell : spreadsheet ? SpreadsheetCells(line) : std::vector<std::string>{}) {
+    if (const std::string_view trimmed = Trim(cell); !trimmed.empty()) cells.emplace_back(trimmed);
+  }
+  for (std::size_t start = 0; !spreadsheet && start <= line.size();) {
+    std::size_t end = line.find_first_of(" \t", start);
     if (end == std::string_view::npos) end = line.size();
-    const std::string_view cell = Trim(line.substr(start, end - start));
-    if (!cell.empty()) cells.push_back(Unquote(cell));
+    if (end > start) cells.emplace_back(line.substr(start, end - start));
     start = end + 1;
   }
   return cells;

@@ -24,6 +24,12 @@ SimMeter::SimMeter(const QStringList& options) {
       if (line.startsWith("serial ")) serialPath_ = line.mid(7).toStdString();
       if (line.startsWith("tcp ")) tcpPort_ = line.section(':', -1).toInt();
       if (line == "ready") ready_ = true;
+      // "meter I serial S [tcp 127.0.0.1:PORT] [address A]"
+      const QStringList words = line.split(' ');
+      if (words.size() >= 4 && words[0] == "meter") {
+        const int tcp = static_cast<int>(words.indexOf("tcp"));
+        fleet_.push_back({words[1].toInt(), words[3].toInt(), tcp > 0 ? words.value(tcp + 1).section(':', -1).toInt() : 0});
+      }
     }
   }
   if (!ready_) failure_ = "kamt-sim did not get ready: " + process_.readAllStandardError().toStdString();
@@ -43,6 +49,20 @@ std::string SimMeter::TcpAddress() const { return "127.0.0.1:" + std::to_string(
 void SimMeter::Kill() {
   process_.kill();
   process_.waitForFinished(5000);
+}
+
+bool SimMeter::Advance(long long seconds) {
+  process_.setReadChannel(QProcess::StandardOutput);
+  process_.write(("advance " + std::to_string(seconds) + "\n").c_str());
+  QElapsedTimer timer;
+  timer.start();
+  while (timer.elapsed() < 10000) {
+    while (process_.canReadLine()) {
+      if (QString::fromUtf8(process_.readLine()).trimmed() == "ok") return true;
+    }
+    process_.waitForReadyRead(1000);
+  }
+  return false;
 }
 
 std::string SimMeter::Log() {

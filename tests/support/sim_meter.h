@@ -3,6 +3,7 @@
 #include <QProcess>
 #include <QStringList>
 #include <string>
+#include <vector>
 
 namespace kamt::test {
 
@@ -26,6 +27,17 @@ class SimMeter {
   // receives and sends); false when it did not within limitMs.
   bool WaitForLog(const std::string& text, int limitMs);
 
+  // The meters of a fleet (--fleet) as the simulator announced them.
+  struct FleetMember {
+    int index = 0;
+    int serialNumber = 0;
+    int tcpPort = 0;  // 0 when it has none
+  };
+  const std::vector<FleetMember>& Fleet() const { return fleet_; }
+  // Moves every meter's clock on by `seconds` ("advance" on standard input); true once the
+  // simulator has said it is done.
+  bool Advance(long long seconds);
+
  private:
   QProcess process_;
   bool ready_ = false;
@@ -33,6 +45,7 @@ class SimMeter {
   std::string serialPath_;
   int tcpPort_ = 0;
   std::string log_;  // stderr read so far by WaitForLog
+  std::vector<FleetMember> fleet_;
 };
 
 }  // namespace kamt::test
