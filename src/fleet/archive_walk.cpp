@@ -66,31 +66,24 @@ class Walk {
     return result_;
   }
 
-  // Writes the batch, newest first, each record linked to the one after it in the archive.
+  // Writes the batch, linked to the records read before and after it.
   void Flush(std::optional<long long> olderStoredId) {
     if (batch_.empty() && !(olderStoredId && newerId_)) return;
-    const std::string now = now_();
     store_.Begin();
     try {
-      for (const ArchiveRecord& record : batch_) Put(record, now);
-      if (olderStoredId && newerId_) store_.LinkRecord(*newerId_, *olderStoredId);
+      const PutResult put = store_.PutRecords(meterId_, kind_, units_, batch_, newerId_, olderStoredId, now_());
       store_.Commit();
+      result_.stored += put.added;
+      result_.clockSetBack += put.copies;
+      if (!batch_.empty()) {
+        if (!newestId_ && !newerId_) newestId_ = put.newestId;
+        newerId_ = put.oldestId;
+      }
     } catch (...) {
       store_.Rollback();
       throw;
     }
     batch_.clear();
-  }
-
-  void Put(const ArchiveRecord& record, const std::string& now) {
-    const PutResult put = store_.PutRecord(meterId_, kind_, record, units_, now);
-    if (put.added) {
-      ++result_.stored;
-      if (put.copy > 0) ++result_.clockSetBack;
-    }
-    if (newerId_) store_.LinkRecord(*newerId_, put.id);
-    if (!newestId_ && !newerId_) newestId_ = put.id;
-    newerId_ = put.id;
   }
 
   Store& store_;

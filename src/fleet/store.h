@@ -34,10 +34,12 @@ struct StoredRecord {
   int copy = 0;                         // > 0: its time was logged again (a clock set back)
 };
 
+// What a batch of records did to the database.
 struct PutResult {
-  long long id = 0;
-  bool added = false;  // false: the same record was stored before
-  int copy = 0;
+  long long newestId = 0;  // the stored rows of the batch's first and last record
+  long long oldestId = 0;
+  int added = 0;           // records new to the database
+  int copies = 0;          // of them, records of a time stored before with other values
 };
 
 struct StoredMeter {
@@ -84,11 +86,14 @@ class Store {
   // The newest record of the archive's history as far as it was read without a gap.
   virtual std::optional<StoredRecord> Frontier(long long meterId, ArchiveKind kind) = 0;
   virtual void SetFrontier(long long meterId, ArchiveKind kind, long long recordId) = 0;
-  // Stores a record once: the same record again gives the stored one; another with the time
-  // of a stored one is kept beside it as its next copy.
-  virtual PutResult PutRecord(long long meterId, ArchiveKind kind, const ArchiveRecord& record, RecordUnits units,
-                              const std::string& now) = 0;
-  virtual void LinkRecord(long long recordId, long long previousId) = 0;
+  // Stores records read one after another from an archive, newest first, each the predecessor
+  // of the one before it in the meter's archive. A record is stored once: the same record again
+  // is the stored one; another with the time of a stored one is kept beside it as its next
+  // copy. `newerId`: the record read just before the batch, whose predecessor is the batch's
+  // first; `olderId`: a stored record that is the predecessor of the batch's last.
+  virtual PutResult PutRecords(long long meterId, ArchiveKind kind, RecordUnits units,
+                               const std::vector<ArchiveRecord>& newestFirst, std::optional<long long> newerId,
+                               std::optional<long long> olderId, const std::string& now) = 0;
   virtual void SavePoll(const PollRow& poll) = 0;
 
   virtual std::vector<StoredMeter> Meters() = 0;

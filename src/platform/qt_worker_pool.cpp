@@ -30,7 +30,7 @@ void QtWorkerPool::Run(std::size_t count, const std::function<void(std::size_t, 
       QtSerialPort port;
       QtClientSocket socket;
       QtClock clock;
-      SqlStore store(path_);
+      SqlStore store(path_, SqlStore::Open::Prepared);
       Workbench bench{port, socket, clock, store};
       for (std::size_t i = next++; i < count; i = next++) work(i, bench);
     } catch (const std::exception& e) {

@@ -79,6 +79,7 @@ const char* const kVersion1[] = {
     " failed_attempts INTEGER NOT NULL,"
     " clock_offset_s INTEGER,"
     " records_stored INTEGER NOT NULL)",
+    "CREATE INDEX meters_by_name ON meters (name, last_seen)",
     "CREATE INDEX polls_by_meter ON polls (meter_id, started_at)",
     "CREATE INDEX snapshots_by_meter ON snapshots (meter_id, taken_at)",
 };

@@ -2,6 +2,7 @@
 
 #include <QSqlError>
 #include <QVariant>
+#include <algorithm>
 #include <atomic>
 #include <cmath>
 #include <limits>
@@ -53,20 +54,22 @@ std::string MeterTime(const CurrentDataRecord& d) {
 
 }  // namespace
 
-SqlStore::SqlStore(const std::string& path)
+SqlStore::SqlStore(const std::string& path, Open open)
     : path_(Text(path)), connectionName_(QString("kamt-store-%1").arg(++connections)) {
   db_ = QSqlDatabase::addDatabase("QSQLITE", connectionName_);
   if (!db_.isValid()) throw StoreError("the SQLite driver of Qt SQL is missing (libqt6sql6-sqlite)");
   db_.setDatabaseName(path_);
   db_.setConnectOptions(QString("QSQLITE_BUSY_TIMEOUT=%1").arg(kBusyTimeoutMs));
   if (!db_.open()) Fail("cannot be opened");
-  // WAL: readers never wait for the writer, and a commit is one append; NORMAL syncs at each
-  // checkpoint, which keeps every committed transaction through a crash of the program.
-  for (const char* pragma : {"PRAGMA journal_mode = WAL", "PRAGMA synchronous = NORMAL", "PRAGMA foreign_keys = ON",
-                             "PRAGMA cache_size = -1024"}) {
+  // NORMAL syncs at each checkpoint of the WAL, which keeps every committed transaction through
+  // a crash of the program.
+  for (const char* pragma : {"PRAGMA synchronous = NORMAL", "PRAGMA foreign_keys = ON", "PRAGMA cache_size = -1024"}) {
     QSqlQuery query(db_);
     if (!query.exec(pragma)) Fail("cannot be used");
   }
+  if (open == Open::Prepared) return;
+  // WAL, kept by the file: readers never wait for the writer, and a commit is one append.
+  if (QSqlQuery query(db_); !query.exec("PRAGMA journal_mode = WAL")) Fail("cannot be used");
   const std::lock_guard lock(writeMutex);
   PrepareSchema(db_, path_);
 }
@@ -129,14 +132,15 @@ void SqlStore::Rollback() {
 
 long long SqlStore::SaveMeter(std::uint16_t serial, const FleetMeter& m, const CurrentDataRecord& d,
                               const std::string& now) {
-  QSqlQuery& q = Run(
-      "INSERT INTO meters (serial_number, name, connection, site, sensor_type, plus_decimals, minus_decimals,"
+  Run("INSERT INTO meters (serial_number, name, connection, site, sensor_type, plus_decimals, minus_decimals,"
       " first_seen, last_seen) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)"
       " ON CONFLICT (serial_number) DO UPDATE SET name = excluded.name, connection = excluded.connection,"
       " site = excluded.site, sensor_type = excluded.sensor_type, plus_decimals = excluded.plus_decimals,"
-      " minus_decimals = excluded.minus_decimals, last_seen = excluded.last_seen RETURNING id",
+      " minus_decimals = excluded.minus_decimals, last_seen = excluded.last_seen",
       {serial, Text(m.name), Text(m.Connection()), Text(m.site), d.SensorType, d.PlusDecimals, d.MinusDecimals,
-       Text(now), Text(now)});
+       Text(now), Text(now)})
+      .finish();
+  QSqlQuery& q = Run("SELECT id FROM meters WHERE serial_number = ?", {serial});
   if (!q.next()) Fail("gave no meter id");
   const long long id = q.value(0).toLongLong();
   q.finish();
@@ -144,7 +148,7 @@ long long SqlStore::SaveMeter(std::uint16_t serial, const FleetMeter& m, const C
 }
 
 std::optional<std::uint16_t> SqlStore::SerialOfName(const std::string& name) {
-  QSqlQuery& q = Run("SELECT serial_number FROM meters WHERE name = ? ORDER BY last_seen DESC, id DESC LIMIT 1",
+  QSqlQuery& q = Run("SELECT serial_number FROM meters WHERE name = ? ORDER BY last_seen DESC LIMIT 1",
                      {Text(name)});
   std::optional<std::uint16_t> serial;
   if (q.next()) serial = static_cast<std::uint16_t>(q.value(0).toUInt());
@@ -181,38 +185,77 @@ void SqlStore::SetFrontier(long long meterId, ArchiveKind kind, long long record
       .finish();
 }
 
-PutResult SqlStore::PutRecord(long long meterId, ArchiveKind kind, const ArchiveRecord& r, RecordUnits units,
-                              const std::string& now) {
-  const QString time = Text(RecordTime(r));
-  QSqlQuery& same = Run(
+std::map<std::string, std::vector<StoredRecord>> SqlStore::StoredAt(long long meterId, ArchiveKind kind,
+                                                                    const std::vector<ArchiveRecord>& batch) {
+  std::map<std::string, std::vector<StoredRecord>> stored;
+  if (batch.empty()) return stored;
+  std::string first = RecordTime(batch.front()), last = first;
+  for (const ArchiveRecord& r : batch) {
+    first = std::min(first, RecordTime(r));
+    last = std::max(last, RecordTime(r));
+  }
+  QSqlQuery& q = Run(
       "SELECT id, record_time, copy_number, volume_plus, volume_minus, plus_decimals, minus_decimals, work_seconds,"
       " voltage, failures, pressure, temperature, error_code, previous_id FROM archive_records"
-      " WHERE meter_id = ? AND kind = ? AND record_time = ? ORDER BY copy_number",
-      {meterId, Kind(kind), time});
-  std::optional<PutResult> found;
-  PutResult result{0, true, 0};
-  while (same.next()) {
-    const StoredRecord stored = RecordOf(same);
-    if (!found && SameRecord(stored.record, r)) found = PutResult{stored.id, false, stored.copy};
-    result.copy = std::max(result.copy, stored.copy + 1);
+      " WHERE meter_id = ? AND kind = ? AND record_time >= ? AND record_time <= ?",
+      {meterId, Kind(kind), Text(first), Text(last)});
+  while (q.next()) {
+    StoredRecord record = RecordOf(q);
+    stored[RecordTime(record.record)].push_back(record);
   }
-  same.finish();
-  if (found) return *found;
-  QSqlQuery& q = Run(
-      "INSERT INTO archive_records (meter_id, kind, record_time, copy_number, volume_plus, volume_minus,"
-      " plus_decimals, minus_decimals, work_seconds, voltage, failures, pressure, temperature, error_code, stored_at)"
-      " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?) RETURNING id",
-      {meterId, Kind(kind), time, result.copy, static_cast<qlonglong>(r.volumePlus),
-       static_cast<qlonglong>(r.volumeMinus), units.plusDecimals, units.minusDecimals, r.workSeconds, r.voltage,
-       r.failures, Real(r.pressure), Real(r.temperature), r.errorCode, Text(now)});
-  if (!q.next()) Fail("gave no record id");
-  result.id = q.value(0).toLongLong();
   q.finish();
-  return result;
+  return stored;
 }
 
-void SqlStore::LinkRecord(long long recordId, long long previousId) {
-  Run("UPDATE archive_records SET previous_id = ? WHERE id = ?", {previousId, recordId}).finish();
+long long SqlStore::Insert(long long meterId, ArchiveKind kind, const ArchiveRecord& r, RecordUnits units, int copy,
+                           std::optional<long long> previousId, const std::string& now) {
+  // The row's id from SQLite itself: RETURNING would gather each row into a temporary table.
+  QSqlQuery& q = Run(
+      "INSERT INTO archive_records (meter_id, kind, record_time, copy_number, volume_plus, volume_minus,"
+      " plus_decimals, minus_decimals, work_seconds, voltage, failures, pressure, temperature, error_code,"
+      " previous_id, stored_at) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)",
+      {meterId, Kind(kind), Text(RecordTime(r)), copy, static_cast<qlonglong>(r.volumePlus),
+       static_cast<qlonglong>(r.volumeMinus), units.plusDecimals, units.minusDecimals, r.workSeconds, r.voltage,
+       r.failures, Real(r.pressure), Real(r.temperature), r.errorCode,
+       previousId ? QVariant(*previousId) : QVariant(), Text(now)});
+  const long long id = q.lastInsertId().toLongLong();
+  q.finish();
+  return id;
+}
+
+void SqlStore::Link(long long recordId, std::optional<long long> previousId) {
+  if (!previousId) return;
+  Run("UPDATE archive_records SET previous_id = ? WHERE id = ?", {*previousId, recordId}).finish();
+}
+
+PutResult SqlStore::PutRecords(long long meterId, ArchiveKind kind, RecordUnits units,
+                               const std::vector<ArchiveRecord>& newestFirst, std::optional<long long> newerId,
+                               std::optional<long long> olderId, const std::string& now) {
+  std::map<std::string, std::vector<StoredRecord>> stored = StoredAt(meterId, kind, newestFirst);
+  PutResult result;
+  // Oldest first, so each record is stored with its predecessor's id.
+  std::optional<long long> previous = olderId;
+  for (auto it = newestFirst.rbegin(); it != newestFirst.rend(); ++it) {
+    std::vector<StoredRecord>& sameTime = stored[RecordTime(*it)];
+    const auto same = std::ranges::find_if(sameTime, [&](const StoredRecord& s) { return SameRecord(s.record, *it); });
+    long long id = 0;
+    if (same != sameTime.end()) {
+      id = same->id;
+      if (previous && same->previousId != previous) Link(id, previous);
+    } else {
+      int copy = 0;
+      for (const StoredRecord& s : sameTime) copy = std::max(copy, s.copy + 1);
+      id = Insert(meterId, kind, *it, units, copy, previous, now);
+      sameTime.push_back({id, *it, units, previous, copy});
+      ++result.added;
+      if (copy > 0) ++result.copies;
+    }
+    if (it == newestFirst.rbegin()) result.oldestId = id;
+    result.newestId = id;
+    previous = id;
+  }
+  if (newerId) Link(*newerId, newestFirst.empty() ? olderId : std::optional(result.newestId));
+  return result;
 }
 
 void SqlStore::SavePoll(const PollRow& p) {

@@ -17,8 +17,10 @@ namespace kamt {
 // another store.
 class SqlStore : public Store {
  public:
-  // Opens the database, making it and its schema when new; throws StoreError.
-  explicit SqlStore(const std::string& path);
+  // Opens the database, making it and its schema when new; throws StoreError. A further
+  // connection of a process that has prepared the database leaves that out.
+  enum class Open { Prepare, Prepared };
+  explicit SqlStore(const std::string& path, Open open = Open::Prepare);
   ~SqlStore() override;
   SqlStore(const SqlStore&) = delete;
   SqlStore& operator=(const SqlStore&) = delete;
@@ -33,9 +35,9 @@ class SqlStore : public Store {
   void SaveSnapshot(long long meterId, const CurrentDataRecord& data, const std::string& now) override;
   std::optional<StoredRecord> Frontier(long long meterId, ArchiveKind kind) override;
   void SetFrontier(long long meterId, ArchiveKind kind, long long recordId) override;
-  PutResult PutRecord(long long meterId, ArchiveKind kind, const ArchiveRecord& record, RecordUnits units,
-                      const std::string& now) override;
-  void LinkRecord(long long recordId, long long previousId) override;
+  PutResult PutRecords(long long meterId, ArchiveKind kind, RecordUnits units,
+                       const std::vector<ArchiveRecord>& newestFirst, std::optional<long long> newerId,
+                       std::optional<long long> olderId, const std::string& now) override;
   void SavePoll(const PollRow& poll) override;
   std::vector<StoredMeter> Meters() override;
   std::vector<StoredRecord> Records(long long meterId, ArchiveKind kind, const std::string& from,
@@ -45,6 +47,12 @@ class SqlStore : public Store {
   // The statement, prepared once per connection, with its values bound in order and run.
   QSqlQuery& Run(const char* sql, std::initializer_list<QVariant> values);
   void Fail(const QString& what) const;
+  // The stored records of the meter's archive with times within the batch's.
+  std::map<std::string, std::vector<StoredRecord>> StoredAt(long long meterId, ArchiveKind kind,
+                                                            const std::vector<ArchiveRecord>& batch);
+  long long Insert(long long meterId, ArchiveKind kind, const ArchiveRecord& record, RecordUnits units, int copy,
+                   std::optional<long long> previousId, const std::string& now);
+  void Link(long long recordId, std::optional<long long> previousId);
   std::string Why(const QSqlError& error) const;
 
   QString path_;
