@@ -2,7 +2,7 @@
 """The fleet collection measured: 500 simulated meters answering 100 ms late, each with 24 new
 hourly records, 32 at once. kamt collect (storing into SQLite) against its floor, then the same
 reads by a raw asyncio script and by pymodbus's asyncio client, in this run.
-Usage: fleet_collect.py KAMT KAMT_SIM        prints one JSON object"""
+Usage: fleet_collect.py KAMT KAMT_SIM RESULT_JSON        prints the table of the README"""
 import json
 import os
 import sqlite3
@@ -63,7 +63,25 @@ def main():
         result[name] = {"wall_s": wall, "cpu_s": cpu, "peak_mb": peak, "requests": int(out)}
     sim.terminate()
     sim.wait()
-    print(json.dumps(result))
+    with open(sys.argv[3], "w") as f:
+        json.dump(result, f)
+    report(result)
+
+
+def report(r):
+    floor, k = r["floor_s"], r["kamt"]
+    print(f"\n{r['meters']} meters answering {DELAY_MS} ms late, {NEW_RECORDS} new hourly records each, {CONCURRENCY} at once: "
+          f"{r['requests']} requests, floor {floor:.1f} s (requests x {DELAY_MS} ms / {CONCURRENCY})\n")
+    print("| Collection | Wall | Of the floor | CPU | Peak memory | Goal | Met |")
+    print("|---|---|---|---|---|---|---|")
+    met = k["wall_s"] / floor <= 1.05
+    print(f"| kamt collect, {r['stored']} records stored in SQLite | {k['wall_s']:.1f} s | {k['wall_s'] / floor:.3f} | "
+          f"{k['cpu_s']:.2f} s | {k['peak_mb']:.0f} MB | ≤ 1.05; CPU < 1 s, < 50 MB | "
+          f"{'yes' if met else 'no'}; {'yes' if k['cpu_s'] < 1 else 'no'}, {'yes' if k['peak_mb'] < 50 else 'no'} |")
+    for name, label in (("raw_asyncio", "raw Modbus TCP frames on asyncio (bench/fleet_peer_raw.py), nothing stored"),
+                        ("pymodbus", "pymodbus's asyncio client (bench/fleet_peer_pymodbus.py), nothing stored")):
+        p = r[name]
+        print(f"| {label} | {p['wall_s']:.1f} s | {p['wall_s'] / floor:.3f} | {p['cpu_s']:.2f} s | {p['peak_mb']:.0f} MB |  |  |")
 
 
 main()

@@ -155,6 +155,30 @@ void ApplyLineOptions(const CliOptions& o, LinkSettingsRecord& s) {
   if (o.address) s.NetAddr = *o.address;
 }
 
+namespace {
+
+std::string FleetHelp() {
+  return "\n"
+         "Many meters (no connection options; see the README for the fleet file and the database):\n"
+         "  kamt collect FLEET [--db PATH] [--concurrency C] [--site TAG] [--once]\n"
+         "                         poll every meter of the fleet file into the database (default: FLEET\n"
+         "                         with the extension .db): the current data, then the archive records\n"
+         "                         newer than those stored. --once polls once and prints a summary; without\n"
+         "                         it, a service: each archive after its hour, day or month begins, failed\n"
+         "                         meters again after growing pauses, until SIGTERM or Ctrl+C. C meters at\n"
+         "                         once (default 32), one request at a time per line. Progress on stderr.\n"
+         "  kamt export [FLEET] [--db PATH] [--format file|csv|json] [--meter NAME|SERIAL]\n"
+         "              [--kind hourly|daily|monthly] [--from TIME] [--to TIME] [--output PATH]\n"
+         "                         the stored records as the archive files a read writes (into the folder\n"
+         "                         --output, default here), or as CSV or JSON (UTF-8) on stdout or into\n"
+         "                         the file --output; TIME is YYYY-MM-DD[ HH:MM[:SS]] on the meters' clocks\n"
+         "  Exit status: 0 done, 1 a meter failed or a fleet line was refused (collect), nothing to\n"
+         "  export or a file not written (export), 2 a usage error, 3 the database cannot be used (in use\n"
+         "  by another collector, locked, not writable, of a newer version).\n";
+}
+
+}  // namespace
+
 std::string CliHelp() {
   std::string help =
       "Usage: kamt [CONNECTION] [LINE OPTIONS] COMMAND\n"
@@ -190,6 +214,7 @@ std::string CliHelp() {
       "\n"
       "Exit status: 0 done, 1 the meter or the link failed (or the number was not reached), 2 a usage\n"
       "error.\n";
+  help += FleetHelp();
   return help;
 }
 
