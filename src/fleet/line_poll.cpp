@@ -129,7 +129,8 @@ class LinePoller {
     if (dial.result() == ModemDial::Result::Ok) return true;
     b_.port.Close();
     const std::string said = w.StatusText(0);
-    Unreached(m, "modem " + m.modemNumber + ": " + (said.empty() ? "no answer within 60 s" : said));
+    const std::string answer = w.LastLine().empty() ? "" : " (" + w.LastLine() + ")";
+    Unreached(m, "modem " + m.modemNumber + ": " + (said.empty() ? "no answer within 60 s" : said) + answer);
     return false;
   }
 

@@ -161,5 +161,37 @@ TEST_F(FleetCollect, LockedDatabaseAndServiceStop) {
   EXPECT_TRUE(Has(r.err, "is locked by another program, still after 5 s: nothing was written")) << r.err;
 }
 
+// A bus of meters behind modems on one serial device: one dial, poll and hang-up after another.
+TEST_F(FleetCollect, MetersBehindModemsOnOneSerialLine) {
+  StartSim({"--fleet", "2", "--modem", "--busy", "555", "--start", "2026-06-15 10:30:00", "--hour-records", "4",
+            "--day-records", "2", "--month-records", "2"});
+  const std::string line = ";serial=" + Sim().SerialPath() + ";delay=0;";
+  std::ofstream(dir.path / "fleet.txt") << "a" << line << "address=1;modem=123\n"
+                                        << "b" << line << "address=2;modem=124\n"
+                                        << "c" << line << "address=2;modem=555\n";
+  const ProgramResult r = Collect();
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_EQ(r.out, "meters polled: 3, failed: 1, records stored: 16\n");
+  EXPECT_TRUE(Has(r.err, "b (serial 1235): ok, 8 records stored, 9 requests")) << r.err;
+  EXPECT_TRUE(Has(r.err, "c: failed, 0 records stored, 0 requests: modem 555: Соединение не установлено (BUSY)"))
+      << r.err;
+}
+
+// The meter of a fleet line is replaced: its records start afresh under its own serial number.
+TEST_F(FleetCollect, AReplacedMeterStartsANewOne) {
+  const QStringList archives{"--hour-records", "4", "--day-records", "2", "--month-records", "2"};
+  StartFleet(1, "2026-06-15 10:30:00", archives);
+  WriteFleet();
+  ASSERT_EQ(Collect().exitCode, 0);
+  StartFleet(1, "2026-06-15 10:30:00", archives + QStringList{"--serial-number", "77"});
+  WriteFleet();
+  const ProgramResult r = Collect();
+  EXPECT_EQ(r.out, "meters polled: 1, failed: 0, records stored: 8\n");
+  EXPECT_TRUE(Has(r.err, "m0: answers with serial number 77, not 1234 as before: a replaced meter")) << r.err;
+  EXPECT_EQ(Scalar("SELECT COUNT(*) FROM archive_records a JOIN meters m ON m.id = a.meter_id"
+                   " WHERE m.serial_number = 1234"),
+            "8");
+}
+
 }  // namespace
 }  // namespace kamt::test
