@@ -1,6 +1,7 @@
 #include "fleet/archive_walk.h"
 
 #include <algorithm>
+#include <map>
 #include <vector>
 
 #include "meter/archive_kinds.h"
@@ -19,50 +20,102 @@ class Walk {
       : store_(store), meterId_(meterId), kind_(kind), units_(units), now_(now) {}
 
   WalkResult Run(Session& s, std::optional<int> depth) {
-    const std::optional<StoredRecord> frontier = store_.Frontier(meterId_, kind_);
+    frontier_ = store_.Frontier(meterId_, kind_);
+    LoadUnlinked();
     const long long count = RecordCount(s.CurrentData, kind_);
-    const long long deepest = frontier || !depth ? 0 : std::max<long long>(0, count - *depth);
-    std::optional<ArchiveRecordBytes> previous;
-    bool gap = false;
-    for (long long i = count - 1; i >= deepest; --i) {
-      IndexReadResult read = ReadArchiveIndex(s, kind_, i, previous);
-      result_.requests += read.requests;
-      result_.failedAttempts += read.failedAttempts;
+    deepest_ = frontier_ || !depth ? 0 : std::max<long long>(0, count - *depth);
+    for (long long i = count - 1; i >= deepest_; --i) {
+      IndexReadResult read = Read(s, i);
       if (read.outcome == IndexReadOutcome::Skipped) {
         // The records on either side of a skipped index are not neighbours.
         Flush(std::nullopt);
         newerId_.reset();
-        gap = true;
-        result_.message = read.message;
+        gap_ = true;
         continue;
       }
       if (read.outcome != IndexReadOutcome::Read) {
         result_.end = read.outcome;
-        result_.message = read.message;
         Flush(std::nullopt);
         return result_;
       }
-      previous = read.bytes;
-      if (frontier && SameRecord(read.record, frontier->record)) {
-        Flush(frontier->id);
-        return Complete(gap);
+      if (frontier_ && SameRecord(read.record, frontier_->record)) {
+        Flush(frontier_->id);
+        return Complete();
+      }
+      if (const StoredRecord* stored = Unlinked(read.record)) {
+        if (JumpBelow(s, *stored, i)) return Complete();
+        continue;
       }
       batch_.push_back(read.record);
       if (batch_.size() >= kBatch) Flush(std::nullopt);
     }
     Flush(std::nullopt);
-    return Complete(gap);
+    return Complete();
   }
 
  private:
-  WalkResult Complete(bool gap) {
-    result_.complete = !gap;
-    if (!gap && newestId_) {
+  IndexReadResult Read(Session& s, long long index) {
+    IndexReadResult read = ReadArchiveIndex(s, kind_, index, previous_);
+    result_.requests += read.requests;
+    result_.failedAttempts += read.failedAttempts;
+    if (read.outcome == IndexReadOutcome::Read) previous_ = read.bytes;
+    if (!read.message.empty()) result_.message = read.message;
+    return read;
+  }
+
+  // What a walk cut short stored above the frontier: the records newer than it, by time.
+  void LoadUnlinked() {
+    const std::string after = frontier_ ? RecordTime(frontier_->record) : "";
+    for (StoredRecord& r : store_.Records(meterId_, kind_, after, "")) {
+      if (!frontier_ || r.id != frontier_->id) unlinked_.emplace(r.id, std::move(r));
+    }
+  }
+
+  const StoredRecord* Unlinked(const ArchiveRecord& record) const {
+    for (const auto& [id, stored] : unlinked_) {
+      if (SameRecord(stored.record, record)) return &stored;
+    }
+    return nullptr;
+  }
+
+  // A record that a walk cut short has stored: the records it read below this one are stored
+  // too, each linked to its predecessor, so the walk goes on below them rather than read them
+  // again, once one read at the bottom of that run shows the archive has not moved meanwhile.
+  // True when the walk ends here: the run reaches the frontier or the depth asked for
+  // (complete), or the archive moved (read again next time).
+  bool JumpBelow(Session& s, const StoredRecord& stored, long long& i) {
+    Flush(stored.id);
+    if (!newestId_) newestId_ = stored.id;
+    newerId_ = stored.id;
+    const StoredRecord* bottom = &stored;
+    long long below = 0;
+    while (bottom->previousId) {
+      const auto it = unlinked_.find(*bottom->previousId);
+      if (it == unlinked_.end()) break;
+      bottom = &it->second;
+      ++below;
+    }
+    if (frontier_ && bottom->previousId == frontier_->id) return true;
+    if (below == 0) return false;
+    if (i - below <= deepest_) return true;
+    const IndexReadResult check = Read(s, i - below);
+    if (check.outcome != IndexReadOutcome::Read || !SameRecord(check.record, bottom->record)) {
+      gap_ = true;
+      return true;
+    }
+    newerId_ = bottom->id;
+    i -= below;
+    return false;
+  }
+
+  WalkResult Complete() {
+    result_.complete = !gap_;
+    if (!gap_ && newestId_) {
       store_.Begin();
       store_.SetFrontier(meterId_, kind_, *newestId_);
       store_.Commit();
     }
-    if (gap) result_.end = IndexReadOutcome::Skipped;
+    if (gap_) result_.end = IndexReadOutcome::Skipped;
     return result_;
   }
 
@@ -91,6 +144,11 @@ class Walk {
   const ArchiveKind kind_;
   const RecordUnits units_;
   const std::function<std::string()>& now_;
+  std::optional<StoredRecord> frontier_;
+  std::map<long long, StoredRecord> unlinked_;
+  long long deepest_ = 0;
+  std::optional<ArchiveRecordBytes> previous_;  // the record read last, for the late-copy rule
+  bool gap_ = false;
   std::vector<ArchiveRecord> batch_;
   std::optional<long long> newerId_;   // the record read just before, one index up
   std::optional<long long> newestId_;  // the first record of the walk: the newest
