@@ -105,6 +105,8 @@ class ExportRun {
   bool WriteArchive(const StoredMeter& meter, ArchiveKind kind, const std::vector<IntervalRow>& rows,
                     const std::filesystem::path& folder) {
     const std::string name = ArchiveFileName(kind, meter.serialNumber);
+    std::error_code made;
+    std::filesystem::create_directories(folder, made);
     std::string error;
     if (!WriteTextFile(folder / name, ArchiveFileText(meter, kind, rows), &error)) {
       err_ << "kamt export: " << (folder / name).string() << ": " << error << '\n';
