@@ -39,18 +39,16 @@ class Walk {
         return result_;
       }
       if (frontier_ && SameRecord(read.record, frontier_->record)) {
-        Flush(frontier_->id);
-        return Complete();
+        return Complete(frontier_->id);
       }
       if (const StoredRecord* stored = Unlinked(read.record)) {
-        if (JumpBelow(s, *stored, i)) return Complete();
+        if (JumpBelow(s, *stored, i)) return Complete(std::nullopt);
         continue;
       }
       batch_.push_back(read.record);
       if (batch_.size() >= kBatch) Flush(std::nullopt);
     }
-    Flush(std::nullopt);
-    return Complete();
+    return Complete(std::nullopt);
   }
 
  private:
@@ -108,30 +106,33 @@ class Walk {
     return false;
   }
 
-  WalkResult Complete() {
+  // The last write of a walk that read down to the stored history: the batch, and the new
+  // frontier with it in one transaction.
+  WalkResult Complete(std::optional<long long> olderStoredId) {
     result_.complete = !gap_;
-    if (!gap_ && newestId_) {
-      store_.Begin();
-      store_.SetFrontier(meterId_, kind_, *newestId_);
-      store_.Commit();
-    }
+    Flush(olderStoredId, !gap_);
     if (gap_) result_.end = IndexReadOutcome::Skipped;
     return result_;
   }
 
-  // Writes the batch, linked to the records read before and after it.
-  void Flush(std::optional<long long> olderStoredId) {
-    if (batch_.empty() && !(olderStoredId && newerId_)) return;
+  // Writes the batch, linked to the records read before and after it; with `last`, the walk's
+  // newest record becomes the frontier.
+  void Flush(std::optional<long long> olderStoredId, bool last = false) {
+    const bool link = olderStoredId && newerId_;
+    if (batch_.empty() && !link && !(last && newestId_)) return;
     store_.Begin();
     try {
-      const PutResult put = store_.PutRecords(meterId_, kind_, units_, batch_, newerId_, olderStoredId, now_());
-      store_.Commit();
-      result_.stored += put.added;
-      result_.clockSetBack += put.copies;
-      if (!batch_.empty()) {
-        if (!newestId_ && !newerId_) newestId_ = put.newestId;
-        newerId_ = put.oldestId;
+      if (!batch_.empty() || link) {
+        const PutResult put = store_.PutRecords(meterId_, kind_, units_, batch_, newerId_, olderStoredId, now_());
+        result_.stored += put.added;
+        result_.clockSetBack += put.copies;
+        if (!batch_.empty()) {
+          if (!newestId_ && !newerId_) newestId_ = put.newestId;
+          newerId_ = put.oldestId;
+        }
       }
+      if (last && newestId_) store_.SetFrontier(meterId_, kind_, *newestId_);
+      store_.Commit();
     } catch (...) {
       store_.Rollback();
       throw;
