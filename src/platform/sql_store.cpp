@@ -65,11 +65,11 @@ SqlStore::SqlStore(const std::string& path, Open open)
   // a crash of the program.
   for (const char* pragma : {"PRAGMA synchronous = NORMAL", "PRAGMA foreign_keys = ON", "PRAGMA cache_size = -1024"}) {
     QSqlQuery query(db_);
-    if (!query.exec(pragma)) Fail("cannot be used");
+    if (!query.exec(pragma)) throw StoreError(Why(query.lastError()));
   }
   if (open == Open::Prepared) return;
   // WAL, kept by the file: readers never wait for the writer, and a commit is one append.
-  if (QSqlQuery query(db_); !query.exec("PRAGMA journal_mode = WAL")) Fail("cannot be used");
+  if (QSqlQuery query(db_); !query.exec("PRAGMA journal_mode = WAL")) throw StoreError(Why(query.lastError()));
   const std::lock_guard lock(writeMutex);
   PrepareSchema(db_, path_);
 }
