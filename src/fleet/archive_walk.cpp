@@ -120,23 +120,17 @@ class Walk {
   void Flush(std::optional<long long> olderStoredId, bool last = false) {
     const bool link = olderStoredId && newerId_;
     if (batch_.empty() && !link && !(last && newestId_)) return;
-    store_.Begin();
-    try {
-      if (!batch_.empty() || link) {
-        const PutResult put = store_.PutRecords(meterId_, kind_, units_, batch_, newerId_, olderStoredId, now_());
-        result_.stored += put.added;
-        result_.clockSetBack += put.copies;
-        if (!batch_.empty()) {
-          if (!newestId_ && !newerId_) newestId_ = put.newestId;
-          newerId_ = put.oldestId;
-        }
-      }
-      if (last && newestId_) store_.SetFrontier(meterId_, kind_, *newestId_);
-      store_.Commit();
-    } catch (...) {
-      store_.Rollback();
-      throw;
+    Transaction transaction(store_);
+    PutResult put;
+    if (!batch_.empty() || link) {
+      put = store_.PutRecords(meterId_, kind_, units_, batch_, newerId_, olderStoredId, now_());
+      if (!batch_.empty() && !newestId_ && !newerId_) newestId_ = put.newestId;
     }
+    if (last && newestId_) store_.SetFrontier(meterId_, kind_, *newestId_);
+    transaction.Commit();
+    result_.stored += put.added;
+    result_.clockSetBack += put.copies;
+    if (!batch_.empty()) newerId_ = put.oldestId;
     batch_.clear();
   }
 

@@ -34,9 +34,9 @@ void StorePoll(Store& store, const PollReport& r, std::optional<long long> meter
                const std::string& ended) {
   PollRow row{meterId, r.name, started, ended, r.outcome, r.message, r.requests, r.failedAttempts, r.clockOffsetS,
               r.stored};
-  store.Begin();
+  Transaction transaction(store);
   store.SavePoll(row);
-  store.Commit();
+  transaction.Commit();
 }
 
 // The meter row and the snapshot of its current data; a fleet line now answered by another
@@ -48,16 +48,11 @@ long long SaveIdentity(Store& store, const FleetMeter& m, Session& s, PollReport
     r.note = "answers with serial number " + std::to_string(serial) + ", not " + std::to_string(*before) +
              " as before: a replaced meter, stored as a new one";
   }
-  store.Begin();
-  try {
-    const long long id = store.SaveMeter(serial, m, s.CurrentData, now);
-    store.SaveSnapshot(id, s.CurrentData, now);
-    store.Commit();
-    return id;
-  } catch (...) {
-    store.Rollback();
-    throw;
-  }
+  Transaction transaction(store);
+  const long long id = store.SaveMeter(serial, m, s.CurrentData, now);
+  store.SaveSnapshot(id, s.CurrentData, now);
+  transaction.Commit();
+  return id;
 }
 
 // Walks each archive; a walk that ends the meter's answers ends the poll.

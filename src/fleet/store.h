@@ -109,6 +109,26 @@ std::string UtcNowText();
 // Two reads of one record: every field alike, a sensor value that is no number alike too.
 bool SameRecord(const ArchiveRecord& a, const ArchiveRecord& b);
 
+// A transaction of the store: begun when made, rolled back when it goes uncommitted (a write
+// that threw, a collector stopping), so nothing is ever half-stored.
+class Transaction {
+ public:
+  explicit Transaction(Store& store) : store_(store) { store_.Begin(); }
+  ~Transaction() {
+    if (!committed_) store_.Rollback();
+  }
+  Transaction(const Transaction&) = delete;
+  Transaction& operator=(const Transaction&) = delete;
+  void Commit() {
+    committed_ = true;
+    store_.Commit();
+  }
+
+ private:
+  Store& store_;
+  bool committed_ = false;
+};
+
 // "2026-12-07 05:00:00": the time a record carries, on the meter's own clock, and back.
 std::string RecordTime(const ArchiveRecord& record);
 void SetRecordTime(ArchiveRecord& record, const std::string& time);
