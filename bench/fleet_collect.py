@@ -5,6 +5,7 @@ reads by a raw asyncio script and by pymodbus's asyncio client, in this run.
 Usage: fleet_collect.py KAMT KAMT_SIM RESULT_JSON        prints the table of the README"""
 import json
 import os
+import shutil
 import sqlite3
 import subprocess
 import sys
@@ -28,18 +29,8 @@ def measured(command, cwd):
     return wall, usage.ru_utime + usage.ru_stime, usage.ru_maxrss / 1024, out
 
 
-def main():
-    work = tempfile.mkdtemp(prefix="kamt-fleet-bench-")
-    # The meters' clocks start in the middle of an hour, so no record is logged while measured.
-    sim = subprocess.Popen([SIM, "--fleet", str(METERS), "--tcp", "0", "--no-serial", "--answer-delay", str(DELAY_MS),
-                            "--start", "2026-03-10 10:30:00"], stdin=subprocess.PIPE, stdout=subprocess.PIPE,
-                           stderr=subprocess.DEVNULL, text=True)
-    ports = []
-    for line in sim.stdout:
-        if line.startswith("meter "):
-            ports.append(line.split("tcp 127.0.0.1:")[1].split()[0])
-        if line.strip() == "ready":
-            break
+def collect(work, sim, ports):
+    """The measured collection and the two peers against the fleet of `sim`."""
     fleet = os.path.join(work, "fleet.txt")
     with open(fleet, "w") as f:
         f.writelines(f"m{i} tcp=127.0.0.1:{port} archives=hourly depth=1\n" for i, port in enumerate(ports))
@@ -61,8 +52,27 @@ def main():
         wall, cpu, peak, out = measured(["/usr/bin/python3", os.path.join(HERE, script), fleet, str(CONCURRENCY),
                                          str(NEW_RECORDS + 1)], work)
         result[name] = {"wall_s": wall, "cpu_s": cpu, "peak_mb": peak, "requests": int(out)}
-    sim.terminate()
-    sim.wait()
+    return result
+
+
+def main():
+    work = tempfile.mkdtemp(prefix="kamt-fleet-bench-")
+    # The meters' clocks start in the middle of an hour, so no record is logged while measured.
+    sim = subprocess.Popen([SIM, "--fleet", str(METERS), "--tcp", "0", "--no-serial", "--answer-delay", str(DELAY_MS),
+                            "--start", "2026-03-10 10:30:00"], stdin=subprocess.PIPE, stdout=subprocess.PIPE,
+                           stderr=subprocess.DEVNULL, text=True)
+    ports = []
+    for line in sim.stdout:
+        if line.startswith("meter "):
+            ports.append(line.split("tcp 127.0.0.1:")[1].split()[0])
+        if line.strip() == "ready":
+            break
+    try:
+        result = collect(work, sim, ports)
+    finally:
+        sim.terminate()
+        sim.wait()
+        shutil.rmtree(work, ignore_errors=True)
     with open(sys.argv[3], "w") as f:
         json.dump(result, f)
     report(result)
