@@ -42,7 +42,7 @@ class ExportRun {
       return kExitFailed;
     }
     try {
-      const auto store = devices_.fleet->OpenStore(db);
+      const auto store = devices_.fleet->OpenStoreToRead(db);
       return Export(*store, a);
     } catch (const StoreError& e) {
       err_ << "kamt export: " << e.what() << '\n';

@@ -14,6 +14,8 @@ class FleetPlatform {
   virtual ~FleetPlatform() = default;
   // A connection to the database at path, made with its schema when new; throws StoreError.
   virtual std::unique_ptr<Store> OpenStore(const std::string& path) = 0;
+  // A connection that only reads (export): it writes nothing, not even a newer schema.
+  virtual std::unique_ptr<Store> OpenStoreToRead(const std::string& path) = 0;
   // Workers that each open a connection of their own to the database at path.
   virtual std::unique_ptr<WorkerPool> MakePool(const std::string& path, int size) = 0;
   // Takes the database for this collector alone, until the process ends; false, with who

@@ -7,6 +7,10 @@ namespace kamt {
 
 std::unique_ptr<Store> QtFleetPlatform::OpenStore(const std::string& path) { return std::make_unique<SqlStore>(path); }
 
+std::unique_ptr<Store> QtFleetPlatform::OpenStoreToRead(const std::string& path) {
+  return std::make_unique<SqlStore>(path, SqlStore::Open::Read);
+}
+
 std::unique_ptr<WorkerPool> QtFleetPlatform::MakePool(const std::string& path, int size) {
   return std::make_unique<QtWorkerPool>(path, size);
 }

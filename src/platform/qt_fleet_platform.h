@@ -10,6 +10,7 @@ namespace kamt {
 class QtFleetPlatform : public FleetPlatform {
  public:
   std::unique_ptr<Store> OpenStore(const std::string& path) override;
+  std::unique_ptr<Store> OpenStoreToRead(const std::string& path) override;
   std::unique_ptr<WorkerPool> MakePool(const std::string& path, int size) override;
   // A lock file beside the database (PATH.lock) with the holder's process id: one left by a
   // collector that was killed is taken over, since its process is gone.

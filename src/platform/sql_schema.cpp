@@ -117,6 +117,15 @@ int StoredVersion(QSqlDatabase& db, const QString& path) {
 
 }  // namespace
 
+void CheckVersion(QSqlDatabase& db, const QString& path) {
+  const int version = StoredVersion(db, path);
+  if (version != kSchemaVersion) {
+    throw StoreError("database " + path.toStdString() + " is of schema version " + std::to_string(version) +
+                     "; this kamt reads version " + std::to_string(kSchemaVersion) +
+                     (version < kSchemaVersion ? " (kamt collect upgrades it)" : ""));
+  }
+}
+
 void PrepareSchema(QSqlDatabase& db, const QString& path) {
   // Takes the write lock at once: two collectors starting together never both make the tables.
   Run(db, path, "BEGIN IMMEDIATE");

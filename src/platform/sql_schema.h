@@ -17,6 +17,9 @@ inline constexpr int kBusyTimeoutMs = 5000;
 // What went wrong, for a person: a database held by another program says so.
 std::string SqlFailure(const QString& path, const QSqlError& error);
 
+// For a reader: throws StoreError unless the database is of this build's version.
+void CheckVersion(QSqlDatabase& db, const QString& path);
+
 // Makes or upgrades the schema inside one transaction; throws StoreError.
 void PrepareSchema(QSqlDatabase& db, const QString& path);
 

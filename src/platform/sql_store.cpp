@@ -59,8 +59,13 @@ SqlStore::SqlStore(const std::string& path, Open open)
   db_ = QSqlDatabase::addDatabase("QSQLITE", connectionName_);
   if (!db_.isValid()) throw StoreError("the SQLite driver of Qt SQL is missing (libqt6sql6-sqlite)");
   db_.setDatabaseName(path_);
-  db_.setConnectOptions(QString("QSQLITE_BUSY_TIMEOUT=%1").arg(kBusyTimeoutMs));
+  db_.setConnectOptions(QString("QSQLITE_BUSY_TIMEOUT=%1").arg(kBusyTimeoutMs) +
+                        (open == Open::Read ? ";QSQLITE_OPEN_READONLY" : ""));
   if (!db_.open()) Fail("cannot be opened");
+  if (open == Open::Read) {
+    CheckVersion(db_, path_);
+    return;
+  }
   // NORMAL syncs at each checkpoint of the WAL, which keeps every committed transaction through
   // a crash of the program.
   for (const char* pragma : {"PRAGMA synchronous = NORMAL", "PRAGMA foreign_keys = ON", "PRAGMA cache_size = -1024"}) {

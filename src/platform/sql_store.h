@@ -18,8 +18,9 @@ namespace kamt {
 class SqlStore : public Store {
  public:
   // Opens the database, making it and its schema when new; throws StoreError. A further
-  // connection of a process that has prepared the database leaves that out.
-  enum class Open { Prepare, Prepared };
+  // connection of a process that has prepared the database leaves that out; one to read
+  // (export) writes nothing and takes only a database of this build's schema version.
+  enum class Open { Prepare, Prepared, Read };
   explicit SqlStore(const std::string& path, Open open = Open::Prepare);
   ~SqlStore() override;
   SqlStore(const SqlStore&) = delete;
