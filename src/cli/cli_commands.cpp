@@ -26,9 +26,8 @@ const std::vector<CliCommand>& CliCommands() {
       {"comm", "comm read|write NAME=VALUE...", "print the meter's communication parameters, or change fields", 1,
        64, CheckCommArgs, RunCommCommand},
       {"scan", "scan [--addresses A-B] [--bauds LIST] [--parities LIST] [--window MS]",
-       "find meters on the --serial line or behind the --rtu-tcp converter: each address (1-247) at each bit "
-       "rate (the six of the connection dialog) and parity (none,even,odd), 9600 8N1 first; prints each meter "
-       "that answers; --window: ms an address has to start its answer (default 100); Ctrl+C stops it",
+       "find meters on --serial or behind --rtu-tcp: addresses 1-247, the dialog's six bit rates, parities "
+       "none,even,odd, 9600 8N1 first; --window: ms for an answer to start (100); Ctrl+C stops it",
        0, 8, CheckScanArgs, RunScanCommand},
   };
   return commands;

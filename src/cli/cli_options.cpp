@@ -196,7 +196,7 @@ void ApplyLineOptions(const CliOptions& o, LinkSettingsRecord& s) {
 std::string CliHelp() {
   std::string help =
       "Usage: kamt [CONNECTION] [LINE OPTIONS] COMMAND\n"
-      "Reads a KAMT flow meter over Modbus RTU (serial line) or Modbus TCP.\n"
+      "Reads a KAMT flow meter over Modbus RTU (serial line, or RTU over TCP) or Modbus TCP.\n"
       "\n"
       "Connection (without either, the one of Vedan_modbus.ini in this directory):\n"
       "  --serial DEVICE        serial device: /dev/ttyUSB0, a pseudo-terminal, COM1\n"

@@ -129,7 +129,7 @@ class CliRun {
   bool Command() {
     const CliCommand* command = FindCliCommand(options_.command[0]);
     const std::vector<std::string> args(options_.command.begin() + 1, options_.command.end());
-    CliContext context{session_, window_, devices_, args, out_, err_, options_.json};
+    CliContext context{session_, window_, devices_, args, out_, err_, options_.json, std::nullopt};
     const bool ok = command && command->run(context);
     exitStatus_ = context.exitStatus;
     return ok;

@@ -29,21 +29,27 @@ std::optional<ConfigBackup> Load(Window& w, const QString& path) {
 ConfigFileButtons::ConfigFileButtons(QWidget& window, Session& session)
     : QObject(&window), window_(window), session_(session) {}
 
-// Like every command, none starts while another one runs; nor does its file dialog.
+// Like every command, none starts while another one runs; nor does its file dialog. The
+// meter is read first, so that the name offered carries its serial number.
 void ConfigFileButtons::Backup() {
   if (session_.commandRunning) return;
+  const auto backup = ReadBackup(session_);
+  if (!backup) return;
   const QString suggested = QString::fromStdString(
-      (session_.outputDirectory / ("KAMT_Backup" + std::to_string(session_.MeterConfig.SerialNumber) + ".txt")).string());
+      (session_.outputDirectory / ("KAMT_Backup" + backup->serialNumber + ".txt")).string());
   const QString path = QFileDialog::getSaveFileName(&window_, QStringLiteral("Копия конфигурации"), suggested, kFilter);
-  if (!path.isEmpty()) BackupTo(path);
+  if (!path.isEmpty()) Save(path, *backup);
 }
 
 bool ConfigFileButtons::BackupTo(const QString& path) {
-  Window& w = session_.window();
   const auto backup = ReadBackup(session_);
-  if (!backup) return false;
+  return backup && Save(path, *backup);
+}
+
+bool ConfigFileButtons::Save(const QString& path, const ConfigBackup& backup) {
+  Window& w = session_.window();
   std::string error;
-  if (!SaveBackupFile(Path(path), *backup, error)) {
+  if (!SaveBackupFile(Path(path), backup, error)) {
     w.ShowMessage("Ошибка открытия файла: " + path.toStdString() + " (" + error + ")");
     return false;
   }

@@ -35,6 +35,8 @@ class ConfigFileButtons : public QObject {
   ConfigDiffDialog* diffDialog() { return diff_; }
 
  private:
+  bool Save(const QString& path, const ConfigBackup& backup);
+
   QWidget& window_;
   Session& session_;
   QPointer<ConfigDiffDialog> diff_;

@@ -91,7 +91,7 @@ TEST(GatewayUnitId, IsTheAddressWhenAskedFor) {
   rig.UseTcp();
   rig.session.link.LinkSettings.UnitIdIsAddress = true;
   rig.session.link.LinkSettings.NetAddr = 17;
-  for (const std::uint8_t unit : {17, 0xFF}) {
+  for (const std::uint8_t unit : std::initializer_list<std::uint8_t>{17, 0xFF}) {
     rig.socket.responders.push_back([unit](std::span<const std::uint8_t> sent) {
       return std::vector<test::FakeClientSocket::Segment>{{1, {sent[0], sent[1], 0, 0, 0, 4, unit, 0x04, 0x01, 0x00}}};
     });

@@ -21,7 +21,7 @@ Bytes Answer() {
   frame.resize(3 + 96, 0x11);
   return test::WithCrc(frame);
 }
-Bytes Part(const Bytes& b, std::size_t from, std::size_t to) { return {b.begin() + from, b.begin() + to}; }
+Bytes Part(const Bytes& b, long from, long to) { return {b.begin() + from, b.begin() + to}; }
 Bytes Cat(Bytes a, const Bytes& b) { return a.insert(a.end(), b.begin(), b.end()), a; }
 
 const Bytes kAnswer = Answer();
@@ -72,7 +72,7 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"silent_within_a_window", {}, {}, 108, {}, 108, 0},
         Case{"answer_started_in_the_window", {}, {{100, Part(kAnswer, 0, 2)}, {800, Part(kAnswer, 2, 101)}}, 108,
              kAnswer, 800, 0}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const ::testing::TestParamInfo<Case>& c) { return std::string(c.param.name); });
 
 // The exchange shows the serial line's texts and applies its checks: an answer from another
 // address is refused.
