@@ -12,7 +12,7 @@ namespace {
 
 std::string Stamp(const LocalDateTime& t) {
   char text[40];
-  std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", t.year, t.month, t.day, t.hour, t.minute, t.second);
+  std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", t.year, t.month, t.day, t.hours, t.minutes, t.seconds);
   return text;
 }
 
