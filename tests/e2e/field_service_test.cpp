@@ -86,7 +86,7 @@ TEST_P(ConfigFiles, RestoreOfABadFileWritesNothing) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Transports, ConfigFiles, ::testing::Values("serial", "converter"),
-                         [](const auto& info) { return std::string(info.param); });
+                         [](const auto& p) { return std::string(p.param); });
 
 // A meter at an unusual address and line setting is found; the list and the count follow.
 TEST_F(FieldTest, ScanFindsAMeterAtItsAddressAndLine) {
