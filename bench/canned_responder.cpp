@@ -27,12 +27,30 @@ void NoDelay(int fd) {
   ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
 }
 
+// The RTU answer's CRC-16/MODBUS, low byte first.
+void AppendCrc(std::vector<std::uint8_t>& frame) {
+  std::uint16_t crc = 0xFFFF;
+  for (const std::uint8_t b : frame) {
+    crc ^= b;
+    for (int i = 0; i < 8; ++i) crc = (crc & 1) ? (crc >> 1) ^ 0xA001 : crc >> 1;
+  }
+  frame.push_back(static_cast<std::uint8_t>(crc & 0xFF));
+  frame.push_back(static_cast<std::uint8_t>(crc >> 8));
+}
+
 }  // namespace
 
-CannedResponder::CannedResponder() {
-  // 04 60 and 96 register bytes behind the MBAP header.
-  answer_ = {0, 0, 0, 0, 0, 99, 0xFF, 0x04, 96};
-  answer_.resize(answer_.size() + 96, 0x11);
+CannedResponder::CannedResponder(bool rtu) : rtu_(rtu) {
+  if (rtu) {
+    // Address 1, 04 60 and 96 register bytes, the CRC.
+    answer_ = {1, 0x04, 96};
+    answer_.resize(answer_.size() + 96, 0x11);
+    AppendCrc(answer_);
+  } else {
+    // 04 60 and 96 register bytes behind the MBAP header.
+    answer_ = {0, 0, 0, 0, 0, 99, 0xFF, 0x04, 96};
+    answer_.resize(answer_.size() + 96, 0x11);
+  }
   listener_ = ::socket(AF_INET, SOCK_STREAM, 0);
   sockaddr_in address{};
   address.sin_family = AF_INET;
@@ -59,7 +77,7 @@ void CannedResponder::Serve() {
     const int connection = ::accept(listener_, nullptr, nullptr);
     if (connection < 0) continue;
     NoDelay(connection);
-    std::thread([this, connection] { Answer(connection); }).detach();
+    std::thread([this, connection] { rtu_ ? AnswerRtu(connection) : Answer(connection); }).detach();
   }
 }
 
@@ -74,6 +92,14 @@ void CannedResponder::Answer(int connection) {
     answer[1] = header[1];
     answer[6] = header[6];
     if (::write(connection, answer.data(), answer.size()) != static_cast<ssize_t>(answer.size())) break;
+  }
+  ::close(connection);
+}
+
+void CannedResponder::AnswerRtu(int connection) {
+  std::uint8_t request[8];
+  while (ReadExactly(connection, request, sizeof request)) {
+    if (::write(connection, answer_.data(), answer_.size()) != static_cast<ssize_t>(answer_.size())) break;
   }
   ::close(connection);
 }

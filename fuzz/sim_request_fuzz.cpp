@@ -4,19 +4,18 @@
 #include <span>
 
 #include "fault_plan.h"
-#include "meter.h"
-#include "modbus_handler.h"
 #include "serial_side.h"
+#include "station.h"
 #include "tcp_session.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace kamt::sim;
   const Millis start = 1'700'000'000'000;
-  Meter meter(MeterSettings{}, start);
-  ModbusHandler handler(meter);
-  FaultPlan faults;
-  SerialSide serial(SerialConfig{}, handler, faults);
-  TcpSession tcp(1, handler, faults);
+  Station station(MeterSettings{}, start, FaultPlan{});
+  Bus bus;
+  bus.Add(station);
+  SerialSide serial(SerialConfig{}, bus);
+  TcpSession tcp(Units{&station, nullptr});
   Millis now = start;
   std::size_t i = 0;
   while (i < size) {

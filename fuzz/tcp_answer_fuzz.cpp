@@ -41,7 +41,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   auto& f = session.link.frames;
   if (kamt::TcpTransact(session.link, pdu, f.RxBuffer, f.RxLength).result == 0) {
     std::array<std::uint8_t, kamt::kCurrentDataSize> area{};
-    (void)kamt::CheckResponse(f.RxBuffer, f.RxLength, area, window);
+    const std::array<std::uint8_t, 4> asked = {0x10, 0x00, 0x00, 0x30};
+    (void)kamt::CheckResponse({0x04, asked, 0}, f.RxBuffer, f.RxLength, area);
   }
   return 0;
 }

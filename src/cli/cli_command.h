@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <string_view>
@@ -21,6 +22,8 @@ struct CliContext {
   const std::vector<std::string>& args;  // after the command word
   std::ostream& out;
   std::ostream& err;
+  bool json = false;  // the result as one JSON object on out instead of lines
+  std::optional<int> exitStatus;  // set by a command whose status says more than done or failed
 };
 
 struct CliCommand {
@@ -33,6 +36,8 @@ struct CliCommand {
   std::string (*checkArgs)(const std::vector<std::string>& args) = nullptr;
   // Runs the command; true when it did what was asked.
   bool (*run)(CliContext& context) = nullptr;
+  // True when, with these arguments, it needs no meter: nothing is connected for it.
+  bool (*offline)(const std::vector<std::string>& args) = nullptr;
 };
 
 // Every command, in the order --help lists them.
@@ -45,9 +50,12 @@ bool RunArchiveCommand(CliContext& context);
 std::string CheckArchiveArgs(const std::vector<std::string>& args);
 bool RunConfigCommand(CliContext& context);
 std::string CheckConfigArgs(const std::vector<std::string>& args);
+bool ConfigOffline(const std::vector<std::string>& args);
 bool RunClockCommand(CliContext& context);
 std::string CheckClockArgs(const std::vector<std::string>& args);
 bool RunCommCommand(CliContext& context);
 std::string CheckCommArgs(const std::vector<std::string>& args);
+bool RunScanCommand(CliContext& context);
+std::string CheckScanArgs(const std::vector<std::string>& args);
 
 }  // namespace kamt

@@ -36,7 +36,10 @@ class Parser {
   CliParseResult Run() {
     while (i_ < args_.size() && result_.error.empty()) {
       const std::string& arg = args_[i_++];
-      if (!result_.options.command.empty() || arg.empty() || arg[0] != '-') {
+      // Asked for the output's form, wherever it stands.
+      if (arg == "--json") {
+        result_.options.json = true;
+      } else if (!result_.options.command.empty() || arg.empty() || arg[0] != '-') {
         result_.options.command.push_back(arg);
       } else {
         Option(arg);
@@ -51,7 +54,9 @@ class Parser {
     CliOptions& o = result_.options;
     if (name == "--help" || name == "-h") o.help = true;
     else if (name == "--serial") o.serialDevice = Value(name);
-    else if (name == "--tcp") Tcp(Value(name));
+    else if (name == "--tcp") Tcp(Value(name), false);
+    else if (name == "--rtu-tcp") Tcp(Value(name), true);
+    else if (name == "--unit") Unit(Value(name));
     else if (name == "--baud") o.baud = Number(name, 1, 4000000);
     else if (name == "--address") o.address = Number(name, 1, 255);
     else if (name == "--data-bits") o.dataBitsCode = FromList(name, kDataBits, "5, 6, 7 or 8");
@@ -91,26 +96,41 @@ class Parser {
     return code;
   }
 
-  void Tcp(const std::string& text) {
+  // --tcp HOST[:PORT] to the meter or a gateway; --rtu-tcp HOST:PORT to a converter, whose
+  // port has no standard number.
+  void Tcp(const std::string& text, bool converter) {
     if (!result_.error.empty()) return;
+    CliOptions& o = result_.options;
+    if (o.tcpAddress) return Fail("give one of --tcp and --rtu-tcp, once");
+    const std::string usage = converter ? "--rtu-tcp takes HOST:PORT, the converter's IPv4 address and TCP port"
+                                        : "--tcp takes HOST or HOST:PORT with a port from 1 to 65535";
     const auto colon = text.rfind(':');
+    if (converter && colon == std::string::npos) return Fail(usage);
     std::string host = text;
     if (colon != std::string::npos) {
       host = text.substr(0, colon);
       const auto port = ParseInt(text.substr(colon + 1));
-      if (!port || *port < 1 || *port > 65535) {
-        Fail("--tcp takes HOST or HOST:PORT with a port from 1 to 65535");
-        return;
-      }
-      result_.options.tcpPort = port;
+      if (!port || *port < 1 || *port > 65535) return Fail(usage);
+      o.tcpPort = port;
     }
     const auto address = ParseIpAddress(host);
     if (!address) {
-      Fail("--tcp takes the meter's IPv4 address, such as 192.168.0.10 or 192.168.0.10:502");
+      return Fail(converter ? usage : "--tcp takes the meter's IPv4 address, such as 192.168.0.10 or 192.168.0.10:502");
+    }
+    o.tcpHost = host;
+    o.tcpAddress = address;
+    o.rtuOverTcp = converter;
+  }
+
+  void Unit(const std::string& text) {
+    if (!result_.error.empty()) return;
+    if (text == "address") {
+      result_.options.unitIsAddress = true;
       return;
     }
-    result_.options.tcpHost = host;
-    result_.options.tcpAddress = address;
+    const auto id = ParseInt(text);
+    if (!id || *id < 0 || *id > 255) return Fail("--unit takes a unit identifier from 0 to 255, or address");
+    result_.options.unitId = id;
   }
 
   // A modem sits on a serial line, and its dial needs one named.
@@ -123,6 +143,10 @@ class Parser {
 
   void CheckCommand() {
     CheckModem();
+    const CliOptions& o = result_.options;
+    if ((o.unitId || o.unitIsAddress) && (o.serialDevice || o.rtuOverTcp)) {
+      Fail("--unit is the Modbus TCP unit identifier: it goes with --tcp, not with a serial line or --rtu-tcp");
+    }
     if (!result_.error.empty()) return;
     const auto& command = result_.options.command;
     if (command.empty()) return Fail("no command given");
@@ -132,6 +156,15 @@ class Parser {
     if (args.size() < known->minArgs) return Fail("too few arguments for " + command[0]);
     if (args.size() > known->maxArgs) return Fail("too many arguments for " + command[0]);
     if (known->checkArgs) Fail(known->checkArgs(args));
+    if (result_.options.json && !TakesJson(command)) {
+      Fail("--json goes with current, config read, comm read, clock read and scan");
+    }
+  }
+
+  static bool TakesJson(const std::vector<std::string>& command) {
+    const std::string& word = command[0];
+    if (word == "current" || word == "scan") return true;
+    return (word == "config" || word == "comm" || word == "clock") && command.size() > 1 && command[1] == "read";
   }
 
   void Fail(const std::string& error) {
@@ -153,6 +186,11 @@ void ApplyLineOptions(const CliOptions& o, LinkSettingsRecord& s) {
   if (o.parityCode) s.Parity = *o.parityCode;
   if (o.stopBitsCode) s.StopBits = *o.stopBitsCode;
   if (o.address) s.NetAddr = *o.address;
+  if (o.unitId) {
+    s.UnitId = *o.unitId;
+    s.UnitIdIsAddress = false;
+  }
+  if (o.unitIsAddress) s.UnitIdIsAddress = true;
 }
 
 namespace {
@@ -182,11 +220,15 @@ std::string FleetHelp() {
 std::string CliHelp() {
   std::string help =
       "Usage: kamt [CONNECTION] [LINE OPTIONS] COMMAND\n"
-      "Reads a KAMT flow meter over Modbus RTU (serial line) or Modbus TCP.\n"
+      "Reads a KAMT flow meter over Modbus RTU (serial line, or RTU over TCP) or Modbus TCP.\n"
       "\n"
       "Connection (without either, the one of Vedan_modbus.ini in this directory):\n"
       "  --serial DEVICE        serial device: /dev/ttyUSB0, a pseudo-terminal, COM1\n"
       "  --tcp HOST[:PORT]      Modbus TCP to the meter's IPv4 address, port 502 when not given\n"
+      "  --unit N|address       the Modbus TCP unit identifier: 255 (the meter itself, the default), N,\n"
+      "                         or the meter's --address for a gateway in front of an RS485 bus\n"
+      "  --rtu-tcp HOST:PORT    RTU frames over TCP to a serial-to-Ethernet converter on the meter's RS485\n"
+      "                         line: frames, time-outs, Delay and archive retries as on the serial line\n"
       "  --modem NUMBER         dial NUMBER through a Hayes modem on the --serial line first, and hang up\n"
       "                         after the command; the dial's transcript goes to stderr\n"
       "  --dial-timeout S       give the dial up when the modem has not answered within S seconds\n"
@@ -197,7 +239,7 @@ std::string CliHelp() {
       "  --data-bits 5|6|7|8    default 8\n"
       "  --parity none|odd|even|mark|space   default none\n"
       "  --stop-bits 1|1.5|2    default 1\n"
-      "  --address N            Modbus device address 1..255, default 1\n"
+      "  --address N            Modbus device address 1..255, default 1 (also through a converter)\n"
       "\n"
       "Commands:\n";
   for (const CliCommand& command : CliCommands()) {
@@ -210,6 +252,8 @@ std::string CliHelp() {
       "\n"
       "  --trace                every frame sent and received, and the modem's commands and answers,\n"
       "                         on stderr as they pass: time, TX or RX, the bytes in hex, what they say\n"
+      "  --json                 with current, config read, comm read, clock read and scan: the result as\n"
+      "                         one JSON object on stdout (numbers as numbers, units named)\n"
       "  --help                 this text\n"
       "\n"
       "Exit status: 0 done, 1 the meter or the link failed (or the number was not reached), 2 a usage\n"

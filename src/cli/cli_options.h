@@ -17,6 +17,9 @@ struct CliOptions {
   std::optional<std::string> tcpHost;                   // as typed
   std::optional<std::array<std::uint8_t, 4>> tcpAddress;  // as the connection dialog reads it
   std::optional<int> tcpPort;
+  bool rtuOverTcp = false;          // --rtu-tcp: the address and port are a converter's
+  std::optional<int> unitId;        // --unit N: the Modbus TCP unit identifier
+  bool unitIsAddress = false;       // --unit address: a gateway, the unit id is the address
   std::optional<int> baud;
   std::optional<int> dataBitsCode;  // LinkSettings.Bits
   std::optional<int> parityCode;    // LinkSettings.Parity
@@ -25,6 +28,7 @@ struct CliOptions {
   std::optional<std::string> modemNumber;  // dialled through a modem on the serial line first
   std::optional<int> dialTimeoutS;
   bool trace = false;  // every frame on stderr as it passes
+  bool json = false;   // the result as one JSON object on stdout
   bool help = false;
   std::vector<std::string> command;  // the command word and its arguments
 };

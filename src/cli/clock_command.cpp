@@ -1,6 +1,7 @@
 #include <optional>
 
 #include "cli/cli_command.h"
+#include "cli/cli_json.h"
 #include "cli/console_window.h"
 #include "cli/field_assignments.h"
 #include "meter/meter_clock_calendar.h"
@@ -52,6 +53,14 @@ void PrintClock(CliContext& c) {
         << w.Text("ClockDiff_Label") << '\n';
 }
 
+void PrintClockJson(CliContext& c, const std::optional<LocalDateTime>& computer) {
+  const MeterClockRecord& m = c.session.MeterClock;
+  const auto meter = WallSeconds({m.year, m.month, m.day, m.hours, m.minutes, m.seconds});
+  const auto pc = computer ? WallSeconds(*computer) : std::nullopt;
+  const auto ahead = meter && pc ? std::optional<long long>(*meter - *pc) : std::nullopt;
+  c.out << ClockJson(m, c.window.Text("DayOfWeek_ComboBox"), ahead);
+}
+
 }  // namespace
 
 std::string CheckClockArgs(const std::vector<std::string>& args) {
@@ -69,8 +78,18 @@ std::string CheckClockArgs(const std::vector<std::string>& args) {
 bool RunClockCommand(CliContext& c) {
   FillComboLists(c.window);
   if (c.args.at(0) == "read") {
-    if (!ReadTime_ButtonClick(c.session)) return false;
-    PrintClock(c);
+    // The computer's clock as the read compares it, for the difference in seconds.
+    std::optional<LocalDateTime> compared;
+    const auto computerTime = c.session.computerTime;
+    c.session.computerTime = [&] { return *(compared = computerTime()); };
+    const bool read = ReadTime_ButtonClick(c.session);
+    c.session.computerTime = computerTime;
+    if (!read) return false;
+    if (c.json) {
+      PrintClockJson(c, compared);
+    } else {
+      PrintClock(c);
+    }
     return true;
   }
   if (c.args.at(1) == "--now") {

@@ -1,6 +1,8 @@
 #include "cli/cli_command.h"
+#include "cli/cli_json.h"
 #include "cli/console_window.h"
 #include "meter/current_data_read.h"
+#include "meter/session.h"
 
 namespace kamt {
 
@@ -11,6 +13,10 @@ constexpr const char* kCurrentDataLabels[] = {
 
 bool RunCurrentCommand(CliContext& c) {
   if (!Button1Click(c.session)) return false;
+  if (c.json) {
+    c.out << CurrentDataJson(c.session.CurrentData);
+    return true;
+  }
   for (const char* label : kCurrentDataLabels) c.out << c.window.Text(label) << '\n';
   return true;
 }

@@ -28,16 +28,6 @@ const FormField* Find(std::span<const FormField> fields, std::string_view name) 
   return nullptr;
 }
 
-bool IsNumericList(std::span<const std::string_view> items) {
-  return std::any_of(items.begin(), items.end(), [](std::string_view item) { return ParseInteger(item).has_value(); });
-}
-
-std::optional<int> Position(std::span<const std::string_view> items, std::string_view number) {
-  const auto n = ParseInteger(number);
-  if (!n || *n < 0 || static_cast<std::size_t>(*n) >= items.size()) return std::nullopt;
-  return *n;
-}
-
 std::string Names(std::span<const FormField> fields) {
   std::string names;
   for (const FormField& f : fields) names += (names.empty() ? "" : ", ") + std::string(f.name);
@@ -78,14 +68,6 @@ void FillComboLists(ConsoleWindow& window) {
   }
 }
 
-std::optional<int> ItemPosition(std::span<const std::string_view> items, std::string_view value) {
-  const auto item = std::find(items.begin(), items.end(), value);
-  if (item != items.end()) return static_cast<int>(item - items.begin());
-  if (value.starts_with('#')) return Position(items, value.substr(1));
-  if (!IsNumericList(items)) return Position(items, value);
-  return std::nullopt;
-}
-
 std::string CheckAssignments(std::span<const FormField> fields, std::span<const std::string> args) {
   if (args.empty()) return "write needs NAME=VALUE, NAME one of: " + Names(fields);
   for (const std::string& arg : args) {
@@ -105,13 +87,7 @@ void ApplyAssignments(std::span<const FormField> fields, std::span<const std::st
   for (const std::string& arg : args) {
     const auto a = Split(arg);
     const FormField* field = a ? Find(fields, a->name) : nullptr;
-    if (!field) continue;
-    const auto items = ComboItems(field->control);
-    if (items.empty()) {
-      window.SetText(field->control, a->value);
-    } else if (const auto position = ItemPosition(items, a->value)) {
-      window.SetItemIndex(field->control, *position);
-    }
+    if (field) PutFieldText(window, *field, a->value);
   }
 }
 

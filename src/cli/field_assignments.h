@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "meter/form_fields.h"
+
 namespace kamt {
 
 class ConsoleWindow;
@@ -14,20 +16,9 @@ class Window;
 struct CliContext;
 struct Session;
 
-// A control of a group as the command line names it.
-struct FormField {
-  std::string_view name;     // on the command line: "max-flow"
-  std::string_view control;  // the window's control: "Edit6", "ComboBox11"
-  std::string_view caption;  // its label: "Максимальный расход, м3/ч"
-};
-
 // Gives the console window the item lists of the main window's combo boxes, so that a value
 // with no item clears a selection and a selected item shows its text, as in the window.
 void FillComboLists(ConsoleWindow& window);
-
-// The position a value names in a list: an item's text, "#N", or, in a list whose items are
-// not numbers (where it cannot be mistaken for one), a bare N. Nothing when it names none.
-std::optional<int> ItemPosition(std::span<const std::string_view> items, std::string_view value);
 
 // Checks NAME=VALUE arguments against the fields: known names, and for a combo box a value
 // that names one of its items. An empty text when they are usable, else what is wrong, with

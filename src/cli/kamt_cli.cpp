@@ -42,6 +42,8 @@ class CliRun {
   CliRun& operator=(const CliRun&) = delete;
 
   int Run() {
+    // A command that needs no meter (two files compared) runs without a connection.
+    if (Offline()) return Finish(Command());
     const int chosen = ChooseConnection();
     if (chosen != kExitOk) return chosen;
     if (!(session_.link.IsSerial() ? OpenSerial() : ConnectTcp())) return kExitFailed;
@@ -55,7 +57,7 @@ class CliRun {
     if (options_.modemNumber) HangUpAfterCommand(session_, err_);
     devices_.port.Close();
     devices_.socket.Close();
-    return ok ? kExitOk : kExitFailed;
+    return Finish(ok);
   }
 
  private:
@@ -69,6 +71,7 @@ class CliRun {
       s.PortName = *options_.serialDevice;
     } else if (options_.tcpAddress) {
       s.Type = 1;
+      s.Framing = options_.rtuOverTcp ? EthernetFraming::Rtu : EthernetFraming::Mbap;
       s.IpBytes = *options_.tcpAddress;
       s.IpAddr = *options_.tcpHost;
       s.TcpPort = options_.tcpPort.value_or(502);
@@ -117,12 +120,23 @@ class CliRun {
     return false;
   }
 
+  bool Offline() const {
+    const CliCommand* command = FindCliCommand(options_.command[0]);
+    const std::vector<std::string> args(options_.command.begin() + 1, options_.command.end());
+    return command && command->offline && command->offline(args);
+  }
+
   bool Command() {
     const CliCommand* command = FindCliCommand(options_.command[0]);
     const std::vector<std::string> args(options_.command.begin() + 1, options_.command.end());
-    CliContext context{session_, window_, devices_, args, out_, err_};
-    return command && command->run(context);
+    CliContext context{session_, window_, devices_, args, out_, err_, options_.json, std::nullopt};
+    const bool ok = command && command->run(context);
+    exitStatus_ = context.exitStatus;
+    return ok;
   }
+
+  // A command may say its own exit status (a comparison's, as diff(1) says it).
+  int Finish(bool ok) const { return exitStatus_.value_or(ok ? kExitOk : kExitFailed); }
 
   // A failed command leaves its reason in the status panels; a script must see it too, and
   // also what the window leaves unsaid: a dropped connection or an answer that never came.
@@ -145,6 +159,7 @@ class CliRun {
   ConsoleWindow window_;
   Session session_;
   std::optional<TrafficStream> trace_;
+  std::optional<int> exitStatus_;
 };
 
 }  // namespace

@@ -107,7 +107,7 @@ bool Archives(std::string_view text, FleetMeter& m) {
 // Which connection each setting belongs to; empty for those every meter may have.
 const std::map<std::string, std::string, std::less<>> kSettingOwner = {
     {"tcp", ""},           {"rtu-tcp", ""},          {"serial", ""},          {"unit", "tcp"},
-    {"address", "bus"},    {"baud", "serial"},       {"line", "serial"},      {"delay", "serial"},
+    {"address", "bus"},    {"baud", "serial"},       {"line", "serial"},      {"delay", "bus"},   
     {"modem", "serial"},   {"archives", ""},         {"depth", ""},           {"site", ""}};
 
 class LineReader {
@@ -176,9 +176,6 @@ class LineReader {
                         (owner == "serial" && m_.kind == LineKind::Serial) ||
                         (owner == "bus" && m_.kind != LineKind::Tcp);
       if (!fits) return key + "= does not go with this connection";
-    }
-    if (m_.kind == LineKind::RtuTcp || m_.unit != 0xFF) {
-      return "RTU over TCP and unit ids other than 255 need RTU over TCP/unit support, which this build lacks";
     }
     return {};
   }

@@ -26,7 +26,7 @@ struct FleetMeter {
   int bitsCode = 3;           // LinkSettings choice codes: 8 data bits,
   int parityCode = 2;         // no parity,
   int stopBitsCode = 0;       // one stop bit
-  int delayMs = 100;          // Serial: the pause before each archive request
+  int delayMs = 100;          // RtuTcp, Serial: the pause before each archive request
   std::string modemNumber;    // Serial: dialled through a modem on the device first
   std::array<bool, 3> archives{true, true, true};  // hourly, daily, monthly
   std::optional<int> depth;   // records the first poll reads of each archive; all when none

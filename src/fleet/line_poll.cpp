@@ -69,6 +69,14 @@ class LinePoller {
     settings.Type = 1;
     settings.IpAddr = m.host;
     settings.TcpPort = m.port;
+    // A converter carries RTU frames to the meter's address; a Modbus TCP meter or gateway
+    // takes the unit id the line gives.
+    const bool converter = m.kind == LineKind::RtuTcp;
+    settings.Framing = converter ? EthernetFraming::Rtu : EthernetFraming::Mbap;
+    settings.UnitId = m.unit;
+    settings.UnitIdIsAddress = false;
+    settings.NetAddr = m.address;
+    settings.Delay = converter ? m.delayMs : 0;
     SocketHandlersGuard guard{b_.socket};
     InstallSocketHandlers(s.link, w);
     if (!b_.socket.Connected() && !Connect(m, w)) return;

@@ -31,6 +31,16 @@ struct Link {
   TcpFailure lastTcpFailure = TcpFailure::None;
 
   bool IsSerial() const { return LinkSettings.Type == 0; }
+  // RTU frames carried in a TCP connection to a serial-to-Ethernet converter.
+  bool IsRtuOverTcp() const { return !IsSerial() && LinkSettings.Framing == EthernetFraming::Rtu; }
+  // The frames, time-outs, Delay and archive retries of the serial line: the serial port
+  // itself, or its RS485 line reached through a converter.
+  bool UsesSerialRules() const { return IsSerial() || IsRtuOverTcp(); }
+  // The unit identifier of a Modbus TCP request: 0xFF for the meter itself, the meter's
+  // address for a gateway in front of an RS485 bus.
+  std::uint8_t TcpUnitId() const {
+    return static_cast<std::uint8_t>((LinkSettings.UnitIdIsAddress ? LinkSettings.NetAddr : LinkSettings.UnitId) & 0xFF);
+  }
 };
 
 }  // namespace kamt

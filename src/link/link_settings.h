@@ -6,6 +6,11 @@
 
 namespace kamt {
 
+// How the bytes travel over an Ethernet connection: Modbus TCP (the MBAP header and the PDU),
+// or plain RTU frames (address, PDU, CRC) that a serial-to-Ethernet converter passes to the
+// meter's RS485 line unchanged.
+enum class EthernetFraming { Mbap, Rtu };
+
 // How the meter is reached: the one record of connection settings of a run. The choice codes
 // of Bits, Parity, StopBits and Type are item positions in the connection dialog's lists, not
 // line-protocol values.
@@ -23,6 +28,10 @@ struct LinkSettingsRecord {
   std::array<std::uint8_t, 4> IpBytes{};  // first number first; not persisted
   std::string IpAddr;       // as typed
   int TcpPort = 502;
+  // Not in the described record: kept under [Ethernet] only when they differ from these.
+  EthernetFraming Framing = EthernetFraming::Mbap;
+  int UnitId = 0xFF;           // Modbus TCP unit identifier the meter answers
+  bool UnitIdIsAddress = false;  // a gateway to an RS485 bus: the unit id is NetAddr
 };
 
 }  // namespace kamt

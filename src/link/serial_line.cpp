@@ -20,17 +20,20 @@ bool IsWholeExceptionFrame(std::span<const std::uint8_t> bytes) {
 
 }  // namespace
 
-std::size_t ReadAnswer(SerialPort& port, std::span<std::uint8_t> answer, Clock& clock, const ReadStop& stop) {
+std::size_t ReadAnswer(SerialPort& port, std::span<std::uint8_t> answer, Clock& clock, const ReadStop& stop,
+                       int firstByteLimitMs) {
+  const std::uint64_t start = clock.NowMs();
   const std::uint64_t deadline =
-      clock.NowMs() + SerialTimeouts::TotalConstantMs +
-      std::uint64_t{SerialTimeouts::TotalMultiplierMs} * answer.size();
+      start + SerialTimeouts::TotalConstantMs + std::uint64_t{SerialTimeouts::TotalMultiplierMs} * answer.size();
+  const std::uint64_t firstByteBy =
+      firstByteLimitMs > 0 ? std::min(deadline, start + static_cast<std::uint64_t>(firstByteLimitMs)) : deadline;
   std::uint64_t lastByteAt = 0;
   std::size_t got = 0;
   while (got < answer.size()) {
     const std::uint64_t now = clock.NowMs();
     // The gap limit counts only between bytes: before the first one, only the total limit.
     const std::uint64_t limit =
-        got == 0 ? deadline : std::min(deadline, lastByteAt + std::uint64_t{SerialTimeouts::IntervalMs});
+        got == 0 ? firstByteBy : std::min(deadline, lastByteAt + std::uint64_t{SerialTimeouts::IntervalMs});
     if (now >= limit) break;
     int wait = static_cast<int>(std::min<std::uint64_t>(limit - now, 1u << 30));
     if (stop) wait = std::min(wait, ReadStopPollMs);

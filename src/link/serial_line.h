@@ -30,6 +30,9 @@ void SendRequest(SerialPort& port, std::span<const std::uint8_t> request);
 // Reads up to answer.size() bytes within the time-outs above. The read also ends as soon as
 // the bytes form a whole exception frame (address, function | 0x80, code, correct CRC): no
 // further byte can belong to it, so waiting out the silence would only cost a second.
-std::size_t ReadAnswer(SerialPort& port, std::span<std::uint8_t> answer, Clock& clock, const ReadStop& stop = {});
+// firstByteLimitMs > 0 waits that long at most for the first byte (a scan's short window for
+// an answer); once one has come, the time-outs above apply.
+std::size_t ReadAnswer(SerialPort& port, std::span<std::uint8_t> answer, Clock& clock, const ReadStop& stop = {},
+                       int firstByteLimitMs = 0);
 
 }  // namespace kamt

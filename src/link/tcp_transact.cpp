@@ -26,7 +26,7 @@ void DiscardStaleBytes(ClientSocket& socket) {
   }
 }
 
-std::size_t BuildRequest(Frame& tx, std::uint16_t transactionId, std::span<const std::uint8_t> pdu) {
+std::size_t BuildRequest(Frame& tx, std::uint16_t transactionId, std::uint8_t unit, std::span<const std::uint8_t> pdu) {
   const std::size_t length = pdu.size() + 1;  // the unit identifier counts too
   tx[0] = static_cast<std::uint8_t>(transactionId & 0xFF);  // low byte first; the meter echoes it
   tx[1] = static_cast<std::uint8_t>(transactionId >> 8);
@@ -34,7 +34,7 @@ std::size_t BuildRequest(Frame& tx, std::uint16_t transactionId, std::span<const
   tx[3] = 0;
   tx[4] = static_cast<std::uint8_t>(length >> 8);
   tx[5] = static_cast<std::uint8_t>(length & 0xFF);
-  tx[6] = modbus::kMeterUnitId;
+  tx[6] = unit;
   std::copy(pdu.begin(), pdu.end(), tx.begin() + kHeaderSize);
   return pdu.size() + kHeaderSize;
 }
@@ -83,7 +83,7 @@ TcpResult TcpTransact(Link& link, std::span<const std::uint8_t> pdu, std::span<s
   DiscardStaleBytes(link.socket);
   ++link.TransactionId;
   Frame tx{};
-  const std::size_t txSize = BuildRequest(tx, link.TransactionId, pdu);
+  const std::size_t txSize = BuildRequest(tx, link.TransactionId, link.TcpUnitId(), pdu);
   link.TcpDataReady = false;
   link.socket.SendBuf(std::span(tx).first(txSize));
   Trace(link.socket.traffic, TrafficDirection::Sent, TrafficKind::Tcp, std::span(tx).first(txSize));
@@ -102,7 +102,7 @@ TcpResult TcpTransact(Link& link, std::span<const std::uint8_t> pdu, std::span<s
     return Fail(link, answerLength, waited, "Неправильный идентификатор пакета!");
   }
   if (rx[2] != 0 || rx[3] != 0) return Fail(link, answerLength, waited, "Неправильный идентификатор протокола!");
-  if (rx[6] != modbus::kMeterUnitId) return Fail(link, answerLength, waited, "Неправильный идентификатор устройства!");
+  if (rx[6] != link.TcpUnitId()) return Fail(link, answerLength, waited, "Неправильный идентификатор устройства!");
   // Only the first whole frame counts; anything behind it is dropped before the next request.
   const std::size_t length = LengthField(rx);
   if (length < 2 || 6 + length > n || length - 1 > answer.size()) {

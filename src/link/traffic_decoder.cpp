@@ -223,6 +223,10 @@ TrafficSummary DescribeTraffic(TrafficDirection direction, TrafficKind kind, std
       s.Fault("опоздавшие байты, отброшены");
       DescribeTcp(s, direction, bytes);
       break;
+    case TrafficKind::RtuLate:
+      s.Fault("опоздавшие байты, отброшены");
+      DescribeRtu(s, direction, bytes);
+      break;
     case TrafficKind::ModemText: s.Add("модем: " + ModemText(bytes)); break;
   }
   return s.Done();

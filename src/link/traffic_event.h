@@ -14,6 +14,7 @@ enum class TrafficKind : std::uint8_t {
   Tcp,        // a Modbus TCP frame: the MBAP header, then the PDU
   TcpLate,    // bytes found waiting before a request: an answer that came too late, dropped
   ModemText,  // Hayes commands and the modem's answers
+  RtuLate,    // bytes found waiting before a request on a converter's connection (RTU frames)
 };
 
 // One frame as it passed the line: what was written, or what one read returned (a short or

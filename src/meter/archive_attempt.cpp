@@ -21,7 +21,8 @@ ExchangeResult ArchiveAttempt(Session& s, std::uint8_t function, long long index
   // Over Modbus TCP the request keeps a fourth byte after the index, always 0.
   const std::array<std::uint8_t, modbus::kTcpArchiveRequestData> data = {
       static_cast<std::uint8_t>(index >> 8 & 0xFF), static_cast<std::uint8_t>(index & 0xFF), 0};
-  const bool serial = s.link.IsSerial();
+  // A converter carries the serial line's frames, and so its request.
+  const bool serial = s.link.UsesSerialRules();
   const Request request{function, std::span(data).first(serial ? 2 : 3), modbus::kArchiveAnswerLength};
   const ExchangeResult r = Exchange(s.link, s.window(), request, record, {});
   // Two records of an archive are never alike: each carries the time of its own interval. An

@@ -11,7 +11,8 @@ namespace kamt {
 IndexReadResult ReadArchiveIndex(Session& s, ArchiveKind kind, long long index,
                                  const std::optional<ArchiveRecordBytes>& previous) {
   IndexReadResult result;
-  const bool serial = s.link.IsSerial();
+  // A converter carries the serial line's frames: its pause and retries are the line's.
+  const bool serial = s.link.UsesSerialRules();
   for (;;) {
     s.window().ProcessEvents();
     if (s.ArchiveAbort) return result;
@@ -33,6 +34,11 @@ IndexReadResult ReadArchiveIndex(Session& s, ArchiveKind kind, long long index,
       }
       const bool lost = s.link.lastTcpFailure == TcpFailure::NotConnected || !s.link.socket.Connected();
       result.outcome = lost ? IndexReadOutcome::ConnectionLost : IndexReadOutcome::Skipped;
+      return result;
+    }
+    // A converter's connection that is gone: no retry can reach the meter any more.
+    if (s.link.IsRtuOverTcp() && s.link.lastTcpFailure == TcpFailure::NotConnected) {
+      result.outcome = IndexReadOutcome::ConnectionLost;
       return result;
     }
     if (result.failedAttempts >= kArchiveFailureLimit) {

@@ -63,7 +63,8 @@ class ArchiveReader {
     w_.SetStatusText(1, "Идет чтение архива: " + std::to_string(index_) + ":" + std::to_string(count_ - 1));
     w_.ProcessEvents();
     if (s_.ArchiveAbort) return;
-    const bool serial = s_.link.IsSerial();
+    // A converter carries the serial line's frames: its pause, request and retries are the line's.
+    const bool serial = s_.link.UsesSerialRules();
     if (serial && s_.link.LinkSettings.Delay > 0 && !ArchivePause(s_, s_.link.LinkSettings.Delay)) return;
     std::array<std::uint8_t, kArchiveRecordSize> record{};
     const ExchangeResult r = ArchiveAttempt(s_, info_.function, index_, record, lastRecord_);
@@ -87,6 +88,11 @@ class ArchiveReader {
     if (r == ExchangeResult::Accepted) {
       failures_ = 0;
       Store(record);
+      return;
+    }
+    // A converter's connection that is gone: no retry can reach the meter any more.
+    if (s_.link.IsRtuOverTcp() && s_.link.lastTcpFailure == TcpFailure::NotConnected) {
+      result_.connectionLost = true;
       return;
     }
     if (++failures_ < kArchiveFailureLimit) return;

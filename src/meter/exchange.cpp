@@ -4,9 +4,11 @@
 #include <string>
 
 #include "link/check_response.h"
+#include "link/client_socket.h"
 #include "link/crc16.h"
 #include "link/link.h"
 #include "link/modbus.h"
+#include "link/rtu_tcp_transact.h"
 #include "link/serial_line.h"
 #include "link/serial_port.h"
 #include "link/tcp_transact.h"
@@ -49,14 +51,17 @@ ExchangeResult Check(Link& link, Window& window, const Request& request, int pdu
   return Show(window, CheckResponse(request, pdu, f.RxLength, dataArea));
 }
 
-ExchangeResult SerialExchange(Link& link, Window& window, const Request& request, std::span<std::uint8_t> dataArea,
-                              std::string_view progressText) {
+// The RTU frame and its checks, over the serial port or a converter's TCP connection: the
+// same frames, texts and messages.
+ExchangeResult RtuExchange(Link& link, Window& window, const Request& request, std::span<std::uint8_t> dataArea,
+                           std::string_view progressText) {
   FrameBuffers& f = link.frames;
   BuildSerialFrame(link, request);
   if (!progressText.empty()) window.SetStatusText(1, progressText);
-  f.RxLength = static_cast<int>(SerialTransact(
-      link.port, std::span(f.TxBuffer).first(static_cast<std::size_t>(f.TxLength)),
-      std::span(f.RxBuffer).first(static_cast<std::size_t>(f.RxLength)), window, link.clock));
+  const auto tx = std::span<const std::uint8_t>(f.TxBuffer).first(static_cast<std::size_t>(f.TxLength));
+  const auto rx = std::span(f.RxBuffer).first(static_cast<std::size_t>(f.RxLength));
+  f.RxLength = static_cast<int>(link.IsSerial() ? SerialTransact(link.port, tx, rx, window, link.clock)
+                                                : ConverterTransact(link, tx, rx, window));
   if (f.RxLength < 1) return ExchangeResult::NoAnswer;
   if (Crc16Check(f.RxBuffer, static_cast<std::uint8_t>(f.RxLength)) != 0) return ExchangeResult::CrcError;
   f.RxLength -= static_cast<int>(modbus::kRtuOverhead);
@@ -90,8 +95,8 @@ ExchangeResult TcpExchange(Link& link, Window& window, const Request& request, s
 
 ExchangeResult Exchange(Link& link, Window& window, const Request& request, std::span<std::uint8_t> dataArea,
                         std::string_view progressText) {
-  return link.IsSerial() ? SerialExchange(link, window, request, dataArea, progressText)
-                         : TcpExchange(link, window, request, dataArea, progressText);
+  return link.UsesSerialRules() ? RtuExchange(link, window, request, dataArea, progressText)
+                                : TcpExchange(link, window, request, dataArea, progressText);
 }
 
 std::string_view FailureMessage(ExchangeResult result) {
@@ -121,6 +126,24 @@ std::uint32_t SerialTransact(SerialPort& port, std::span<const std::uint8_t> req
   window.ProcessEvents();
   const std::size_t n = ReadAnswer(port, answer, clock);
   Trace(port.traffic, TrafficDirection::Received, TrafficKind::Rtu, answer.first(n));
+  window.SetStatusText(2, "Принято " + std::to_string(n) + " байт");
+  window.ProcessEvents();
+  return static_cast<std::uint32_t>(n);
+}
+
+std::uint32_t ConverterTransact(Link& link, std::span<const std::uint8_t> request, std::span<std::uint8_t> answer,
+                                Window& window) {
+  window.SetStatusText(2, "");
+  if (!link.socket.Connected()) {
+    link.lastTcpFailure = TcpFailure::NotConnected;
+    return 0;
+  }
+  window.SetStatusText(2, "Передача запроса");
+  window.ProcessEvents();
+  SendRtuFrame(link, request);
+  window.SetStatusText(2, "Ожидание ответа");
+  window.ProcessEvents();
+  const std::size_t n = ReceiveRtuAnswer(link, answer).received;
   window.SetStatusText(2, "Принято " + std::to_string(n) + " байт");
   window.ProcessEvents();
   return static_cast<std::uint32_t>(n);

@@ -23,7 +23,8 @@ enum class ExchangeResult {
 };
 
 // The one place where an exchange meets the window: it builds the request in TxBuffer for the
-// transport chosen by LinkSettings.Type, sets progressText in status panel 1 (unless it is
+// transport chosen by LinkSettings (an RTU frame for the serial port and for a converter, a
+// PDU for Modbus TCP), sets progressText in status panel 1 (unless it is
 // empty), exchanges it, checks the answer against the request, and shows what the link
 // reports: the exchange's state in panel 2 and the message box of a refused answer. Nothing is
 // shown for NoAnswer and CrcError: the caller decides when to say so.
@@ -43,5 +44,10 @@ void ReportFailure(Window& window, ExchangeResult result, std::string_view failT
 // received; 0 when no port is open or nothing came.
 std::uint32_t SerialTransact(SerialPort& port, std::span<const std::uint8_t> request,
                              std::span<std::uint8_t> answer, Window& window, Clock& clock);
+
+// The same over the TCP connection to a serial-to-Ethernet converter, with the same texts: its
+// frames and time-outs are the serial line's. 0 when there is no connection or nothing came.
+std::uint32_t ConverterTransact(Link& link, std::span<const std::uint8_t> request, std::span<std::uint8_t> answer,
+                                Window& window);
 
 }  // namespace kamt

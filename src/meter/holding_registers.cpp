@@ -38,7 +38,7 @@ bool WriteHoldingRegisters(Session& s, std::uint16_t start, std::span<const std:
   PutWord(data, values.size() / 2);
   data.push_back(static_cast<std::uint8_t>(values.size()));
   data.insert(data.end(), values.begin(), values.end());
-  const std::string_view progress = s.link.IsSerial() ? serialProgressText : std::string_view();
+  const std::string_view progress = s.link.UsesSerialRules() ? serialProgressText : std::string_view();
   const Request request{modbus::kWriteMultipleRegisters, data, modbus::kWriteAnswerLength};
   const ExchangeResult result = Exchange(s.link, s.window(), request, {}, progress);
   if (result == ExchangeResult::Accepted) {

@@ -25,9 +25,9 @@ struct LocalDateTime {
   int year = 2000;
   int month = 1;  // 1..12
   int day = 1;    // 1..31
-  int hour = 0;
-  int minute = 0;
-  int second = 0;
+  int hours = 0;   // spelled as the meter clock's fields are
+  int minutes = 0;
+  int seconds = 0;
 };
 
 // The computer's own clock; the session reads it through a replaceable source.

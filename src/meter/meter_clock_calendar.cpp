@@ -37,10 +37,10 @@ std::optional<int> DayOfWeek(int year, int month, int day) {
 
 std::optional<long long> WallSeconds(const LocalDateTime& t) {
   if (!IsRealDate(t.year, t.month, t.day)) return std::nullopt;
-  if (t.hour < 0 || t.hour > 23 || t.minute < 0 || t.minute > 59 || t.second < 0 || t.second > 59) {
+  if (t.hours < 0 || t.hours > 23 || t.minutes < 0 || t.minutes > 59 || t.seconds < 0 || t.seconds > 59) {
     return std::nullopt;
   }
-  return DaysFromCivil(t.year, t.month, t.day) * 86400 + t.hour * 3600LL + t.minute * 60LL + t.second;
+  return DaysFromCivil(t.year, t.month, t.day) * 86400 + t.hours * 3600LL + t.minutes * 60LL + t.seconds;
 }
 
 LocalDateTime SystemLocalTime() {

@@ -108,9 +108,9 @@ bool ParseClockInput(Window& w, MeterClockRecord& c) {
 
 MeterClockRecord ClockOf(const LocalDateTime& t) {
   MeterClockRecord c;
-  c.seconds = static_cast<std::int16_t>(t.second);
-  c.minutes = static_cast<std::int16_t>(t.minute);
-  c.hours = static_cast<std::int16_t>(t.hour);
+  c.seconds = static_cast<std::int16_t>(t.seconds);
+  c.minutes = static_cast<std::int16_t>(t.minutes);
+  c.hours = static_cast<std::int16_t>(t.hours);
   c.day = static_cast<std::int16_t>(t.day);
   c.month = static_cast<std::int16_t>(t.month);
   c.year = static_cast<std::int16_t>(t.year);

@@ -110,7 +110,7 @@ void ShowDisconnected(Window& w) {
 
 void ConnectClick(Link& link, Window& w, SettingsDialog& form2, ModemDialog& modem) {
   const LinkSettingsRecord& s = link.LinkSettings;
-  form2.Form().SetItemIndex("RadioGroup1", s.Type == 0 ? 0 : 1);
+  form2.Form().SetItemIndex("RadioGroup1", InterfacePosition(s));
   w.SetStatusText(1, "");
   const bool ok = form2.ShowModal();
   const bool throughModem = IsTicked(form2.Form(), "ModemConnect_CheckBox");

@@ -20,13 +20,18 @@ constexpr int kDefaultDelayMs = 100;
 
 bool IsTicked(const Window& form, const char* checkBox) { return form.ItemIndex(checkBox) == 1; }
 
+int InterfacePosition(const LinkSettingsRecord& s) {
+  // Any interface code but 0 means Ethernet; the framing tells a converter from Modbus TCP.
+  if (s.Type == 0) return kSerialPosition;
+  return s.Framing == EthernetFraming::Rtu ? kConverterPosition : kEthernetPosition;
+}
+
 void ConnectionDialog::FormCreate() {
   const LinkSettingsRecord& s = link_.LinkSettings;
   link_.port.Close();
   openName_.clear();
   FillPortList();
-  // Any interface code but 0 means Ethernet.
-  form_.SetItemIndex("RadioGroup1", s.Type == 0 ? 0 : 1);
+  form_.SetItemIndex("RadioGroup1", InterfacePosition(s));
   RadioGroup1Click();
   if (form_.ItemCount("ComboBox1") > 0) form_.SetItemIndex("ComboBox1", s.PortIndex);
   form_.SetText("ComboBox2", std::to_string(s.Baudrate));
@@ -42,18 +47,40 @@ void ConnectionDialog::FormCreate() {
 
 void ConnectionDialog::FillPortList() { form_.SetItems("ComboBox1", ports_.Names()); }
 
+// A converter is reached over the network but carries the serial line's requests: the delay
+// between them applies to it too.
 void ConnectionDialog::RadioGroup1Click() {
-  const bool serial = form_.ItemIndex("RadioGroup1") == 0;
+  const int position = form_.ItemIndex("RadioGroup1");
+  const bool serial = position == kSerialPosition;
   form_.SetVisible("GroupBox1", serial);
   form_.SetVisible("GroupBox3", !serial);
-  form_.SetEnabled("Edit4", serial);
+  form_.SetEnabled("Edit4", serial || position == kConverterPosition);
 }
 
 ModalResult ConnectionDialog::Button1Click() {
   LinkSettingsRecord& s = link_.LinkSettings;
   s.PortName = form_.Text("ComboBox1");
-  s.Type = form_.ItemIndex("RadioGroup1");
-  return s.Type == 0 ? ApplySerial() : ApplyEthernet();
+  const int position = form_.ItemIndex("RadioGroup1");
+  // The file keeps the described codes: a converter is an Ethernet choice of RTU framing.
+  const bool converter = position == kConverterPosition;
+  s.Type = converter ? 1 : position;
+  if (s.Type == 0) return ApplySerial();
+  s.Framing = converter ? EthernetFraming::Rtu : EthernetFraming::Mbap;
+  const ModalResult network = ApplyEthernet();
+  // The meter's address leads every frame through a converter, and names it to a gateway.
+  if (!converter && !s.UnitIdIsAddress) return network;
+  if (converter) s.Delay = ParseInteger(form_.Text("Edit4")).value_or(kDefaultDelayMs);
+  return ApplyAddress() ? network : ModalResult::None;
+}
+
+bool ConnectionDialog::ApplyAddress() {
+  const auto address = ParseInteger(form_.Text("Edit1"));
+  if (!address) {
+    form_.ShowMessage("Ошибка ввода адреса прибора!");
+    return false;
+  }
+  if (*address >= 1 && *address <= 255) link_.LinkSettings.NetAddr = *address;
+  return true;
 }
 
 // An open port stays open while the same device is chosen again; another device closes it
@@ -88,13 +115,7 @@ ModalResult ConnectionDialog::ApplySerial() {
     link_.port.Configure(MapLineParameters(s));
   }
   s.Delay = ParseInteger(form_.Text("Edit4")).value_or(kDefaultDelayMs);
-  bool addressError = false;
-  if (const auto address = ParseInteger(form_.Text("Edit1"))) {
-    if (*address >= 1 && *address <= 255) s.NetAddr = *address;
-  } else {
-    form_.ShowMessage("Ошибка ввода адреса прибора!");
-    addressError = true;
-  }
+  const bool addressError = !ApplyAddress();
   // The modem dialog decides also after an address error: the port is open for it.
   if (s.Modem) return modem_.ShowModal() ? ModalResult::Ok : ModalResult::Cancel;
   return addressError ? ModalResult::None : ModalResult::Ok;

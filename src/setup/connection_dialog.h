@@ -8,6 +8,16 @@ class ModemDialog;
 class PortList;
 class Window;
 struct Link;
+struct LinkSettingsRecord;
+
+// The items of the interface choice RadioGroup1: the two described ones, and a serial-to-
+// Ethernet converter that carries RTU frames (stored as Ethernet with RTU framing).
+inline constexpr int kSerialPosition = 0;
+inline constexpr int kEthernetPosition = 1;
+inline constexpr int kConverterPosition = 2;
+
+// The item of RadioGroup1 that the settings choose.
+int InterfacePosition(const LinkSettingsRecord& settings);
 
 // How "Применить" ends a showing of the dialog: it stays open after an input error, or closes
 // with OK, or with Cancel when the modem dialog did not connect.
@@ -32,6 +42,9 @@ class ConnectionDialog {
   void OpenChosenPort();
   ModalResult ApplySerial();
   ModalResult ApplyEthernet();
+  // The address of "Прибор": false after its message when it is no number; a number outside
+  // 1..255 is ignored.
+  bool ApplyAddress();
 
   Window& form_;
   Link& link_;

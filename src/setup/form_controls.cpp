@@ -25,6 +25,8 @@ constexpr std::string_view kMainWindow[] = {
     "Label42", "Edit7", "Label43", "Edit12", "Label44", "Label45", "ReadConf_Button",
     "WriteConf_Button", "Button11", "MainMenu1", "File1", "View1", "N2", "StatusBar1", "Exit1",
     "Connect", "Disconnect", "Traffic1", "N3",
+    // The configuration's file buttons beside the described ones.
+    "BackupConf_Button", "RestoreConf_Button", "DiffConf_Button",
     // The status bar's three panels, added by the window.
     "StatusBar1_Panel0", "StatusBar1_Panel1", "StatusBar1_Panel2",
 };
@@ -35,6 +37,8 @@ constexpr std::string_view kConnectionDialog[] = {
     "Parity_Caption", "ComboBox4", "StopBits_Caption", "ComboBox5", "GroupBox3",
     "IpAddress_Caption", "Edit2", "TcpPort_Caption", "Edit3", "GroupBox2", "Address_Caption",
     "Edit1", "ModemConnect_CheckBox", "Delay_Caption", "Edit4", "Button1", "Button2",
+    // The converter's choice and the search for a meter beside the described controls.
+    "RadioGroup1_Converter", "Scan_Button",
 };
 // TForm3, "Соединение через модем".
 constexpr std::string_view kModemDialog[] = {

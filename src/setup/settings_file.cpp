@@ -1,5 +1,7 @@
 #include "setup/settings_file.h"
 
+#include <algorithm>
+#include <cctype>
 #include <charconv>
 #include <cstdint>
 #include <system_error>
@@ -32,6 +34,35 @@ struct Reader {
     return ini.Value(section, key).value_or(fallback);
   }
 };
+
+bool SameWord(std::string_view a, std::string_view b) {
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+           return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
+         });
+}
+
+// The keys a described program does not know. It ignores them and finds a valid Ethernet
+// choice (Type=1, the converter's or gateway's IP_Addr and Port) where they say more.
+constexpr const char* kFramingKey = "Framing";  // MBAP (Modbus TCP) or RTU (a converter)
+constexpr const char* kUnitIdKey = "UnitId";    // 0..255, or "address" for a gateway
+
+void LoadEthernetExtras(const IniDocument& ini, LinkSettingsRecord& s) {
+  const std::string framing = ini.Value("Ethernet", kFramingKey).value_or("");
+  s.Framing = SameWord(TrimBlanks(framing), "RTU") ? EthernetFraming::Rtu : EthernetFraming::Mbap;
+  const std::string unit = ini.Value("Ethernet", kUnitIdKey).value_or("");
+  s.UnitIdIsAddress = SameWord(TrimBlanks(unit), "address");
+  const int id = ReadSettingsInteger(unit, 0xFF);
+  s.UnitId = s.UnitIdIsAddress || id < 0 || id > 0xFF ? 0xFF : id;
+}
+
+// Written only where they say something, or where the file has them already: a described
+// program's file comes back byte for byte.
+void SaveEthernetExtras(IniDocument& ini, const LinkSettingsRecord& s) {
+  const bool rtu = s.Framing == EthernetFraming::Rtu;
+  if (rtu || ini.Value("Ethernet", kFramingKey)) ini.Set("Ethernet", kFramingKey, rtu ? "RTU" : "MBAP");
+  const std::string unit = s.UnitIdIsAddress ? "address" : std::to_string(s.UnitId);
+  if (unit != "255" || ini.Value("Ethernet", kUnitIdKey)) ini.Set("Ethernet", kUnitIdKey, unit);
+}
 
 }  // namespace
 
@@ -77,6 +108,7 @@ void LoadSettings(LinkSettingsRecord& s, const std::filesystem::path& SettingsPa
   s.Modem = r.Boolean("Serial", "Modem", false);
   s.IpAddr = r.Text("Ethernet", "IP_Addr", "192.168.0.1");
   s.TcpPort = r.Integer("Ethernet", "Port", 502);
+  LoadEthernetExtras(ini, s);
 }
 
 bool SaveSettings(const LinkSettingsRecord& s, const std::filesystem::path& SettingsPath, std::string& message) {
@@ -101,6 +133,7 @@ bool SaveSettings(const LinkSettingsRecord& s, const std::filesystem::path& Sett
   set("Serial", "StopBits", std::to_string(s.StopBits));
   set("Serial", "Delay", std::to_string(s.Delay));
   set("Serial", "Modem", s.Modem ? "1" : "0");
+  SaveEthernetExtras(ini, s);
   if (!WriteTextFile(SettingsPath, ini.Serialize())) {
     message = "Unable to write to " + SettingsPath.string();
     return false;

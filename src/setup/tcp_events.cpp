@@ -23,7 +23,8 @@ void ClientSocket1Connect(Link& link, Window& w) {
 }
 
 void ClientSocket1Read(Link& link, Window& w) {
-  w.SetStatusText(2, "Получено байт: " + std::to_string(link.socket.ReceiveLength()));
+  // Over a converter panel 2 tells the exchange as on the serial line.
+  if (!link.IsRtuOverTcp()) w.SetStatusText(2, "Получено байт: " + std::to_string(link.socket.ReceiveLength()));
   link.TcpDataReady = true;
 }
 

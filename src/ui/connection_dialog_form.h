@@ -26,8 +26,11 @@ class ConnectionDialogForm : public QDialog, public SettingsDialog {
 
  private:
   void Apply();
+  // "Поиск прибора...": over the serial port or the converter the dialog names now.
+  void Scan();
 
   Ui::TForm2 ui_;
+  Link& link_;
   QtWindow window_{*this};
   ConnectionDialog logic_;
 };

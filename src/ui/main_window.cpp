@@ -20,6 +20,7 @@
 #include "setup/tcp_events.h"
 #include "ui/about_box.h"
 #include "ui/archive_viewer_launcher.h"
+#include "ui/config_file_buttons.h"
 #include "ui/connection_dialog_form.h"
 #include "ui/devices.h"
 #include "ui/modem_dialog_form.h"
@@ -39,6 +40,7 @@ MainWindow::MainWindow(Devices& devices, PortList& ports, const MainWindowOption
   FormCreate(options);
   about_ = new AboutBox(this);
   viewers_ = new ArchiveViewerLauncher(*this, *ui_.File1, ui_.Exit1, *ui_.StatusBar1, session_);
+  configFiles_ = new ConfigFileButtons(*this, session_);
   modem_ = new ModemDialogForm(this, devices.port, clock_, PhoneListPath(options.settingsPath));
   modem_->FormCreate();
   form2_ = new ConnectionDialogForm(this, session_.link, ports, *modem_);
@@ -52,6 +54,7 @@ MainWindow::MainWindow(Devices& devices, PortList& ports, const MainWindowOption
   connect(ui_.Traffic1, &QAction::triggered, this, &MainWindow::ShowTrafficMonitor);
   WireCommands();
   ui_.ReadTime_Button->installEventFilter(this);
+  ui_.ReadConf_Button->installEventFilter(this);
 }
 
 MainWindow::~MainWindow() {
@@ -108,6 +111,9 @@ void MainWindow::WireCommands() {
   OnClick("ReadConf_Button", [&s] { ReadConf_ButtonClick(s); });
   OnClick("WriteConf_Button", [&s] { WriteConf_ButtonClick(s); });
   OnClick("Button11", [&s] { Button11Click(s); });
+  OnClick("BackupConf_Button", [this] { configFiles_->Backup(); });
+  OnClick("RestoreConf_Button", [this] { configFiles_->Restore(); });
+  OnClick("DiffConf_Button", [this] { configFiles_->Compare(); });
 }
 
 void MainWindow::OnClick(std::string_view button, std::function<void()> handler) {
@@ -170,6 +176,12 @@ void MainWindow::AfterHandler() {
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
   if (watched == ui_.ReadTime_Button && event->type() == QEvent::EnabledChange) {
     ui_.PcTime_Button->setEnabled(!ui_.ReadTime_Button->testAttribute(Qt::WA_ForceDisabled));
+  }
+  // The configuration's file buttons read or write the meter: usable exactly when its
+  // "Считать" is.
+  if (watched == ui_.ReadConf_Button && event->type() == QEvent::EnabledChange) {
+    const bool usable = !ui_.ReadConf_Button->testAttribute(Qt::WA_ForceDisabled);
+    for (QPushButton* b : {ui_.BackupConf_Button, ui_.RestoreConf_Button, ui_.DiffConf_Button}) b->setEnabled(usable);
   }
   return QMainWindow::eventFilter(watched, event);
 }

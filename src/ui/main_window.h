@@ -17,6 +17,7 @@ namespace kamt {
 
 class AboutBox;
 class ArchiveViewerLauncher;
+class ConfigFileButtons;
 class ConnectionDialogForm;
 class ModemDialogForm;
 class PortList;
@@ -52,6 +53,8 @@ class MainWindow : public QMainWindow {
   ModemDialogForm& modemDialog() { return *modem_; }
   AboutBox& aboutBox() { return *about_; }
   ArchiveViewerLauncher& archiveViewers() { return *viewers_; }
+  // "Копия в файл...", "Из файла...", "Сравнить..." of the configuration group.
+  ConfigFileButtons& configFiles() { return *configFiles_; }
   // "Вид" → "Журнал обмена": made at its first showing; nullptr before.
   TrafficMonitor* trafficMonitor() { return traffic_; }
 
@@ -85,6 +88,7 @@ class MainWindow : public QMainWindow {
   bool closeRequested_ = false;
   AboutBox* about_ = nullptr;
   ArchiveViewerLauncher* viewers_ = nullptr;  // "Открыть архив..." and "Показать"
+  ConfigFileButtons* configFiles_ = nullptr;
   ModemDialogForm* modem_ = nullptr;
   ConnectionDialogForm* form2_ = nullptr;
   TrafficMonitor* traffic_ = nullptr;

@@ -10,8 +10,8 @@ namespace {
 std::optional<long long> SecondsOf(const std::string& line) {
   LocalDateTime t;
   char tail = 0;
-  if (std::sscanf(line.c_str(), "%2d.%2d.%4d %2d:%2d:%2d%c", &t.day, &t.month, &t.year, &t.hour, &t.minute,
-                  &t.second, &tail) != 6) {
+  if (std::sscanf(line.c_str(), "%2d.%2d.%4d %2d:%2d:%2d%c", &t.day, &t.month, &t.year, &t.hours, &t.minutes,
+                  &t.seconds, &tail) != 6) {
     return std::nullopt;
   }
   return WallSeconds(t);

@@ -188,6 +188,20 @@ TEST_F(FleetCollect, MetersBehindModemsOnOneSerialLine) {
       << r.err;
 }
 
+// A meter behind a serial-to-Ethernet converter and one behind a gateway that wants its
+// address as the unit id, both on the bus of one simulator.
+TEST_F(FleetCollect, MetersBehindAConverterAndAGateway) {
+  StartSim({"--no-serial", "--rtu-tcp", "0", "--tcp", "0", "--tcp-unit", "address", "--addresses", "1,2",
+            "--serial-numbers", "111,222", "--start", "2026-06-15 10:30:00", "--hour-records", "4", "--day-records",
+            "2", "--month-records", "2"});
+  std::ofstream(dir.path / "fleet.txt") << "a rtu-tcp=" << Sim().RtuTcpAddress() << " address=1 delay=0\n"
+                                        << "b tcp=127.0.0.1:" << Sim().TcpPort() << " unit=2\n";
+  const ProgramResult r = Collect();
+  EXPECT_EQ(r.out, "meters polled: 2, failed: 0, records stored: 16\n") << r.err;
+  EXPECT_TRUE(Has(r.err, "a (serial 111): ok, 8 records stored")) << r.err;
+  EXPECT_TRUE(Has(r.err, "b (serial 222): ok, 8 records stored")) << r.err;
+}
+
 // The meter of a fleet line is replaced: its records start afresh under its own serial number.
 TEST_F(FleetCollect, AReplacedMeterStartsANewOne) {
   const QStringList archives{"--hour-records", "4", "--day-records", "2", "--month-records", "2"};

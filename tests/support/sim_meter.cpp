@@ -23,6 +23,7 @@ SimMeter::SimMeter(const QStringList& options) {
       const QString line = QString::fromUtf8(process_.readLine()).trimmed();
       if (line.startsWith("serial ")) serialPath_ = line.mid(7).toStdString();
       if (line.startsWith("tcp ")) tcpPort_ = line.section(':', -1).toInt();
+      if (line.startsWith("rtu-tcp ")) rtuTcpPort_ = line.section(':', -1).toInt();
       if (line == "ready") ready_ = true;
       // "meter I serial S [tcp 127.0.0.1:PORT] [address A]"
       const QStringList words = line.split(' ');
@@ -45,6 +46,8 @@ SimMeter::~SimMeter() {
 }
 
 std::string SimMeter::TcpAddress() const { return "127.0.0.1:" + std::to_string(tcpPort_); }
+
+std::string SimMeter::RtuTcpAddress() const { return "127.0.0.1:" + std::to_string(rtuTcpPort_); }
 
 void SimMeter::Kill() {
   process_.kill();

@@ -21,6 +21,7 @@ class SimMeter {
   std::string SerialPath() const { return serialPath_; }  // the pseudo-terminal
   std::string TcpAddress() const;                        // "127.0.0.1:PORT"
   int TcpPort() const { return tcpPort_; }
+  std::string RtuTcpAddress() const;                     // "127.0.0.1:PORT" of --rtu-tcp
   void Kill();                                           // as a crash would end it
   std::string Log();                                     // what it printed on stderr
   // Waits until the meter has printed `text` on stderr (with --verbose it traces what it
@@ -44,6 +45,7 @@ class SimMeter {
   std::string failure_;
   std::string serialPath_;
   int tcpPort_ = 0;
+  int rtuTcpPort_ = 0;
   std::string log_;  // stderr read so far by WaitForLog
   std::vector<FleetMember> fleet_;
 };

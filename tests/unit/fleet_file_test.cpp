@@ -35,6 +35,9 @@ INSTANTIATE_TEST_SUITE_P(
         GoodLine{"boiler  tcp=10.0.0.5   # comment", "tcp 10.0.0.5:502", "tcp=10.0.0.5:502 unit=255", "hdm", 0},
         GoodLine{"b tcp=meter.local:1502 unit=255 archives=daily,monthly depth=48 site=north",
                  "tcp meter.local:1502", "tcp=meter.local:1502 unit=255", "dm", 48},
+        GoodLine{"gw tcp=10.0.0.8 unit=17", "tcp 10.0.0.8:502", "tcp=10.0.0.8:502 unit=17", "hdm", 0},
+        GoodLine{"conv rtu-tcp=10.0.0.9:4001 address=3 delay=0 archives=hourly", "rtu-tcp 10.0.0.9:4001",
+                 "rtu-tcp=10.0.0.9:4001 address=3", "h", 0},
         GoodLine{"p serial=/dev/ttyUSB0 baud=19200 line=7E2 address=17 delay=0", "serial /dev/ttyUSB0",
                  "serial=/dev/ttyUSB0 baud=19200 line=7E2 address=17", "hdm", 0},
         GoodLine{"far serial=COM3 line=8n1.5 modem=+79001234567", "serial COM3",
@@ -67,8 +70,8 @@ TEST(FleetFile, BadLinesAreRefusedWithNumberAndWhyAndTheOthersKept) {
       "a tcp=10.0.0.8\n"
       "i tcp=10.0.0.9 colour=red\n"
       "j tcp=10.0.0.9 site=x site=y\n"
-      "k rtu-tcp=10.0.0.9:4001 address=3\n"
-      "l tcp=10.0.0.9 unit=1\n"
+      "k rtu-tcp=10.0.0.9 address=3\n"
+      "l tcp=10.0.0.9 address=2\n"
       "m serial=/dev/ttyS0 address\n"
       "n tcp=10.0.0.10\r\n",
       "fleet.txt");
@@ -84,8 +87,8 @@ TEST(FleetFile, BadLinesAreRefusedWithNumberAndWhyAndTheOthersKept) {
       "fleet.txt:11: the name \"a\" is already used on line 2",
       "fleet.txt:12: unknown setting \"colour\"",
       "fleet.txt:13: site= is given twice",
-      "fleet.txt:14: RTU over TCP and unit ids other than 255 need RTU over TCP/unit support, which this build lacks",
-      "fleet.txt:15: RTU over TCP and unit ids other than 255 need RTU over TCP/unit support, which this build lacks",
+      "fleet.txt:14: rtu-tcp=10.0.0.9: not HOST:PORT",
+      "fleet.txt:15: address= does not go with this connection",
       "fleet.txt:16: \"address\" is not KEY=VALUE",
   };
   EXPECT_EQ(fleet.errors, expected);

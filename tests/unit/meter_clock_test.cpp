@@ -166,7 +166,7 @@ class ClockCommandTest : public ShowMeterClockTest {
 // The difference is taken when the answer has come, not when the request went out.
 TEST_F(ClockCommandTest, ReadShowsTheClockAndItsDifference) {
   rig.port.ReplyWith(test::ReadAnswer(kTuesday));
-  rig.port.onWrite = [&](auto) { now.second = 0; };
+  rig.port.onWrite = [&](auto) { now.seconds = 0; };
   EXPECT_TRUE(ReadTime_ButtonClick(rig.session));
   EXPECT_EQ(ToHex(rig.port.written.at(0)), ToHex(test::WithCrc(Hex("01 03 00 08 00 07"))));
   EXPECT_EQ(window.Text("Hour_Edit"), "12");
@@ -182,7 +182,7 @@ TEST_F(ClockCommandTest, FailedReadLeavesEditsAndDifference) {
   ASSERT_TRUE(ReadTime_ButtonClick(rig.session));
   window.SetText("Hour_Edit", "07");
   rig.port.ReplyWith(test::WithCrc(Hex("01 83 02")));
-  now.minute = 50;
+  now.minutes = 50;
   EXPECT_FALSE(ReadTime_ButtonClick(rig.session));
   EXPECT_EQ(window.Text("Hour_Edit"), "07");
   EXPECT_EQ(window.Text("ClockDiff_Label"), "Расхождение с часами компьютера: +12 с");

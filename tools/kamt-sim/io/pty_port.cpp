@@ -27,14 +27,18 @@ constexpr std::pair<speed_t, std::uint32_t> kSpeeds[] = {
     {B9600, 9600},     {B19200, 19200},   {B38400, 38400},   {B57600, 57600},   {B115200, 115200},
     {B230400, 230400}, {B460800, 460800}, {B921600, 921600}};
 
-// Sets an unusual framing and reads back what the pseudo-terminal kept of it.
+// Sets an unusual framing and reads back what the pseudo-terminal kept of it, then puts the
+// framing back: a kept odd flag would make the line read as odd parity to a master that sets
+// no parity and leaves the flag alone (Qt does).
 LineHolds ProbeHolds(int fd) {
-  termios t{};
-  if (tcgetattr(fd, &t) != 0) return {};
+  termios before{};
+  if (tcgetattr(fd, &before) != 0) return {};
+  termios t = before;
   t.c_cflag = (t.c_cflag & ~CSIZE) | CS7 | PARENB | PARODD;
   tcsetattr(fd, TCSANOW, &t);
   termios kept{};
   tcgetattr(fd, &kept);
+  tcsetattr(fd, TCSANOW, &before);
   return {(kept.c_cflag & CSIZE) == CS7, (kept.c_cflag & PARENB) != 0, (kept.c_cflag & PARODD) != 0};
 }
 
