@@ -62,7 +62,7 @@ class CliRun {
   // The settings file of this directory is the base, as in the window; options override it.
   int ChooseConnection() {
     LinkSettingsRecord& s = session_.link.LinkSettings;
-    LoadSettings(s, devices_.settingsPath);
+    for (const std::string& warning : LoadSettings(s, devices_.settingsPath).warnings) err_ << "kamt: " << warning << '\n';
     ApplyLineOptions(options_, s);
     if (options_.serialDevice) {
       s.Type = 0;

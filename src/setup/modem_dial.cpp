@@ -29,11 +29,17 @@ ModemDial::ModemDial(Window& form, SerialPort& port, Clock& clock, std::filesyst
 
 void ModemDial::FormCreate() {
   result_ = Result::None;
-  numbers_ = LoadPhoneList(phoneListPath_);
+  numbers_ = LoadPhoneList(phoneListPath_, &listRefused_);
   ShowNumbers();
 }
 
-void ModemDial::FormShow() { result_ = Result::None; }
+void ModemDial::FormShow() {
+  result_ = Result::None;
+  if (listRefused_) {
+    form_.SetStatusText(0, "Список номеров не прочитан: файл " + phoneListPath_.string() + " больше " +
+                               std::to_string(kPhoneListLimit / 1024) + " КиБ, он не будет перезаписан");
+  }
+}
 
 std::string ModemDial::TelNumText() const { return form_.Text("TelNum_ComboBox"); }
 
@@ -64,6 +70,7 @@ void ModemDial::Button1Click() {
 }
 
 void ModemDial::FormClose() {
+  if (listRefused_) return;
   if (!SavePhoneList(phoneListPath_, numbers_)) {
     form_.ShowMessageBox("Ошибка!", "Не могу сохранить номера телефонов", MessageIcon::Warning);
   }

@@ -56,6 +56,7 @@ class ModemDial {
   std::filesystem::path phoneListPath_;
   std::vector<std::string> numbers_;
   Result result_ = Result::None;
+  bool listRefused_ = false;  // the list file was too large to read: it is never written over
   bool DialAbort = false;
   bool dialling_ = false;
 };

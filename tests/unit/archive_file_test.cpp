@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
+#include <fstream>
 #include <limits>
 
 #include "comma_locale.h"
@@ -215,6 +217,18 @@ TEST_F(ArchiveFileFailure, DiskFullIsAWriteErrorAndKeepsTheEarlierFile) {
   EXPECT_TRUE(rig.window.Entries("panel1").empty()) << "not reported as saved";
   EXPECT_EQ(ReadFileBytes(dir.path / "KAMTarchH123.txt").value_or(""), "earlier\r\n");
   EXPECT_EQ(Files(), std::vector<std::string>{"KAMTarchH123.txt"}) << "nothing left beside it";
+}
+
+// A write killed half-way leaves its temporary; the next write of that name removes it, and
+// only it: no process 4194305 exists (beyond Linux's highest), process 1 always does.
+TEST_F(ArchiveFileFailure, TheNextWriteRemovesWhatAKilledOneLeft) {
+  const std::vector<std::string> kept = {"KAMTarchD123.txt.tmp4194305-0", "KAMTarchH123.txt.tmp", "KAMTarchH123.txt.tmp1-0"};
+  for (const std::string& name : kept) std::ofstream(dir.path / name) << "x";
+  std::ofstream(dir.path / "KAMTarchH123.txt.tmp4194305-7") << "x";
+  EXPECT_EQ(Write().outcome, ArchiveFileOutcome::Saved);
+  std::vector<std::string> files = Files();
+  std::ranges::sort(files);
+  EXPECT_EQ(files, (std::vector<std::string>{kept[0], "KAMTarchH123.txt", kept[1], kept[2]}));
 }
 #endif
 

@@ -9,6 +9,7 @@
 #include "link/serial_line.h"
 #include "setup/modem_dial.h"
 #include "setup/modem_dial_answer.h"
+#include "setup/phone_list.h"
 #include "temp_dir.h"
 
 namespace kamt {
@@ -239,6 +240,16 @@ TEST_F(ModemDialTest, AFirstRunWithoutAListShowsNoneAndItsCloseMakesTheFile) {
   dial.FormClose();
   EXPECT_TRUE(std::filesystem::exists(listPath));
   EXPECT_EQ(SavedList(), "");
+}
+
+TEST_F(ModemDialTest, AListTooLargeToReadIsSaidAndNeverWrittenOver) {
+  const std::string big(kPhoneListLimit + 1, '1');
+  std::ofstream(listPath, std::ios::binary) << big;
+  dial.FormCreate();
+  dial.FormShow();
+  EXPECT_EQ(Statuses(), Texts{"Список номеров не прочитан: файл " + listPath.string() + " больше 64 КиБ, он не будет перезаписан"});
+  dial.FormClose();
+  EXPECT_EQ(SavedList(), big);
 }
 
 TEST_F(ModemDialTest, AddAppendsWhateverIsTypedAndCloseSavesIt) {
