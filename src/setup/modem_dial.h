@@ -46,6 +46,7 @@ class ModemDial {
  private:
   void Dial(const std::string& command);
   void HandleAnswer(std::string_view answer);
+  void HangUpIfOnline(std::string_view answer);
   void AppendTranscript(std::string_view prefix, std::string_view bytes);
   void ShowError(std::string_view text);
   void ShowNumbers();

@@ -83,7 +83,6 @@ TEST_P(ModemAnswer, EndsTheDialWithItsStatusAndResult) {
   statuses.insert(statuses.end(), c.statuses.begin(), c.statuses.end());
   EXPECT_EQ(Statuses(), statuses);
   EXPECT_EQ(Memo(), ">>ATD12345\n" + c.memo);
-  EXPECT_EQ(port.written.size(), 1u);
   ExpectEnded(c.statuses.back() == kUp);
 }
 
@@ -95,8 +94,9 @@ INSTANTIATE_TEST_SUITE_P(
         // The echo comes alone and ends with its CR: reading goes on until the answer.
         AnswerCase{"EchoAloneThenConnect", {{0, "ATD12345\r"}, {5000, "\r\nCONNECT 9600\r\n"}}, {kGot, kUp},
                    "<<ATD12345\nCONNECT 9600"},
-        // Every keyword found sets the status in turn: the later one wins.
-        AnswerCase{"ConnectAndOk", {{0, "\r\nCONNECT 9600\r\n\r\nOK\r\n"}}, {kGot, kUp, kDown}, "<<\nCONNECT 9600\nOK"},
+        // The later keyword wins, and is the only outcome shown; the modem, which may be
+        // online, is hung up (it does not answer the "+++" here).
+        AnswerCase{"ConnectAndOk", {{0, "\r\nCONNECT 9600\r\n\r\nOK\r\n"}}, {kGot, kDown}, "<<\nCONNECT 9600\nOK\n>>+++"},
         AnswerCase{"NoKeyword", {{0, "\r\nRING\r\n"}}, {kGot}, "<<\nRING"},
         AnswerCase{"CaseIsRespected", {{0, "\r\nconnect 9600\r\n"}}, {kGot}, "<<\nconnect 9600"},
         // The dial ends with its first complete answer: what follows is not waited for.
