@@ -79,7 +79,7 @@ void ConsoleWindow::SetProgress(int done, int total) {
 }
 
 void ConsoleWindow::EndProgressLine() {
-  if (!progressShown_) return;
+  if (!progressShown_ || !progress_) return;
   *progress_ << '\n' << std::flush;
   progressShown_ = false;
 }

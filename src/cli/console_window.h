@@ -45,10 +45,10 @@ class ConsoleWindow : public Window {
   // click would arrive in the window. An empty handler lets Ctrl+C end the program again.
   void SetInterruptHandler(std::function<void()> handler);
   void ProcessEvents() override;
-
- private:
+  // Ends the line of a progress counter shown, so that the next text starts a line of its own.
   void EndProgressLine();
 
+ private:
   std::ostream& messages_;
   std::ostream* progress_ = nullptr;
   bool progressShown_ = false;

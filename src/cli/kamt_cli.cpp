@@ -33,7 +33,10 @@ class CliRun {
       : options_(options), devices_(devices), out_(out), err_(err), window_(err),
         session_(window_, devices.port, devices.socket, devices.clock) {
     session_.decimalSeparator = devices.decimalSeparator;
-    if (options.trace) AttachTraffic(devices.port, devices.socket, &trace_.emplace(err));
+    if (options.trace) {
+      trace_.emplace(err).SetBeforeLine([this] { window_.EndProgressLine(); });
+      AttachTraffic(devices.port, devices.socket, &*trace_);
+    }
   }
   ~CliRun() {
     if (trace_) AttachTraffic(devices_.port, devices_.socket, nullptr);
