@@ -3,6 +3,7 @@
 #include "cli/form_fields.h"
 #include "meter/config_report.h"
 #include "meter/meter_config_commands.h"
+#include "meter/session.h"
 
 namespace kamt {
 
@@ -24,7 +25,10 @@ bool RunConfigCommand(CliContext& c) {
     PrintFields(ConfigFields(), c.window, c.out);
     return true;
   }
-  return RunAndReport(c, Button11Click);
+  std::string reason;
+  if (RunAndReport(c, [&reason](Session& s) { return SaveConfigReport(s, &reason); })) return true;
+  if (!reason.empty()) c.err << "kamt: " << ConfigReportName(c.session.MeterConfig) << ": " << reason << '\n';
+  return false;
 }
 
 }  // namespace kamt

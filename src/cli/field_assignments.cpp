@@ -149,7 +149,7 @@ bool ReadChangeWrite(CliContext& c, std::span<const FormField> fields, bool (*re
   return RunAndReport(c, write);
 }
 
-bool RunAndReport(CliContext& c, bool (*handler)(Session&)) {
+bool RunAndReport(CliContext& c, const std::function<bool(Session&)>& handler) {
   c.window.SetStatusText(1, "");
   c.window.SetStatusText(2, "");
   if (!handler(c.session)) return false;

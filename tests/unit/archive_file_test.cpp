@@ -8,6 +8,7 @@
 
 #include "comma_locale.h"
 #include "meter/archive_file.h"
+#include "meter/config_report.h"
 #include "text/cp1251.h"
 #include "text/text_file.h"
 #include "temp_dir.h"
@@ -209,11 +210,13 @@ TEST_F(ArchiveFileFailure, DiskFullIsAWriteErrorAndKeepsTheEarlierFile) {
   small.rlim_cur = 100;  // bytes: less than the header and three rows
   ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
   const ArchiveFileResult r = Write();
+  EXPECT_FALSE(Button11Click(s));  // the configuration report, likewise
   setrlimit(RLIMIT_FSIZE, &saved);
   std::signal(SIGXFSZ, previousHandler);
 
   EXPECT_EQ(r.outcome, ArchiveFileOutcome::NotWritten);
-  EXPECT_EQ(rig.window.messages, (std::vector<std::string>{"Ошибка записи файла: KAMTarchH123.txt"}));
+  EXPECT_EQ(rig.window.messages, (std::vector<std::string>{"Ошибка записи файла: KAMTarchH123.txt: File too large",
+                                                           "Ошибка записи файла: KAMT_Conf0.txt: File too large"}));
   EXPECT_TRUE(rig.window.Entries("panel1").empty()) << "not reported as saved";
   EXPECT_EQ(ReadFileBytes(dir.path / "KAMTarchH123.txt").value_or(""), "earlier\r\n");
   EXPECT_EQ(Files(), std::vector<std::string>{"KAMTarchH123.txt"}) << "nothing left beside it";
