@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <array>
 #include <optional>
+#include <string>
+#include <unordered_set>
 
 #include "link/client_socket.h"
 #include "link/clock.h"
@@ -47,6 +49,9 @@ class ArchiveReader {
 
   ArchiveReadResult Run() {
     s_.ArchiveAbort = false;
+    // Panel 2 tells of this read's exchanges only: one that asks for nothing must not leave the
+    // text of the command before it there, as if it were its own.
+    w_.SetStatusText(2, "");
     s_.ArchiveTable.assign(static_cast<std::size_t>(count_), ArchiveRecord{});
     if (result_.recordsAsked > 0) w_.SetProgress(0, result_.recordsAsked);
     while (index_ < count_ && !s_.ArchiveAbort && !result_.failed && !result_.connectionLost) Attempt();
@@ -98,17 +103,17 @@ class ArchiveReader {
     return true;
   }
 
-  // Two records of an archive are never alike: each carries the time of its own interval. An
-  // answer that repeats the record stored last is a late copy of the earlier answer (a repeater
-  // or a noisy converter sends such copies), never the record asked for, whatever the two bytes
-  // before the record say.
+  // Two records of an archive are never alike: each carries the time of its own interval and
+  // the working time, which only grows. An answer that repeats a record stored in this read is
+  // a late copy of an earlier answer (a repeater or a noisy converter sends such copies, and
+  // one may come several requests later, after a pause), never the record asked for, whatever
+  // the two bytes before the record say.
   bool IsRepeat(std::span<const std::uint8_t, kArchiveRecordSize> record) const {
-    return lastRecord_ && std::ranges::equal(*lastRecord_, record);
+    return stored_.contains(std::string(record.begin(), record.end()));
   }
 
   void Store(std::span<const std::uint8_t, kArchiveRecordSize> record) {
-    lastRecord_.emplace();
-    std::ranges::copy(record, lastRecord_->begin());
+    stored_.emplace(record.begin(), record.end());
     const auto i = static_cast<std::size_t>(index_);
     s_.ArchiveTable[i] = DecodeArchiveRecord(record);
     readNow_[i] = true;
@@ -170,7 +175,7 @@ class ArchiveReader {
   const int count_;
   long long index_;
   int failures_ = 0;
-  std::optional<std::array<std::uint8_t, kArchiveRecordSize>> lastRecord_;
+  std::unordered_set<std::string> stored_;  // the records of this read, as their bytes
   std::vector<bool> readNow_;
   ArchiveReadResult result_;
 };

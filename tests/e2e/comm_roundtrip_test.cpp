@@ -10,7 +10,7 @@ TEST_P(CommOverBoth, WrittenSettingsAreReadBackAndTheOthersKept) {
             "Сетевой номер: 1\nСкорость: 9600\nБиты данных: 8\nЧетность: Нет\nСтоп биты: 1\nТаймаут: 5 мс\n"
             "IP адрес: 192.168.0.10\nПорт: 502\n");
   const ProgramResult w = Run({"comm", "write", "address=247", "baud=38400", "parity=Маркер", "stop-bits=2",
-                               "timeout=100 мс", "ip=010.0.0.0x0A", "port=70000"});
+                               "timeout=100 мс", "ip=010.0.0.0x0A", "port=4464"});
   ASSERT_EQ(w.exitCode, 0) << w.err;
   EXPECT_EQ(w.out, "Запись выполнена\n");
   const ProgramResult r = Run({"comm", "read"});

@@ -1,11 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
+#include <fstream>
 #include <limits>
 
 #include "comma_locale.h"
 #include "meter/archive_file.h"
+#include "meter/config_report.h"
 #include "text/cp1251.h"
 #include "text/text_file.h"
 #include "temp_dir.h"
@@ -207,14 +210,28 @@ TEST_F(ArchiveFileFailure, DiskFullIsAWriteErrorAndKeepsTheEarlierFile) {
   small.rlim_cur = 100;  // bytes: less than the header and three rows
   ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
   const ArchiveFileResult r = Write();
+  EXPECT_FALSE(Button11Click(s));  // the configuration report, likewise
   setrlimit(RLIMIT_FSIZE, &saved);
   std::signal(SIGXFSZ, previousHandler);
 
   EXPECT_EQ(r.outcome, ArchiveFileOutcome::NotWritten);
-  EXPECT_EQ(rig.window.messages, (std::vector<std::string>{"Ошибка записи файла: KAMTarchH123.txt"}));
+  EXPECT_EQ(rig.window.messages, (std::vector<std::string>{"Ошибка записи файла: KAMTarchH123.txt: File too large",
+                                                           "Ошибка записи файла: KAMT_Conf0.txt: File too large"}));
   EXPECT_TRUE(rig.window.Entries("panel1").empty()) << "not reported as saved";
   EXPECT_EQ(ReadFileBytes(dir.path / "KAMTarchH123.txt").value_or(""), "earlier\r\n");
   EXPECT_EQ(Files(), std::vector<std::string>{"KAMTarchH123.txt"}) << "nothing left beside it";
+}
+
+// A write killed half-way leaves its temporary; the next write of that name removes it, and
+// only it: no process 4194305 exists (beyond Linux's highest), process 1 always does.
+TEST_F(ArchiveFileFailure, TheNextWriteRemovesWhatAKilledOneLeft) {
+  const std::vector<std::string> kept = {"KAMTarchD123.txt.tmp4194305-0", "KAMTarchH123.txt.tmp", "KAMTarchH123.txt.tmp1-0"};
+  for (const std::string& name : kept) std::ofstream(dir.path / name) << "x";
+  std::ofstream(dir.path / "KAMTarchH123.txt.tmp4194305-7") << "x";
+  EXPECT_EQ(Write().outcome, ArchiveFileOutcome::Saved);
+  std::vector<std::string> files = Files();
+  std::ranges::sort(files);
+  EXPECT_EQ(files, (std::vector<std::string>{kept[0], "KAMTarchH123.txt", kept[1], kept[2]}));
 }
 #endif
 

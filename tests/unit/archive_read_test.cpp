@@ -168,6 +168,7 @@ TEST_P(ArchiveStartIndex, ReadsFromTheFirstIndexToTheLast) {
   const StartCase& c = GetParam();
   std::ostringstream progress;
   window.SetProgressStream(&progress);
+  window.SetStatusText(2, "Принято 101 байт");  // the current-data read's, before it
   Archive(ArchiveKind::Hourly, c.count, c.n);
   const ArchiveReadResult r = ReadArchive(s, ArchiveKind::Hourly);
   EXPECT_EQ(indices, c.first < 0 ? std::vector<int>{} : Range(c.first, c.count - 1));
@@ -179,6 +180,7 @@ TEST_P(ArchiveStartIndex, ReadsFromTheFirstIndexToTheLast) {
   EXPECT_EQ(window.StatusText(1), read >= 2 ? "Данные сохранены в файл: KAMTarchH123.txt" : "Чтение архива закончено");
   EXPECT_TRUE(window.messages.empty());
   EXPECT_EQ(progress.str().empty(), read == 0) << "nothing asked, nothing shown";
+  EXPECT_NE(window.StatusText(2), "Принято 101 байт") << "panel 2 tells of this read only";
 }
 
 INSTANTIATE_TEST_SUITE_P(Rule, ArchiveStartIndex,

@@ -1,3 +1,4 @@
+#include <fstream>
 #include <gtest/gtest.h>
 #include <tuple>
 
@@ -5,6 +6,7 @@
 #include "hex.h"
 #include "setup/command_sets.h"
 #include "setup/connection_text.h"
+#include "setup/settings_file.h"
 #include "setup/tcp_events.h"
 #include "temp_dir.h"
 #include "test_rig.h"
@@ -212,6 +214,19 @@ TEST_F(FormCloseTest, ClosesThePortAndTheSocketAndSavesTheSettings) {
   EXPECT_FALSE(rig.socket.Connected());
   EXPECT_NE(ReadFileBytes(dir.path / "Vedan_modbus.ini").value_or("").find("NetAddr=7\r\n"), std::string::npos);
   EXPECT_TRUE(w.messages.empty());
+}
+
+// Refused at start, or grown too large since: left as it is, and the window closes saying so.
+TEST_F(FormCloseTest, ASettingsFileTooLargeToReadIsNeverWrittenOver) {
+  const auto path = dir.path / "Vedan_modbus.ini";
+  const std::string said = "Настройки не сохранены: файл " + path.string() + " больше 64 КиБ, он оставлен как был";
+  EXPECT_TRUE(FormClose(link(), rig.window, path, saveFailedBefore, true));
+  EXPECT_FALSE(std::filesystem::exists(path));
+  const std::string big(kSettingsFileLimit + 1, ';');
+  std::ofstream(path, std::ios::binary) << big;
+  EXPECT_TRUE(FormClose(link(), rig.window, path, saveFailedBefore));
+  EXPECT_EQ(ReadFileBytes(path), big);
+  EXPECT_EQ(w.messages, (Texts{said, said}));
 }
 
 TEST_F(FormCloseTest, AFailedSaveKeepsTheWindowOnceAndNeverAgain) {

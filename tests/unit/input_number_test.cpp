@@ -30,12 +30,6 @@ INSTANTIATE_TEST_SUITE_P(
                       IntegerCase{"+", std::nullopt}, IntegerCase{"0x10", std::nullopt},
                       IntegerCase{"- 5", std::nullopt}));
 
-TEST(ParseLow16, KeepsTheLow16BitsUnsigned) {
-  const std::pair<const char*, std::optional<std::uint16_t>> cases[] = {
-      {"70000", 4464}, {"-1", 65535}, {"65536", 0}, {"-2147483648", 0}, {"4294967296", std::nullopt}};
-  for (const auto& [text, value] : cases) EXPECT_EQ(ParseLow16(text), value) << text;
-}
-
 struct NumberCase {
   const char* text;
   const char* separator;

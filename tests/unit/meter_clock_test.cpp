@@ -78,7 +78,7 @@ class ParseClockInputTest : public ShowMeterClockTest {
 // Out of range is replaced silently, as the meter would take it.
 TEST_F(ParseClockInputTest, OutOfRangeIsReplacedSilently) {
   const std::tuple<const char*, const char*, int> cases[] = {
-      {"Hour_Edit", "24", 0},      {"Hour_Edit", "23", 23},     {"Hour_Edit", "65559", 23}, {"Min_Edit", "60", 0},
+      {"Hour_Edit", "24", 0},      {"Hour_Edit", "23", 23},     {"Hour_Edit", "-1", 0}, {"Min_Edit", "60", 0},
       {"Sec_Edit", "60", 0},       {"Day_Edit", "32", 1},       {"Day_Edit", "0", 0},       {"Month_Edit", "13", 1},
       {"Year_Edit", "1999", 2014}, {"Year_Edit", "3001", 2014}, {"Year_Edit", "2000", 2000},
       {"Year_Edit", "3000", 3000}};
@@ -101,7 +101,7 @@ TEST_F(ParseClockInputTest, NotANumberStopsWithTheFieldsMessage) {
   for (const auto& [control, message] : cases) {
     Show(kTuesday);
     window.messages.clear();
-    window.SetText(control, "ab");
+    window.SetText(control, "65536");
     EXPECT_FALSE(ParseClockInput(window, clock)) << control;
     EXPECT_EQ(window.messages, std::vector<std::string>{message}) << control;
   }

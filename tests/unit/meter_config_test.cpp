@@ -130,7 +130,7 @@ TEST_F(ValidateConfigInputTest, EachSpoiltControlStopsWithItsOwnMessage) {
   for (const auto& [control, message] : cases) {
     ShowMeterConfig(DecodeMeterConfig(TypicalBlock()), window, ",");
     window.messages.clear();
-    control.starts_with("Edit") ? window.SetText(control, "x") : window.SetItemIndex(control, -1);
+    control.starts_with("Edit") ? window.SetText(control, control == "Edit4" ? "70000" : "x") : window.SetItemIndex(control, -1);
     EXPECT_FALSE(Validate()) << control;
     EXPECT_EQ(window.messages, std::vector<std::string>{message}) << control;
   }
@@ -148,7 +148,7 @@ TEST_F(ValidateConfigInputTest, TheFirstInvalidControlStopsAndTheOnesBeforeKeepT
 }
 
 TEST_F(ValidateConfigInputTest, InputsBecomeTheRegistersValues) {
-  window.SetText("Edit4", "70000");       // the serial number keeps its low 16 bits
+  window.SetText("Edit4", "65535");       // the most the serial number's register holds
   window.SetItemIndex("ComboBox1", 0);    // "2": lists give their position plus their first value
   window.SetItemIndex("ComboBox6", 0);    // "1"
   window.SetItemIndex("ComboBox11", 17);  // the first empty item
@@ -156,7 +156,7 @@ TEST_F(ValidateConfigInputTest, InputsBecomeTheRegistersValues) {
   window.SetText("Edit8", "0,300000011920929");
   ASSERT_TRUE(Validate());
   EXPECT_EQ(std::tuple(config.SerialNumber, config.Divider, config.Channels, config.Diameter),
-            std::tuple(4464, 2, 1, 17));
+            std::tuple(65535, 2, 1, 17));
   EXPECT_EQ(std::tuple(config.ConversionFactor, config.FreqCorrection), std::tuple(2.5f, 0.3f));
 }
 

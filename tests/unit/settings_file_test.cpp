@@ -50,6 +50,22 @@ TEST_F(SettingsFileTest, ValuesAreReadByTheFileRules) {
   EXPECT_EQ(s.IpAddr, "10.0.0.7");
 }
 
+// The broadcast address, and a port or pause that the dialog would cut, are as good as none.
+TEST_F(SettingsFileTest, ValuesOutOfRangeAreNotSetAndSaidSo) {
+  WriteRaw("[Communication]\nNetAddr=0\n[Ethernet]\nPort=65536\n[Serial]\nBaudrate=-9600\nDelay=10000\n");
+  LinkSettingsRecord s;
+  const SettingsLoad load = LoadSettings(s, Path());
+  EXPECT_EQ(std::tuple(s.NetAddr, s.TcpPort, s.Baudrate, s.Delay), std::tuple(1, 502, 9600, 100));
+  ASSERT_EQ(load.warnings.size(), 4u);
+  EXPECT_EQ(load.warnings[0], Path().string() + ": [Communication] NetAddr=0 is outside 1..255: taken as not set (1)");
+  WriteRaw("[Communication]\nNetAddr=255\n[Ethernet]\nPort=65535\n[Serial]\nBaudrate=1\nDelay=-999\n");
+  EXPECT_TRUE(LoadSettings(s, Path()).warnings.empty());
+  EXPECT_EQ(std::tuple(s.NetAddr, s.TcpPort, s.Baudrate, s.Delay), std::tuple(255, 65535, 1, -999));
+  WriteRaw("[Communication]\r\nNetAddr=7\r\n" + std::string(kSettingsFileLimit, '\n'));
+  EXPECT_TRUE(LoadSettings(s, Path()).refused);
+  EXPECT_EQ(s.NetAddr, 1);
+}
+
 TEST(ReadSettingsInteger, DecimalHexAndTheirLimits) {
   const std::pair<const char*, int> cases[] = {
       {"2147483647", 2147483647}, {"2147483648", 7}, {"-2147483648", -2147483647 - 1}, {"0xFFFFFFFF", -1},
