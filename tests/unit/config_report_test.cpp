@@ -92,13 +92,8 @@ TEST(FormatConfigReport, WithoutASensorThereIsNoMaximumLine) {
   for (const std::uint16_t type : {std::uint16_t{0}, std::uint16_t{3}}) {
     MeterConfigRecord c = Typical();
     c.SensorType = type;
-    const std::string report = FormatConfigReport(c, "100");
-    EXPECT_TRUE(report.ends_with("Время отключения дисплея:\tЧерез 10 минут\r\nТип датчика:\tотключен\r\n")) << type;
-    EXPECT_EQ(report.find("Максимальн", report.find("Тип датчика")), std::string::npos) << type;
+    EXPECT_TRUE(FormatConfigReport(c, "100").ends_with("Через 10 минут\r\nТип датчика:\tотключен\r\n")) << type;
   }
-}
-
-TEST(ConfigReportName, IsTheSerialNumberWithoutLeadingZeros) {
   EXPECT_EQ(ConfigReportName(MeterConfigRecord{}), "KAMT_Conf0.txt");
 }
 
@@ -114,28 +109,23 @@ class Button11ClickTest : public ::testing::Test {
   test::TempDir dir;
 };
 
+// The report takes the box's text, not the register. Nothing is written while another command
+// runs; a file that cannot be made is reported by name and leaves nothing.
 TEST_F(Button11ClickTest, WritesTheReportInWindows1251) {
   EXPECT_TRUE(Button11Click(rig.session));
-  const auto bytes = ReadFileBytes(dir.path / "KAMT_Conf1234.txt");
-  ASSERT_TRUE(bytes);
-  EXPECT_TRUE(bytes->starts_with("\xCA\xC0\xCC\xD2 "));  // "КАМТ" in Windows-1251
-  EXPECT_EQ(*bytes, Utf8ToCp1251(kTypicalReport));
+  EXPECT_EQ(ReadFileBytes(dir.path / "KAMT_Conf1234.txt"), Utf8ToCp1251(kTypicalReport));
   EXPECT_EQ(rig.window.StatusText(1), "Конфигурация записана в файл: KAMT_Conf1234.txt");
-  EXPECT_TRUE(rig.window.messages.empty());
-}
-
-TEST_F(Button11ClickTest, AFileThatCannotBeMadeIsReportedByNameAndLeavesNothing) {
   {
-    CommandScope running(rig.session);  // nor is anything written while another command runs
+    CommandScope running(rig.session);
     EXPECT_FALSE(Button11Click(rig.session));
   }
   EXPECT_TRUE(rig.window.messages.empty());
-  std::filesystem::create_directory(dir.path / "KAMT_Conf1234.txt");  // cannot be replaced by the file
+  std::filesystem::remove(dir.path / "KAMT_Conf1234.txt");
+  std::filesystem::create_directory(dir.path / "KAMT_Conf1234.txt");
   rig.window.SetStatusText(1, "Данные считаны");
   EXPECT_FALSE(Button11Click(rig.session));
   EXPECT_EQ(rig.window.messages, std::vector<std::string>{"Ошибка открытия файла: KAMT_Conf1234.txt"});
   EXPECT_EQ(rig.window.StatusText(1), "Данные считаны");
-  EXPECT_TRUE(std::filesystem::is_directory(dir.path / "KAMT_Conf1234.txt"));
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path), std::filesystem::directory_iterator()), 1);
 }
 

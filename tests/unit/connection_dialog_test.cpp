@@ -38,11 +38,12 @@ class ConnectionDialogTest : public ::testing::Test {
   ConnectionDialog dialog{form, rig.session.link, ports, modem};
 };
 
+// ComboBox3: the default 4 is no position of four items; ComboBox4: "Нет"; ComboBox5: "1". Every
+// interface code but 0 is Ethernet, and a port beyond the list is none.
 TEST_F(ConnectionDialogTest, FirstRunShowsTheDefaults) {
   dialog.FormCreate();
   EXPECT_FALSE(rig.port.IsOpen());
   EXPECT_EQ(form.portItems, ports.names);
-  // ComboBox3: the default 4 is no position of four items; ComboBox4: "Нет"; ComboBox5: "1".
   for (const auto& [box, index] : {std::pair{"RadioGroup1", 0}, {"ComboBox1", 0}, {"ComboBox3", -1},
                                    {"ComboBox4", 2}, {"ComboBox5", 0}, {"ModemConnect_CheckBox", 0}}) {
     EXPECT_EQ(form.ItemIndex(box), index) << box;
@@ -52,22 +53,14 @@ TEST_F(ConnectionDialogTest, FirstRunShowsTheDefaults) {
     EXPECT_EQ(form.Text(edit), text) << edit;
   }
   ExpectSerialGroupShown(true);
+  settings().PortIndex = 2;
+  settings().Type = -1;
+  dialog.FormCreate();
+  EXPECT_EQ(std::tuple(form.ItemIndex("RadioGroup1"), form.ItemIndex("ComboBox1")), std::tuple(1, -1));
+  ExpectSerialGroupShown(false);
 }
 
-TEST_F(ConnectionDialogTest, EveryInterfaceCodeButZeroIsEthernetAndAPortBeyondTheListIsNone) {
-  settings().PortIndex = 2;  // beyond the list: no port selected
-  for (int type : {1, -1}) {
-    settings().Type = type;
-    dialog.FormCreate();
-    EXPECT_EQ(form.ItemIndex("RadioGroup1"), 1) << type;
-    EXPECT_EQ(form.ItemIndex("ComboBox1"), -1);
-    ExpectSerialGroupShown(false);
-  }
-  form.SetItemIndex("RadioGroup1", 0);
-  dialog.RadioGroup1Click();
-  ExpectSerialGroupShown(true);
-}
-
+// No data bits chosen: stored as -1, run as 8. A port that cannot be opened keeps the line settings.
 TEST_F(ConnectionDialogTest, ApplyOpensThePortAndStoresTheLine) {
   Create();
   form.ChoosePort(1);
@@ -79,14 +72,19 @@ TEST_F(ConnectionDialogTest, ApplyOpensThePortAndStoresTheLine) {
   EXPECT_EQ(Apply(), ModalResult::Ok);
   EXPECT_EQ(rig.port.calls, (Texts{"open /dev/ttyUSB0", "configure"}));
   const LinkSettingsRecord& s = settings();
-  EXPECT_EQ(s.PortName, "/dev/ttyUSB0");
-  // No data bits chosen: stored as -1, run as 8.
-  EXPECT_EQ(std::tuple(s.PortIndex, s.Baudrate, s.Bits, s.Parity, s.StopBits, s.NetAddr, s.Delay, s.Modem),
-            std::tuple(1, 19200, -1, 0, 2, 17, 250, false));
-  ASSERT_EQ(rig.port.configured.size(), 1u);
-  const LineParameters& line = rig.port.configured[0];
+  EXPECT_EQ(std::tuple(s.PortName, s.PortIndex, s.Baudrate, s.Bits, s.Parity, s.StopBits, s.NetAddr, s.Delay, s.Modem),
+            std::tuple("/dev/ttyUSB0", 1, 19200, -1, 0, 2, 17, 250, false));
+  const LineParameters& line = rig.port.configured.at(0);
   EXPECT_EQ(std::tuple(line.baudrate, line.dataBits, line.parity, line.stopBits),
             std::tuple(19200, 8, Parity::Even, StopBits::Two));
+  EXPECT_TRUE(form.messages.empty());
+
+  rig.port.Close();
+  rig.port.openFailure = OpenFailure::AccessDenied;
+  form.ChoosePort(0);
+  form.SetText("ComboBox2", "4800");
+  EXPECT_EQ(Apply(), ModalResult::Ok);
+  EXPECT_EQ(std::tuple(s.PortIndex, s.Baudrate, rig.port.configured.size()), std::tuple(0, 19200, 1u));
   EXPECT_TRUE(form.messages.empty());
 }
 
@@ -109,18 +107,7 @@ TEST_F(ConnectionDialogTest, TheSamePortStaysOpenAnotherOneReplacesIt) {
                                    "open /tmp/kamt/ttyKAMT", "configure", "configure", "open /dev/pts/7", "configure"}));
 }
 
-TEST_F(ConnectionDialogTest, APortThatCannotBeOpenedKeepsTheLineSettings) {
-  Create();
-  rig.port.openFailure = OpenFailure::AccessDenied;
-  form.ChoosePort(1);
-  form.SetText("ComboBox2", "4800");
-  EXPECT_EQ(Apply(), ModalResult::Ok);
-  EXPECT_FALSE(rig.port.IsOpen());
-  EXPECT_EQ(std::tuple(settings().PortIndex, settings().Baudrate, settings().Bits), std::tuple(1, 9600, 4));
-  EXPECT_TRUE(rig.port.configured.empty());
-  EXPECT_TRUE(form.messages.empty());
-}
-
+// The steps after a bit rate that is no integer do not run; the dialog stays open.
 TEST_F(ConnectionDialogTest, ABitRateThatIsNoIntegerKeepsTheDialogOpen) {
   Create();
   form.ChoosePort(0);
@@ -129,51 +116,35 @@ TEST_F(ConnectionDialogTest, ABitRateThatIsNoIntegerKeepsTheDialogOpen) {
   form.TickModem(true);
   EXPECT_EQ(Apply(), ModalResult::None);
   EXPECT_EQ(form.messages, Texts{"'96oo' is not a valid integer value"});
-  EXPECT_TRUE(rig.port.IsOpen());
-  EXPECT_TRUE(settings().Modem);
-  // The steps after it did not run.
-  EXPECT_EQ(std::tuple(settings().PortIndex, settings().Baudrate, settings().Delay), std::tuple(0, 9600, 100));
-  EXPECT_EQ(modem.shown, 0);
+  EXPECT_TRUE(rig.port.IsOpen() && settings().Modem);
+  EXPECT_EQ(std::tuple(settings().PortIndex, settings().Baudrate, settings().Delay, modem.shown), std::tuple(0, 9600, 100, 0));
 }
 
+// An address outside 1..255 is ignored; one that is no number keeps the dialog open, but the
+// dial runs even then, and decides the result alone. A pause that is no number is the default.
 TEST_F(ConnectionDialogTest, TheAddressIsStoredIgnoredOrRefused) {
-  struct Case {
-    const char* text;
-    int netAddr;
-    ModalResult result;
-    Texts messages;
-  };
-  const Case cases[] = {{"1", 1, ModalResult::Ok, {}},    {"255", 255, ModalResult::Ok, {}},
-                        {" 42 ", 42, ModalResult::Ok, {}}, {"0", 5, ModalResult::Ok, {}},
-                        {"256", 5, ModalResult::Ok, {}},  {"abc", 5, ModalResult::None, {"Ошибка ввода адреса прибора!"}}};
+  const std::tuple<const char*, int, ModalResult> cases[] = {
+      {"1", 1, ModalResult::Ok}, {"255", 255, ModalResult::Ok}, {" 42 ", 42, ModalResult::Ok},
+      {"0", 5, ModalResult::Ok}, {"256", 5, ModalResult::Ok}, {"abc", 5, ModalResult::None}};
   Create();
   form.ChoosePort(0);
   form.SetText("Edit4", "x");
-  for (const Case& c : cases) {
+  for (const auto& [text, netAddr, result] : cases) {
     settings().NetAddr = 5;
     settings().Delay = 7;
     form.messages.clear();
-    form.SetText("Edit1", c.text);
-    EXPECT_EQ(Apply(), c.result) << c.text;
-    EXPECT_EQ(settings().NetAddr, c.netAddr) << c.text;
-    EXPECT_EQ(settings().Delay, 100);  // not a number: the default
-    EXPECT_EQ(form.messages, c.messages) << c.text;
+    form.SetText("Edit1", text);
+    EXPECT_EQ(Apply(), result) << text;
+    EXPECT_EQ(std::tuple(settings().NetAddr, settings().Delay), std::tuple(netAddr, 100)) << text;
+    EXPECT_EQ(form.messages.size(), result == ModalResult::None ? 1u : 0u) << text;
   }
-}
-
-// The dial runs even after an address error, and decides the result alone.
-TEST_F(ConnectionDialogTest, TheModemDialogDecidesTheResult) {
+  EXPECT_EQ(form.messages, Texts{"Ошибка ввода адреса прибора!"});
+  form.TickModem(true);
   for (const bool connects : {true, false}) {
-    Create();
-    form.ChoosePort(0);
-    form.TickModem(true);
-    form.SetText("Edit1", "abc");
-    form.messages.clear();
     modem.connects = connects;
     EXPECT_EQ(Apply(), connects ? ModalResult::Ok : ModalResult::Cancel);
-    EXPECT_EQ(form.messages, Texts{"Ошибка ввода адреса прибора!"});
-    EXPECT_TRUE(settings().Modem);
   }
+  EXPECT_EQ(form.messages.size(), 3u);
   EXPECT_EQ(modem.shown, 2);
   EXPECT_TRUE(rig.port.IsOpen());  // it stays open after a failed dial
 }

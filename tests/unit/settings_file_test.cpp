@@ -4,6 +4,7 @@
 #include <tuple>
 
 #include "setup/ini_document.h"
+#include "setup/phone_list.h"
 #include "setup/settings_file.h"
 #include "temp_dir.h"
 #include "text/cp1251.h"
@@ -98,6 +99,20 @@ TEST(IniDocument, NewKeyGoesBeforeTheBlankLinesThatEndItsSection) {
   ini.Set("A", "z", "9");
   EXPECT_EQ(ini.Serialize(), "[A]\r\nx=1\r\nz=9\r\n\r\n\r\n[B]\r\ny=2\r\n");
   EXPECT_EQ(ini.Value("B", "x"), std::nullopt);
+}
+
+// tel_numbers.ini: every kind of line end is read; a number the file cannot hold is refused.
+TEST(PhoneList, ReadsEveryLineEndAndStoresOnlyWhatComesBack) {
+  using Numbers = std::vector<std::string>;
+  const std::pair<std::string, Numbers> cases[] = {
+      {"", {}}, {"123\r\n", {"123"}}, {"1\r\n2\r3\n4", {"1", "2", "3", "4"}}, {"1\r\n\r\n2\r\n", {"1", "", "2"}},
+      {"1\n\r2", {"1", "", "2"}}, {"1\r\r\n2", {"1", "", "2"}}, {"\r\n", {""}}, {" 12 \r\n", {" 12 "}},
+      {"\xCD\xEE\xEC\xE5\xF0 1\r\n", {"Номер 1"}}};
+  for (const auto& [bytes, numbers] : cases) EXPECT_EQ(ParsePhoneList(bytes), numbers) << testing::PrintToString(bytes);
+  const std::pair<std::string, bool> storable[] = {{"8-495-123-45-67", true}, {"", true}, {"Номер", true},
+                                                   {"€ 1", true}, {"1\n2", false}, {"12\r", false},
+                                                   {"☎ 123", false}, {"\xFF", false}};
+  for (const auto& [number, ok] : storable) EXPECT_EQ(StorableNumber(number), ok) << number;
 }
 
 TEST(Cp1251, RoundTripsEveryByte) {
