@@ -35,19 +35,16 @@ class MeterCliTest : public test::CliHarness {
   }
 };
 
-TEST_F(MeterCliTest, ConfigReadPrintsEachFieldByItsCaption) {
+// Each field by its caption; a write changes only the named fields, and a failure names the
+// exchange that failed (no write after a failed read).
+TEST_F(MeterCliTest, ConfigReadAndWrite) {
   port.ReplyWith(test::ReadAnswer(ConfigBlock()));
   ASSERT_EQ(Run({"config", "read"}), kExitOk) << err.str();
   const auto lines = OutLines();
   ASSERT_EQ(lines.size(), 19u) << out.str();
-  EXPECT_EQ(lines[0], "Зав. номер: 1234");
-  EXPECT_EQ(lines[2], "Коэф. преобразования: 2,5");
-  EXPECT_EQ(lines[12], "Зондирующий импульс: 18 В");
-  EXPECT_EQ(lines[18], "Коррекция частоты: положительная");
-  EXPECT_EQ(err.str(), "");
-}
-
-TEST_F(MeterCliTest, ConfigWriteChangesOnlyTheNamedFields) {
+  EXPECT_EQ(std::tuple(lines[0], lines[2], lines[12], lines[18]),
+            std::tuple("Зав. номер: 1234", "Коэф. преобразования: 2,5", "Зондирующий импульс: 18 В",
+                       "Коррекция частоты: положительная"));
   port.ReplyWith(test::ReadAnswer(ConfigBlock()));
   port.ReplyWith(test::WriteAnswer(0x000F, 27));
   ASSERT_EQ(Run({"config", "write", "factor=3.5", "max-flow=1,5", "divider=2", "display-off=Через 60 минут",
@@ -63,39 +60,29 @@ TEST_F(MeterCliTest, ConfigWriteChangesOnlyTheNamedFields) {
   }
   EXPECT_EQ(LastPdu(), "10 00 0F 00 1B 36 " + ToHex({block.begin() + 14, block.end()}));
   EXPECT_EQ(out.str(), "Запись выполнена\n");
-}
-
-TEST_F(MeterCliTest, ConfigWriteFailuresNameTheExchangeThatFailed) {
+  port.written.clear();
   port.ReplySilence();
   EXPECT_EQ(Run({"config", "write", "factor=1"}), kExitFailed);
   EXPECT_EQ(err.str(), "Устройство не отвечает!\nОшибка чтения\nПринято 0 байт\n");
-  EXPECT_EQ(port.written.size(), 1u);  // no write after a failed read
+  EXPECT_EQ(port.written.size(), 1u);
   port.ReplyWith(test::ReadAnswer(ConfigBlock()));
   port.ReplyWith(test::WithCrc(Hex("01 90 02")));
   EXPECT_EQ(Run({"config", "write", "serial=77"}), kExitFailed);
   EXPECT_EQ(err.str(), "Недопустимый адрес данных!\nОшибка записи\nПринято 5 байт\n");
 }
 
-TEST_F(MeterCliTest, ClockReadPrintsDateTimeDayAndDifference) {
+// The clock's date, time, day and difference; a write sends the date with its day of week.
+TEST_F(MeterCliTest, ClockAndCommunication) {
   port.ReplyWith(test::ReadAnswer(Hex("00 1E 00 05 00 0C 00 09 00 02 00 03 07 E5")));
   ASSERT_EQ(Run({"clock", "read"}), kExitOk) << err.str();
   const auto lines = OutLines();
   ASSERT_EQ(lines.size(), 3u);
   EXPECT_EQ(std::tuple(lines[0], lines[1]), std::tuple("09.03.2021 12:05:30", "Вторник"));
   EXPECT_TRUE(lines[2].starts_with("Расхождение с часами компьютера: ")) << lines[2];
-}
-
-TEST_F(MeterCliTest, ClockWriteSendsTheDateWithItsDayOfWeek) {
-  port.ReplyWith(test::WriteAnswer(0x0008, 7));
-  ASSERT_EQ(Run({"clock", "write", "29.12.2024 08:04:03"}), kExitOk) << err.str();
-  EXPECT_EQ(LastPdu(), "10 00 08 00 07 0E 00 03 00 04 00 08 00 1D 00 00 00 0C 07 E8");
-  EXPECT_EQ(out.str(), "Запись выполнена\n");
   port.ReplyWith(test::WriteAnswer(0x0008, 7));
   ASSERT_EQ(Run({"clock", "write", "9.3.2021", "12:05:30"}), kExitOk) << err.str();
   EXPECT_EQ(LastPdu(), "10 00 08 00 07 0E 00 1E 00 05 00 0C 00 09 00 02 00 03 07 E5");
-}
-
-TEST_F(MeterCliTest, CommWriteChangesTheNamedFields) {
+  EXPECT_EQ(out.str(), "Запись выполнена\n");
   port.ReplyWith(test::ReadAnswer(Hex("00 05 02 03 00 01 00 00 00 01 01 F6 A8 C0 0A 00")));
   port.ReplyWith(test::WriteAnswer(0, 8));
   ASSERT_EQ(Run({"comm", "write", "address=7", "parity=Чет", "timeout=6", "ip=10.1.2.3", "baud=38400"}), kExitOk)
