@@ -2,7 +2,6 @@
 #include <cmath>
 #include <fstream>
 #include <gtest/gtest.h>
-#include <random>
 
 #include "meter/archive_file_reader.h"
 #include "meter/meter_clock_calendar.h"
@@ -10,7 +9,6 @@
 #include "text/cp1251.h"
 #include "text/text_file.h"
 #include "viewer/archive_rows.h"
-#include "viewer/time_ticks.h"
 
 namespace kamt {
 namespace {
@@ -76,13 +74,9 @@ TEST(ArchiveFileReader, EveryKindAndSensorWhateverTheLineEnds) {
       ASSERT_EQ(other.rows.size(), 3u);
       for (std::size_t i = 0; i < 3; ++i) EXPECT_EQ(Values(other.rows[i]), Values(file.rows[i])) << i;
     }
-    const std::string text = Cp1251ToUtf8(crlf);
-    const std::string firstRow = text.substr(text.find('\n', text.find("Время\t")) + 1);
-    EXPECT_EQ(CellText(file, file.rows[0], 0, ","), firstRow.substr(0, firstRow.find('\t')));
     const char* const minus[] = {"-5", "-0,5", "-0,05"};
-    EXPECT_EQ(CellText(file, file.rows[0], 2, ","), minus[format.minusDecimals]);
-    EXPECT_EQ(CellText(file, file.rows[2], 3, ","), "-0,50ч");
-    EXPECT_EQ(CellText(file, file.rows[1], 4, ","), "0xFF");
+    EXPECT_EQ(std::tuple(CellText(file, file.rows[0], 2, ","), CellText(file, file.rows[2], 3, ",")),
+              std::tuple(minus[format.minusDecimals], "-0,50ч"));
   }
   const std::string utf8 = Cp1251ToUtf8(Golden("daily.txt"));
   for (const std::string& bytes : {utf8, "\xEF\xBB\xBF" + utf8}) {  // re-saved in UTF-8, with or without a BOM
@@ -103,9 +97,7 @@ TEST(ArchiveFileReader, VolumeUnitsAndDecimalsOfTheColumns) {
   } cases[] = {
       {{"        0.-5", "       -1.-5", "       -1.00"}, {"0.00", "0.-50", "-12.-34"}, 2, 2, {-5, -105, -100},
        {0, -50, -1234}},
-      {{"       -5", "12345"}, {"0", "-0"}, 0, 0, {-5, 12345}, {0, 0}},
       {{"        0.-5"}, {"        0.7"}, 1, 1, {-5}, {7}},
-      {{"        0.-5"}, {"        0.-7"}, 2, 2, {-5}, {-7}},
       {{"-1.05"}, {"-0.5"}, 2, 1, {-105}, {-5}},
       {{"92233720368547758.07"}, {"-92233720368547758.-8"}, 2, 2, {INT64_MAX}, {INT64_MIN}},
   };
@@ -140,7 +132,6 @@ std::string Bad(const std::string& from, const std::string& to) { return HourlyP
 // Broken lines: the message names the line and what could not be read.
 TEST(ArchiveFileReader, BrokenFileRefusedNamingTheLine) {
   const char* const time = "Строка 5: не удалось прочитать время";
-  const char* const plus = "Строка 5: не удалось прочитать объём '+'";
   const struct {
     std::string bytes;
     const char* error;
@@ -155,10 +146,7 @@ TEST(ArchiveFileReader, BrokenFileRefusedNamingTheLine) {
        "Строка 3: столбцы не те, что у файла «Месячный архив»"},
       {HourlyPressure("") + Utf8ToCp1251(kGoodRow + "\r\n"), "Строка 5: столбцов 1, а должно быть 8"},
       {Bad("23-00ч", "23:00ч"), time},
-      {Bad("23-00ч", "256-00ч"), time},
-      {Bad("0.07", "0.7"), plus},
-      {Bad("0.07", "1.-7"), plus},
-      {Bad("0.07", "92233720368547758.08"), plus},
+      {Bad("0.07", "0.7"), "Строка 5: не удалось прочитать объём '+'"},
       {Bad("        0.00", "  "), "Строка 5: не удалось прочитать объём '-'"},
       {Bad("0.99ч", "0.99"), "Строка 5: не удалось прочитать время работы"},
       {Bad("0xFF", "0x100"), "Строка 5: не удалось прочитать код НС"},
@@ -199,52 +187,6 @@ TEST(ArchiveFileReader, FromHeaderOnlyToTheLargestArchive) {
   EXPECT_EQ(ReadArchiveFile(dir.path / "huge.txt").error, "Файл больше 16 МБ: это не архив КАМТ");
 }
 
-// Whatever the writer makes, the reader gives back, and the time column character for character.
-TEST(ArchiveFileReader, RandomReadsRoundTrip) {
-  std::mt19937_64 random(20240611);
-  const std::pair<ArchiveKind, std::uint16_t> layouts[] = {{ArchiveKind::Hourly, 0}, {ArchiveKind::Hourly, 1},
-                                                           {ArchiveKind::Hourly, 2}, {ArchiveKind::Daily, 0},
-                                                           {ArchiveKind::Monthly, 0}};
-  const auto byte = [&] { return static_cast<std::uint8_t>(random()); };
-  const auto word = [&] { return static_cast<std::uint16_t>(random()); };
-  for (int trial = 0; trial < 200; ++trial) {
-    const auto [kind, sensor] = layouts[trial % 5];
-    const auto plusDecimals = static_cast<std::uint16_t>(random() % 3);
-    const ArchiveFileFormat format{kind, word(), plusDecimals, static_cast<std::uint16_t>(random() % 3), sensor};
-    std::vector<ArchiveRecord> table(2 + random() % 30);
-    for (std::size_t i = 0; i < table.size(); ++i) {
-      // The first interval grows, so each column shows its decimal places.
-      const std::int64_t step = i == 1 ? 1000 : static_cast<std::int64_t>(random() % 2001) - 1000;
-      const std::int64_t plus = i == 0 ? static_cast<std::int64_t>(random() % 100000) : table[i - 1].volumePlus + step;
-      const std::int64_t minus = i == 0 ? 0 : table[i - 1].volumeMinus + step / 3;
-      table[i] = {byte(), byte(), byte(), byte(), word(), word(), plus, minus, static_cast<std::uint32_t>(random()),
-                  static_cast<float>(static_cast<int>(random() % 200001) - 100000) / 100.0f,
-                  static_cast<float>(static_cast<int>(random() % 401) - 200), byte()};
-    }
-    const std::string printed = FormatArchiveFile(format, table, std::vector<bool>(table.size(), true));
-    const ArchiveFileReadResult read = ParseArchiveFile(Utf8ToCp1251(printed));
-    ASSERT_TRUE(read.contents) << read.error << "\n" << printed;
-    EXPECT_EQ(Values(read.contents->format), Values(format));
-    ASSERT_EQ(read.contents->rows.size(), table.size() - 1);
-    const bool hourly = kind == ArchiveKind::Hourly;
-    for (std::size_t k = 0; k + 1 < table.size(); ++k) {
-      const ArchiveRecord &e = table[k], &l = table[k + 1], &dated = hourly ? l : e;
-      const ArchiveFileRow& row = read.contents->rows[k];
-      const auto seconds = static_cast<std::int32_t>(l.workSeconds - e.workSeconds);
-      EXPECT_EQ(std::tuple(row.line, row.volumePlus, row.volumeMinus, row.workHundredths, int{row.errorCode},
-                           int{row.month}, int{row.year}, row.voltageHundredths, row.failures, int{row.startHour},
-                           int{row.hour}, int{row.day}),
-                std::tuple(static_cast<int>(k) + 4, l.volumePlus - e.volumePlus, l.volumeMinus - e.volumeMinus,
-                           std::int64_t{seconds / 3600 * 100 + seconds % 3600 / 36}, int{l.errorCode},
-                           int{dated.month}, int{dated.year}, kind == ArchiveKind::Monthly ? 0 : l.voltage,
-                           hourly ? l.failures : 0, hourly ? int{e.hour} : 0, hourly ? int{l.hour} : 0,
-                           kind == ArchiveKind::Monthly ? 0 : int{dated.day}));
-      EXPECT_NEAR(row.sensor, sensor == 1 ? l.pressure : sensor == 2 ? l.temperature : 0.0f, sensor == 1 ? 0.0051 : 0.5);
-      EXPECT_NE(printed.find("\n" + TimeText(kind, row) + "\t"), std::string::npos) << TimeText(kind, row);
-    }
-  }
-}
-
 long long At(int year, int month, int day, int hour) { return *WallSeconds({year, month, day, hour, 0, 0}); }
 
 // Where a row lies in time, from its time column.
@@ -274,10 +216,8 @@ TEST(ArchiveRows, IntervalFromTheTimeColumn) {
     ASSERT_EQ(file.rows.size(), 1u) << c.time;
     EXPECT_EQ(TimeText(c.kind, file.rows[0]), c.time);
     const auto interval = IntervalOf(c.kind, file.rows[0]);
-    ASSERT_EQ(interval.has_value(), c.interval.has_value()) << c.time;
-    if (!interval) continue;
-    EXPECT_EQ(WallTimeText(interval->start), WallTimeText(c.interval->start)) << c.time;
-    EXPECT_EQ(WallTimeText(interval->end), WallTimeText(c.interval->end)) << c.time;
+    EXPECT_EQ(interval ? std::pair(interval->start, interval->end) : std::pair(0LL, 0LL),
+              c.interval ? std::pair(c.interval->start, c.interval->end) : std::pair(0LL, 0LL)) << c.time;
   }
 }
 
@@ -289,40 +229,10 @@ TEST(ArchiveRows, SummaryNamesEveryColumnAndTheInterval) {
             "Время работы: 0,99ч\nКод НС: 0xFF\nUару: 12,34\nЧисло сбоев: 65535\nДавление: -1,25");
   const ArchiveFileContents blank = ReadOk(Monthly({"255.20255\t0.00\t0.00\t0.00ч\t0x00"}));
   EXPECT_EQ(RowSummary(blank, blank.rows[0], "."), "255.20255\nОбъем+,м3: 0.00\nОбъем-,м3: 0.00\nВремя работы: 0.00ч\nКод НС: 0x00");
-  const std::tuple<std::int64_t, int, const char*> cases[] = {
-      {-5, 2, "-0,05"}, {-5, 1, "-0,5"}, {12345, 0, "12345"}, {INT64_MIN, 2, "-92233720368547758,08"}};
-  for (const auto& [units, decimals, text] : cases) EXPECT_EQ(DecimalText(units, decimals, ","), text) << units;
+  EXPECT_EQ(DecimalText(INT64_MIN, 2, ","), "-92233720368547758,08");
   const ArchiveFileContents nan = ReadOk(Bad("-1.25", "  nan"));
   EXPECT_TRUE(std::isnan(nan.rows[1].sensor));
   EXPECT_EQ(CellText(nan, nan.rows[1], 7, ","), "nan");
-}
-
-// Calendar marks inside the range, in order, on a step that fits the count asked for.
-TEST(TimeTicks, CalendarMarks) {
-  const struct {
-    long long from, to;
-    int maxTicks;
-    std::vector<std::string> labels;
-  } cases[] = {
-      {At(2021, 5, 31, 21) + 600, At(2021, 6, 1, 1), 10, {"22:00 31.05", "23:00 31.05", "00:00 01.06", "01:00 01.06"}},
-      {At(2021, 5, 30, 12), At(2021, 6, 2, 12), 6, {"31.05.2021", "01.06.2021", "02.06.2021"}},
-      {At(2020, 11, 15, 0), At(2021, 3, 2, 0), 6, {"12.2020", "01.2021", "02.2021", "03.2021"}},
-      {At(2000, 6, 1, 0), At(2099, 1, 1, 0), 12,
-       {"2010", "2020", "2030", "2040", "2050", "2060", "2070", "2080", "2090"}},
-      {At(2021, 1, 1, 5), At(2021, 1, 1, 5), 5, {"05:00 01.01"}},
-      {At(2021, 1, 1, 6), At(2021, 1, 1, 5), 5, {}},
-      // Before 1970 the marks stay on whole hours.
-      {At(1969, 12, 31, 22), At(1970, 1, 1, 1), 8, {"22:00 31.12", "23:00 31.12", "00:00 01.01",
-                                                    "01:00 01.01"}}};
-  for (const auto& c : cases) {
-    const std::vector<TimeTick> ticks = TimeTicks(static_cast<double>(c.from), static_cast<double>(c.to), c.maxTicks);
-    std::vector<std::string> labels;
-    for (const TimeTick& t : ticks) labels.push_back(t.label);
-    EXPECT_EQ(labels, c.labels) << WallTimeText(c.from) << " .. " << WallTimeText(c.to);
-    for (const TimeTick& t : ticks) EXPECT_TRUE(t.seconds >= c.from && t.seconds <= c.to) << t.label;
-  }
-  EXPECT_TRUE(TimeTicks(std::nan(""), 1, 5).empty());
-  EXPECT_TRUE(TimeTicks(0, 1e300, 5).empty());
 }
 
 }  // namespace
