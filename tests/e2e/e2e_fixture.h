@@ -6,7 +6,6 @@
 #include <QProcessEnvironment>
 #include <csignal>
 #include <functional>
-#include <regex>
 #include <sstream>
 #include <vector>
 
@@ -57,14 +56,11 @@ class KamtRun {
       process_.waitForReadyRead(1000);
     }
   }
-  // Waits until the archive read's progress on stderr has reached `records`.
+  // Waits until the archive read's progress on stderr ("\r3/720") has reached `records`.
   bool WaitForProgress(int records) {
     return WaitFor([records](const std::string& err) {
-      static const std::regex progress("\r(\\d+)/\\d+");
-      for (auto it = std::sregex_iterator(err.begin(), err.end(), progress); it != std::sregex_iterator(); ++it) {
-        if (std::stoi((*it)[1]) >= records) return true;
-      }
-      return false;
+      const auto at = err.rfind('\r');
+      return at != std::string::npos && std::atoi(err.c_str() + at + 1) >= records;
     });
   }
   void Interrupt() { ::kill(static_cast<pid_t>(process_.processId()), SIGINT); }  // Ctrl+C
@@ -107,20 +103,21 @@ class E2eTest : public ::testing::Test {
     return lines;
   }
   static bool Has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
-  // The rows of an archive file, decoded from Windows-1251; every line ends in CR LF.
-  std::vector<std::string> ArchiveRows(const std::string& name) const {
+  // The rows of an archive file, decoded from Windows-1251; every line ends in CR LF, and
+  // hourly rows are one-hour intervals each following the one before: none bridges a gap.
+  std::vector<std::string> HourlyRows(const std::string& name) const {
     const std::string text = Cp1251ToUtf8(ReadFileBytes(dir.path / name).value_or(""));
-    EXPECT_TRUE(text.ends_with("\r\n") && !std::regex_search(text, std::regex("[^\r]\n|\r[^\n]"))) << name;
-    const std::vector<std::string> lines = SplitLines(text);
-    return lines.size() > 3 ? std::vector<std::string>(lines.begin() + 3, lines.end()) : std::vector<std::string>{};
-  }
-  // Hourly rows are one-hour intervals each following the one before: none bridges a gap.
-  static void ExpectHourByHour(const std::vector<std::string>& rows) {
+    std::ptrdiff_t crlf = 0;
+    for (auto at = text.find("\r\n"); at != std::string::npos; at = text.find("\r\n", at + 2)) ++crlf;
+    EXPECT_TRUE(text.ends_with("\r\n") && std::ranges::count(text, '\n') == crlf && std::ranges::count(text, '\r') == crlf);
+    std::vector<std::string> rows = SplitLines(text);
+    rows.erase(rows.begin(), rows.begin() + std::min<std::ptrdiff_t>(3, static_cast<std::ptrdiff_t>(rows.size())));
     const auto two = [](int hour) { return std::string(hour % 24 < 10 ? "0" : "") + std::to_string(hour % 24); };
     for (std::size_t i = 0; i < rows.size(); ++i) {
       const int hour = std::stoi(rows[0]) + static_cast<int>(i);
       EXPECT_TRUE(rows[i].starts_with(two(hour) + "-" + two(hour + 1) + "ч")) << rows[i];
     }
+    return rows;
   }
 
   TempDir dir;

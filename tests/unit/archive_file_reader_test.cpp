@@ -86,33 +86,16 @@ TEST(ArchiveFileReader, EveryKindAndSensorWhateverTheLineEnds) {
   }
 }
 
-// Negative differences as the formats print them: a quotient of 0 keeps the sign only in the
-// remainder. A column of nothing but negative single digits takes the other column's places,
-// or the meter's usual two when neither says; a conventional negative number means what it says.
+// Negative differences as the formats print them ("0.-5": a quotient of 0 keeps the sign only in
+// the remainder); a column of nothing but negative single digits takes the other column's places.
 TEST(ArchiveFileReader, VolumeUnitsAndDecimalsOfTheColumns) {
-  const struct {
-    std::vector<std::string> plus, minus;  // the cells of each row
-    int plusDecimals, minusDecimals;
-    std::vector<std::int64_t> plusUnits, minusUnits;
-  } cases[] = {
-      {{"        0.-5", "       -1.-5", "       -1.00"}, {"0.00", "0.-50", "-12.-34"}, 2, 2, {-5, -105, -100},
-       {0, -50, -1234}},
-      {{"        0.-5"}, {"        0.7"}, 1, 1, {-5}, {7}},
-      {{"-1.05"}, {"-0.5"}, 2, 1, {-105}, {-5}},
-      {{"92233720368547758.07"}, {"-92233720368547758.-8"}, 2, 2, {INT64_MAX}, {INT64_MIN}},
-  };
-  for (const auto& c : cases) {
-    std::vector<std::string> rows;
-    for (std::size_t i = 0; i < c.plus.size(); ++i) rows.push_back("05.2021\t" + c.plus[i] + "\t" + c.minus[i] + "\t0.00ч\t0x00");
-    const ArchiveFileContents file = ReadOk(Monthly(rows));
-    EXPECT_EQ(std::tuple(file.format.plusDecimals, file.format.minusDecimals), std::tuple(c.plusDecimals, c.minusDecimals))
-        << c.plus[0];
-    ASSERT_EQ(file.rows.size(), c.plus.size());
-    for (std::size_t i = 0; i < c.plus.size(); ++i) {
-      EXPECT_EQ(std::tuple(file.rows[i].volumePlus, file.rows[i].volumeMinus), std::tuple(c.plusUnits[i], c.minusUnits[i]))
-          << c.plus[i];
-    }
-  }
+  const ArchiveFileContents file = ReadOk(Monthly({"05.2021\t        0.-5\t0.00\t0.00ч\t0x00", "05.2021\t       -1.-5\t"
+                                                   "-12.-34\t0.00ч\t0x00", "05.2021\t-1.05\t-0.50\t0.00ч\t0x00"}));
+  EXPECT_EQ(std::tuple(file.format.plusDecimals, file.format.minusDecimals), std::tuple(2, 2));
+  ASSERT_EQ(file.rows.size(), 3u);
+  EXPECT_EQ(std::tuple(file.rows[0].volumePlus, file.rows[1].volumePlus, file.rows[1].volumeMinus, file.rows[2].volumePlus),
+            std::tuple(-5, -105, -1234, -105));
+  EXPECT_EQ(ReadOk(Monthly({"05.2021\t        0.-5\t        0.7\t0.00ч\t0x00"})).format.plusDecimals, 1);
 }
 
 std::string HourlyPressure(const std::string& row) {
@@ -221,18 +204,13 @@ TEST(ArchiveRows, IntervalFromTheTimeColumn) {
   }
 }
 
-// The tooltip names every column and the interval; numbers with the sign in front.
+// The tooltip names every column and the interval, numbers with the sign in front.
 TEST(ArchiveRows, SummaryNamesEveryColumnAndTheInterval) {
   const ArchiveFileContents file = ReadOk(Golden("hourly_pressure.txt"));
   EXPECT_EQ(RowSummary(file, file.rows[1], ","),
             "23-00ч 01.06.2021\n31.05.2021 23:00 – 01.06.2021 00:00\nОбъем+,м3: 0,07\nОбъем-,м3: 0,00\n"
             "Время работы: 0,99ч\nКод НС: 0xFF\nUару: 12,34\nЧисло сбоев: 65535\nДавление: -1,25");
-  const ArchiveFileContents blank = ReadOk(Monthly({"255.20255\t0.00\t0.00\t0.00ч\t0x00"}));
-  EXPECT_EQ(RowSummary(blank, blank.rows[0], "."), "255.20255\nОбъем+,м3: 0.00\nОбъем-,м3: 0.00\nВремя работы: 0.00ч\nКод НС: 0x00");
   EXPECT_EQ(DecimalText(INT64_MIN, 2, ","), "-92233720368547758,08");
-  const ArchiveFileContents nan = ReadOk(Bad("-1.25", "  nan"));
-  EXPECT_TRUE(std::isnan(nan.rows[1].sensor));
-  EXPECT_EQ(CellText(nan, nan.rows[1], 7, ","), "nan");
 }
 
 }  // namespace

@@ -1,3 +1,4 @@
+// The connection dialog's logic: what it shows from the settings and what "Применить" stores.
 #include <gtest/gtest.h>
 
 #include "connection_fakes.h"
@@ -149,51 +150,35 @@ TEST_F(ConnectionDialogTest, TheAddressIsStoredIgnoredOrRefused) {
   EXPECT_TRUE(rig.port.IsOpen());  // it stays open after a failed dial
 }
 
+// A valid address is stored with its text, an invalid one changes nothing; a port TCP does not
+// have would silently reach another. Neither the device address nor the modem is read.
 TEST_F(ConnectionDialogTest, EthernetStoresWhatIsValid) {
   using Ip = std::array<std::uint8_t, 4>;
-  struct Case {
-    const char* ip;
-    const char* port;
-    ModalResult result;
-    Ip bytes;            // stored
-    const char* ipAddr;  // stored
-    int tcpPort;         // stored
-    Texts messages;
-  };
-  const Ip kUnchanged = {9, 9, 9, 9};
-  const Texts kBadPort = {"Ошибка ввода номера порта!"};
-  const Case cases[] = {
-      {"192.168.0.10", "502", ModalResult::Ok, {192, 168, 0, 10}, "192.168.0.10", 502, {}},
-      {"010.000.000.001", "1502", ModalResult::Ok, {8, 0, 0, 1}, "010.000.000.001", 1502, {}},
-      {"192.168.0", "503", ModalResult::None, kUnchanged, "9.9.9.9", 503, {"Ошибка ввода IP-адреса!"}},
-      {"1.2.3.256", "", ModalResult::None, kUnchanged, "9.9.9.9", 999, {"Ошибка ввода IP-адреса!", kBadPort[0]}},
-      // A port number TCP does not have would silently reach another port.
-      {"10.0.0.1", "70000", ModalResult::None, {10, 0, 0, 1}, "10.0.0.1", 999, kBadPort},
-      {"10.0.0.1", "0", ModalResult::None, {10, 0, 0, 1}, "10.0.0.1", 999, kBadPort},
-      {"10.0.0.1", "65535", ModalResult::Ok, {10, 0, 0, 1}, "10.0.0.1", 65535, {}},
-  };
+  const std::tuple<const char*, const char*, Ip, const char*, int, std::size_t> cases[] = {  // IP, port: stored, messages
+      {"010.000.000.001", "1502", {8, 0, 0, 1}, "010.000.000.001", 1502, 0},
+      {"192.168.0", "503", {9, 9, 9, 9}, "9.9.9.9", 503, 1},
+      {"10.0.0.1", "70000", {10, 0, 0, 1}, "10.0.0.1", 999, 1},
+      {"10.0.0.1", "0", {10, 0, 0, 1}, "10.0.0.1", 999, 1},
+      {"10.0.0.1", "65535", {10, 0, 0, 1}, "10.0.0.1", 65535, 0},
+      {"1.2.3.256", "", {9, 9, 9, 9}, "9.9.9.9", 999, 2}};
   Create();
   form.ChoosePort(1);  // the port's name is stored for either interface
   form.SetItemIndex("RadioGroup1", 1);
-  form.SetText("Edit1", "abc");  // not read for Ethernet
+  form.SetText("Edit1", "abc");
   form.TickModem(true);
-  for (const Case& c : cases) {
+  for (const auto& [ip, port, bytes, ipAddr, tcpPort, messages] : cases) {
     LinkSettingsRecord& s = settings();
-    s.IpBytes = kUnchanged;
-    s.IpAddr = "9.9.9.9";
-    s.TcpPort = 999;
-    s.NetAddr = 3;
+    std::tie(s.IpBytes, s.IpAddr, s.TcpPort, s.NetAddr) = std::tuple(Ip{9, 9, 9, 9}, "9.9.9.9", 999, 3);
     form.messages.clear();
-    form.SetText("Edit2", c.ip);
-    form.SetText("Edit3", c.port);
-    EXPECT_EQ(Apply(), c.result) << c.ip << " " << c.port;
+    form.SetText("Edit2", ip);
+    form.SetText("Edit3", port);
+    EXPECT_EQ(Apply(), messages ? ModalResult::None : ModalResult::Ok) << ip << " " << port;
     EXPECT_EQ(std::tuple(s.Type, s.IpBytes, s.IpAddr, s.TcpPort, s.NetAddr, s.Modem),
-              std::tuple(1, c.bytes, std::string(c.ipAddr), c.tcpPort, 3, false));
-    EXPECT_EQ(form.messages, c.messages) << c.ip << " " << c.port;
+              std::tuple(1, bytes, std::string(ipAddr), tcpPort, 3, false));
+    EXPECT_EQ(form.messages.size(), messages) << ip << " " << port;
   }
-  EXPECT_EQ(modem.shown, 0);
-  EXPECT_TRUE(rig.port.calls.empty());
-  EXPECT_EQ(settings().PortName, "/dev/ttyUSB0");
+  EXPECT_EQ(form.messages, (Texts{"Ошибка ввода IP-адреса!", "Ошибка ввода номера порта!"}));
+  EXPECT_EQ(std::tuple(modem.shown, rig.port.calls.size(), settings().PortName), std::tuple(0, 0u, "/dev/ttyUSB0"));
 }
 
 }  // namespace

@@ -184,25 +184,5 @@ TEST(LineDescription, NamesWhatThePortRunsWith) {
   }
 }
 
-// The close saves the settings; a failed save keeps the window once, with the port closed and
-// the window saying so before the message, and never again.
-TEST_F(ConnectionTest, FormCloseClosesEverythingAndSavesTheSettings) {
-  test::TempDir dir;
-  bool failedBefore = false;
-  rig.UseTcp();
-  link().LinkSettings.NetAddr = 7;
-  EXPECT_TRUE(FormClose(link(), w, dir.path / "Vedan_modbus.ini", failedBefore));
-  EXPECT_FALSE(rig.port.IsOpen() || rig.socket.Connected());
-  EXPECT_NE(ReadFileBytes(dir.path / "Vedan_modbus.ini").value_or("").find("NetAddr=7\r\n"), std::string::npos);
-  rig.port.Open("/dev/ttyTEST");
-  const auto path = dir.path / "missing" / "Vedan_modbus.ini";
-  EXPECT_FALSE(FormClose(link(), w, path, failedBefore));
-  EXPECT_FALSE(rig.port.IsOpen());
-  EXPECT_EQ(w.StatusText(0), "");
-  EXPECT_EQ(w.log.back(), "message Unable to write to " + path.string());
-  EXPECT_TRUE(FormClose(link(), w, path, failedBefore));
-  EXPECT_EQ(w.messages.size(), 1u);
-}
-
 }  // namespace
 }  // namespace kamt

@@ -87,9 +87,9 @@ TEST(FormatCurrentData, EachTextFromItsRegisters) {
 // "Всего записей:" shows the meter's count less one; an archive button needs two records.
 TEST(ShowCurrentData, WritesEveryTextAndEnablesArchivesOfMoreThanOneRecord) {
   test::FakeWindow w;
-  ShowCurrentData(Block().Set(30, 0).Set(31, 1).Set(32, 2).Decode(), w, ",");
+  ShowCurrentData(Block().Set(30, 1).Set(31, 0).Set(32, 2).Decode(), w, ",");
   EXPECT_EQ(std::tuple(w.Text("HourNum_Label"), w.Text("HourNum_Edit"), w.Text("DayNum_Label"), w.Text("MonthNum_Edit")),
-            std::tuple("Всего записей:-1", "-1", "Всего записей:0", "1"));
+            std::tuple("Всего записей:0", "0", "Всего записей:-1", "1"));
   EXPECT_EQ(std::tuple(w.Enabled("Button2"), w.Enabled("Button3"), w.Enabled("Button4")), std::tuple(false, false, true));
   for (const char* label : {"Label1", "Label2", "Label3", "Label4", "Label7", "Pressure_Label", "Label5", "Label6",
                             "CurTime_Label"}) {

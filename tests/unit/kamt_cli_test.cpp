@@ -219,25 +219,5 @@ TEST_F(KamtCliTest, ADialWithoutAnAnswerEndsAtItsLimitOrByCtrlC) {
   EXPECT_FALSE(RequestConsoleInterrupt());
 }
 
-// The counter line is begun only by a count, and ended once, before a message or at the end.
-// A Ctrl+C is kept until the window next processes events, and run there once.
-TEST(ConsoleWindow, ProgressLineAndInterrupt) {
-  std::ostringstream err;
-  ConsoleWindow window(err);
-  window.SetProgressStream(&err);
-  for (const auto& [done, total] : {std::pair{0, 0}, {0, 3}, {1, 3}}) window.SetProgress(done, total);
-  window.ShowMessage("Ошибка CRC!");
-  for (const auto& [done, total] : {std::pair{2, 3}, {0, 0}, {0, 0}}) window.SetProgress(done, total);
-  EXPECT_EQ(err.str(), "\r0/3\r1/3\nОшибка CRC!\n\r2/3\n");
-  int runs = 0;
-  window.SetInterruptHandler([&] { ++runs; });
-  EXPECT_TRUE(RequestConsoleInterrupt() && RequestConsoleInterrupt());
-  window.ProcessEvents();
-  window.ProcessEvents();
-  EXPECT_EQ(runs, 1);
-  window.SetInterruptHandler(nullptr);
-  EXPECT_FALSE(RequestConsoleInterrupt());
-}
-
 }  // namespace
 }  // namespace kamt
