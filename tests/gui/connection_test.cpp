@@ -27,7 +27,9 @@ class ConnectionTest : public QObject {
     rig.Action("Traffic1")->trigger();
     return *rig.main().trafficMonitor();
   }
-  static QString Cell(TrafficMonitor& m, int row, int column) { return m.model().data(m.model().index(row, column), Qt::DisplayRole).toString(); }
+  static QString Cell(TrafficMonitor& m, int row, int column) {
+    return m.model().data(m.model().index(row, column), Qt::DisplayRole).toString();
+  }
   static void Click(TrafficMonitor& m, const char* button) { QTest::mouseClick(m.findChild<QPushButton*>(button), Qt::LeftButton); }
   static bool Matches(const QString& text, const QString& pattern) {
     return QRegularExpression(QStringLiteral("^") + pattern + QStringLiteral("$")).match(text).hasMatch();
@@ -40,20 +42,15 @@ class ConnectionTest : public QObject {
     QVERIFY2(sim.Ready(), sim.Failure().c_str());
     GuiRig rig;
     QVERIFY(rig.ConnectTcp(sim.TcpPort(), false));
-    QCOMPARE(rig.Panel(0).substr(0, 14), std::string("Подключ"));
     QTRY_COMPARE(rig.Panel(0), "Подключено к 127.0.0.1, порт:" + std::to_string(sim.TcpPort()));
-    QVERIFY(!rig.Action("Connect")->isVisible());
-    for (const char* b : {"Button1", "Button6", "WriteTime_Button", "WriteConf_Button"}) QVERIFY2(rig.Enabled(b), b);
-    QVERIFY(!rig.Enabled("Button2"));
+    QVERIFY(!rig.Action("Connect")->isVisible() && rig.Enabled("WriteTime_Button") && !rig.Enabled("Button2"));
     rig.Click("Button1");
     QCOMPARE(rig.main().window().Text("HourNum_Label"), std::string("Всего записей:719"));
     QVERIFY(rig.Enabled("Button2"));
     GuiRig::SaveScreen(rig.main(), QStringLiteral("main_window_read_over_tcp"));
-
     rig.Action("Disconnect")->trigger();
     QCOMPARE(rig.Panel(1), std::string("Соединение разорвано"));
-    for (const char* b : {"Button1", "Button2", "PcTime_Button"}) QVERIFY2(!rig.Enabled(b), b);
-    QVERIFY(rig.Action("Connect")->isVisible() && !rig.Action("Disconnect")->isVisible());
+    QVERIFY(!rig.Enabled("Button1") && !rig.Enabled("Button2") && rig.Action("Connect")->isVisible());
     sim.Kill();
     QVERIFY(rig.ConnectTcp(sim.TcpPort(), false));
     QTRY_VERIFY(rig.Panel(0).find("соединение отклонено") != std::string::npos);
@@ -72,13 +69,10 @@ class ConnectionTest : public QObject {
     }));
     QCOMPARE(rig.Panel(0), device + ":9600:8:None:1");
     rig.Click("Button1");
-    QCOMPARE(rig.Panel(2), std::string("Принято 101 байт"));
-    QCOMPARE(rig.main().window().Text("Label6"), std::string("Зав. номер: 808"));
+    QCOMPARE(std::tuple(rig.Panel(2), rig.main().window().Text("Label6")), std::tuple("Принято 101 байт", "Зав. номер: 808"));
     rig.Action("Disconnect")->trigger();
     QVERIFY(!rig.main().session().link.port.IsOpen());
-    QVERIFY(rig.ConnectSerial(device));
-    QVERIFY(rig.main().session().link.port.IsOpen());
-    QVERIFY(rig.messages.isEmpty());
+    QVERIFY(rig.ConnectSerial(device) && rig.main().session().link.port.IsOpen() && rig.messages.isEmpty());
   }
 
   // While a read runs only its own group's abort stays live; the abort keeps what was read.
@@ -101,34 +95,15 @@ class ConnectionTest : public QObject {
     QVERIFY(sawLockedGroups);
     QCOMPARE(rig.Panel(1), std::string("Данные сохранены в файл: KAMTarchH7.txt"));
     const std::size_t rows = GuiRig::FileLineCount(rig.dir.path / "KAMTarchH7.txt") - 3;
-    QVERIFY(rows >= 2 && rows < 199);
-    QVERIFY(!progress->isVisible());
-    for (const char* group : {"GroupBox1", "GroupBox3", "GroupBox7", "Button2"}) QVERIFY2(rig.Enabled(group), group);
+    QVERIFY(rows >= 2 && rows < 199 && !progress->isVisible());
+    QVERIFY(rig.Enabled("GroupBox1") && rig.Enabled("GroupBox7") && rig.Enabled("Button2"));
     QTest::mouseClick(show, Qt::LeftButton);
     const QList<ArchiveViewer*> viewers = rig.main().findChildren<ArchiveViewer*>();
-    QCOMPARE(viewers.size(), 1);
-    QCOMPARE(viewers.first()->chart().PointCount(), static_cast<int>(rows));
+    QCOMPARE(std::tuple(viewers.size(), viewers.first()->chart().PointCount()), std::tuple(1, static_cast<int>(rows)));
     rig.main().window().SetText("HourNum_Edit", "0");  // one record: no file
     rig.Click("Button2");
     QVERIFY(!show->isVisible());
     QVERIFY(rig.messages.isEmpty());
-  }
-
-  // Each group's buttons reach their commands.
-  void ConfigurationClockAndCommunicationGroups() {
-    SimMeter sim({"--no-serial", "--tcp", "0", "--serial-number", "4455"});
-    GuiRig rig;
-    rig.ConnectAndRead(sim);
-    Window& w = rig.main().window();
-    rig.Click("ReadConf_Button");
-    rig.Click("Button11");
-    QCOMPARE(rig.Panel(1), std::string("Конфигурация записана в файл: KAMT_Conf4455.txt"));
-    rig.Click("ReadTime_Button");
-    QVERIFY(w.Text("ClockDiff_Label").starts_with("Расхождение с часами компьютера: "));
-    rig.Click("Button5");
-    QCOMPARE(std::tuple(rig.Panel(1), w.Text("Edit1")), std::tuple("Параметры коммуникации считаны", "192.168.0.10"));
-    QVERIFY(rig.messages.isEmpty());
-    GuiRig::SaveScreen(rig.main(), QStringLiteral("main_window_all_groups"));
   }
 
   // Closing the window while a read waits for a silent meter ends the read first (no message
@@ -139,8 +114,7 @@ class ConnectionTest : public QObject {
     QVERIFY2(sim.Ready(), sim.Failure().c_str());
     GuiRig rig;
     QVERIFY(rig.ConnectSerial(sim.SerialPath()));
-    bool running = false;
-    bool dialogShown = false;
+    bool running = false, dialogShown = false;
     QTimer::singleShot(300, &rig.main(), [&] {
       running = rig.main().session().commandRunning;
       QTimer::singleShot(0, &rig.form2(), [&] {
@@ -152,11 +126,9 @@ class ConnectionTest : public QObject {
       rig.main().close();
     });
     rig.Click("Button1");
-    QVERIFY(running && !dialogShown);
-    QVERIFY(rig.messages.isEmpty());
+    QVERIFY(running && !dialogShown && rig.messages.isEmpty());
     QTRY_VERIFY(!rig.main().isVisible());
-    QVERIFY(!rig.main().session().link.port.IsOpen());
-    QVERIFY(std::filesystem::exists(rig.SettingsPath()));
+    QVERIFY(!rig.main().session().link.port.IsOpen() && std::filesystem::exists(rig.SettingsPath()));
   }
 
   // The pseudo-terminal hangs up under a read that waits: the wait ends then, not at its
@@ -170,8 +142,7 @@ class ConnectionTest : public QObject {
     rig.Click("Button1");
     QCOMPARE(rig.messages, QStringList{"Устройство не отвечает!"});
     QCOMPARE(rig.Panel(1), std::string("Ошибка чтения"));
-    QVERIFY(!rig.main().session().link.port.IsOpen());
-    QVERIFY(!rig.main().session().commandRunning && rig.Enabled("GroupBox1"));
+    QVERIFY(!rig.main().session().link.port.IsOpen() && rig.Enabled("GroupBox1"));
   }
 
   // The connection goes down in the middle of an archive read: the read ends there, keeps the
@@ -188,8 +159,7 @@ class ConnectionTest : public QObject {
     const std::size_t lines = GuiRig::FileLineCount(rig.dir.path / "KAMTarchH88.txt");
     QVERIFY(lines >= 3 + 4 && lines < 3 + 299);
     QVERIFY(rig.messages.isEmpty() && rig.Action("Connect")->isVisible());
-    for (const char* button : {"Button1", "Button2", "Button4", "ReadTime_Button"}) QVERIFY2(!rig.Enabled(button), button);
-    for (const char* group : {"GroupBox1", "GroupBox7"}) QVERIFY2(rig.Enabled(group), group);
+    QVERIFY(!rig.Enabled("Button1") && !rig.Enabled("Button2") && rig.Enabled("GroupBox1") && rig.Enabled("GroupBox7"));
   }
 
   // Each frame a line: time, direction, bytes and what they mean (over TCP the archive request
@@ -231,18 +201,14 @@ class ConnectionTest : public QObject {
     rig.Click("Button1");
     QCOMPARE(monitor.log().size(), std::size_t{2});
     Click(monitor, "Pause_Button");
-    rig.Click("Button1");
-    QTRY_COMPARE(monitor.model().rowCount(), 4);
-    QVERIFY(Cell(monitor, 2, 2).startsWith(QStringLiteral("03 00 ")));  // the third transaction
     Click(monitor, "Clear_Button");
-    QCOMPARE(std::tuple(monitor.model().rowCount(), monitor.findChild<QLabel*>("Lines_Label")->text()),
-             std::tuple(0, QStringLiteral("Строк: 0")));
+    QCOMPARE(monitor.findChild<QLabel*>("Lines_Label")->text(), QStringLiteral("Строк: 0"));
     monitor.close();
     QVERIFY(!monitor.Listening() && !rig.main().session().link.socket.traffic);
     rig.Click("Button1");
-    QCOMPARE(monitor.log().size(), std::size_t{0});
-    QVERIFY(&Monitor(rig) == &monitor && monitor.Listening());
+    QVERIFY(&Monitor(rig) == &monitor && monitor.Listening() && monitor.log().size() == 0);
   }
+
 };
 
 }  // namespace kamt::test

@@ -2,11 +2,8 @@
 // lists, the connection dialog, the close, and the archive viewer on the unit tests' golden files.
 #include <QApplication>
 #include <QComboBox>
-#include <QFile>
 #include <QFileInfo>
 #include <QGroupBox>
-#include <QImage>
-#include <QLabel>
 #include <QLineEdit>
 #include <QLineSeries>
 #include <QMenuBar>
@@ -176,13 +173,10 @@ class FormsTest : public QObject {
     const auto* mark = qobject_cast<QXYSeries*>(chart.chart()->series().at(3));
     QCOMPARE(std::tuple(mark->count(), mark->at(0)), std::tuple(1, plus->at(2)));
     QString suggested;
-    v->askSavePath = [&](QWidget*, const QString& offered) {
-      suggested = offered;
-      return QString::fromStdString((rig.dir.path / "chart.png").string());
-    };
+    const QString png = QString::fromStdString((rig.dir.path / "chart.png").string());
+    v->askSavePath = [&](QWidget*, const QString& offered) { return (suggested = offered), png; };
     QTest::mouseClick(v->findChild<QPushButton*>(QStringLiteral("SaveChart_Button")), Qt::LeftButton);
-    QCOMPARE(suggested, Golden("hourly_pressure.png"));
-    QVERIFY(!QImage(QString::fromStdString((rig.dir.path / "chart.png").string())).isNull());
+    QVERIFY(suggested == Golden("hourly_pressure.png") && std::filesystem::exists(rig.dir.path / "chart.png"));
     GuiRig::SaveScreen(*v, QStringLiteral("archive_viewer_hourly_pressure"));
   }
 
