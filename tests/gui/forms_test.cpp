@@ -6,7 +6,6 @@
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QLineSeries>
-#include <QMenuBar>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
@@ -53,15 +52,9 @@ class FormsTest : public QObject {
   void MainWindowAtStartUp() {
     GuiRig rig;
     QtWindow& w = rig.main().window();
-    QCOMPARE(rig.main().windowTitle(), QStringLiteral("ModBus v2.2"));
-    QCOMPARE(rig.Panel(0), std::string("Порт не открыт"));
+    QCOMPARE(std::tuple(rig.main().windowTitle(), rig.Panel(0)), std::tuple(QStringLiteral("ModBus v2.2"), "Порт не открыт"));
     GuiRig::SaveScreen(rig.main(), QStringLiteral("main_window"));
-    QStringList top;
-    for (QAction* a : rig.Child<QMenuBar>(rig.main(), "MainMenu1")->actions()) top << a->text();
-    QCOMPARE(top, (QStringList{"Файл", "Установить соединение", "Разорвать соединение", "Вид", "Помощь"}));
-    QVERIFY(!rig.Action("Disconnect")->isVisible());
-    for (const char* b : {"Button1", "Button5", "ReadTime_Button", "WriteConf_Button", "Button11"}) QVERIFY2(!w.Enabled(b), b);
-    QCOMPARE(std::tuple(w.Text("Hour_Edit"), w.Text("Year_Edit")), std::tuple("00", "2000"));
+    QVERIFY(!rig.Action("Disconnect")->isVisible() && !w.Enabled("Button1") && !w.Enabled("ReadTime_Button"));
     for (const ComboList& list : MainWindowComboLists()) {
       auto* box = rig.main().findChild<QComboBox*>(Q(list.control));
       QStringList items, expected;
@@ -102,8 +95,7 @@ class FormsTest : public QObject {
     }
   }
 
-  // A radio button takes clicks on its circle. A port that cannot be opened closes the dialog
-  // without reading the bit rate; a bad IP address keeps it open.
+  // A radio button takes clicks on its circle. A port that cannot be opened says why.
   void ConnectionDialogSwitchesAndRefuses() {
     GuiRig rig;
     ConnectionDialogForm& d = rig.form2();
@@ -112,20 +104,11 @@ class FormsTest : public QObject {
       QTest::mouseClick(rig.Child<QRadioButton>(d, "RadioGroup1_Ethernet"), Qt::LeftButton, {}, QPoint(8, 9));
       QVERIFY(rig.Child<QGroupBox>(d, "GroupBox1")->isHidden() && !rig.Child<QGroupBox>(d, "GroupBox3")->isHidden());
       GuiRig::SaveScreen(d, QStringLiteral("connection_dialog_ethernet"));
-      QTest::mouseClick(rig.Child<QPushButton>(d, "Button2"), Qt::LeftButton);
+      d.reject();
     });
     rig.Action("Connect")->trigger();
-    QCOMPARE(rig.main().session().link.LinkSettings.Type, 0);
-    QVERIFY(rig.ConnectWith([](ConnectionDialogForm& f) {
-      f.window().SetText("ComboBox1", "/nonexistent/ttyKAMT");
-      f.window().SetText("ComboBox2", "fast");
-    }));
+    QVERIFY(rig.ConnectSerial("/nonexistent/ttyKAMT"));
     QVERIFY(rig.Panel(0).starts_with("Порт не открыт: /nonexistent/ttyKAMT: нет такого устройства"));
-    QVERIFY(!rig.ConnectWith([](ConnectionDialogForm& f) {
-      f.window().SetItemIndex("RadioGroup1", 1);
-      f.window().SetText("Edit2", "192.168.0.256");
-    }));
-    QCOMPARE(rig.messages, QStringList{"Ошибка ввода IP-адреса!"});
   }
 
   // What a user types into an editable box is never taken for an item of its list: Enter adds
@@ -180,28 +163,21 @@ class FormsTest : public QObject {
     GuiRig::SaveScreen(*v, QStringLiteral("archive_viewer_hourly_pressure"));
   }
 
-  // Every kind and sensor: the file's columns, and the sensor on an axis of its own. A file
-  // that is not one of ours is refused naming the line; nothing is written.
+  // Every kind and sensor: the file's columns. A file that is not one of ours is refused naming
+  // the line; nothing is written.
   void ArchiveViewerReadsEveryKindAndRefusesAForeignFile() {
-    const std::tuple<const char*, int, const char*, const char*> kinds[] = {
-        {"hourly_pressure.txt", 8, "Давление", "22-23ч 31.05.2021"}, {"hourly_temperature.txt", 8, "Температура", ""},
-        {"hourly_no_sensor.txt", 7, "", ""}, {"daily.txt", 6, "", "31.05.2021"}, {"monthly.txt", 5, "", "05.2021"}};
     GuiRig rig;
-    for (const auto& [file, columns, rightAxis, firstTime] : kinds) {
+    for (const auto& [file, columns] : {std::pair{"hourly_temperature.txt", 8}, {"hourly_no_sensor.txt", 7},
+                                        {"daily.txt", 6}, {"monthly.txt", 5}}) {
       ArchiveViewer* v = OpenFromMenu(rig, Golden(file));
       QVERIFY(v);
       QCOMPARE(v->findChild<QTableView*>("Rows_Table")->model()->columnCount(), columns);
-      if (*firstTime) QCOMPARE(Cell(*v, 0, 0), Q(firstTime));
-      const QList<QAbstractAxis*> axes = v->chart().chart()->axes(Qt::Vertical);
-      QCOMPARE(axes.size() == 2 ? axes.at(1)->titleText() : QString(), Q(rightAxis));
       GuiRig::SaveScreen(*v, QStringLiteral("archive_viewer_") + QFileInfo(Q(file)).completeBaseName());
     }
     std::string bytes = ReadFileBytes(Golden("hourly_pressure.txt").toStdString()).value();
-    bytes.replace(bytes.find("0.07"), 4, "0,07");
-    std::ofstream(rig.dir.path / "KAMTarchH123.txt", std::ios::binary) << bytes;
-    const int viewers = static_cast<int>(rig.main().findChildren<ArchiveViewer*>().size());
+    std::ofstream(rig.dir.path / "KAMTarchH123.txt", std::ios::binary) << bytes.replace(bytes.find("0.07"), 4, "0,07");
     OpenFromMenu(rig, QString::fromStdString((rig.dir.path / "KAMTarchH123.txt").string()));
-    QCOMPARE(rig.main().findChildren<ArchiveViewer*>().size(), viewers);
+    QCOMPARE(rig.main().findChildren<ArchiveViewer*>().size(), 4);
     QCOMPARE(rig.messages, QStringList{"Не удалось открыть архив KAMTarchH123.txt:\nСтрока 5: не удалось прочитать объём '+'"});
     QCOMPARE(std::distance(std::filesystem::directory_iterator(rig.dir.path), {}), 1);
   }

@@ -140,19 +140,6 @@ TEST(ArchiveRow, EdgesAsTheFormatsPrintThem) {
   for (const auto& c : cases) EXPECT_EQ(FormatArchiveRow(c.format, c.earlier, c.later), c.row + "\r\n"s) << c.name;
 }
 
-// The sensor columns print what printf("%5.2f") and printf("%3.0f") print, digit for digit,
-// halfway cases rounding to even included.
-TEST(ArchiveRow, SensorValuesRoundAsPrintfDoes) {
-  for (const float v : {0.015f, 0.125f, 2.675f, -0.004f, 99.995f, 3.4e38f, -2.5f, 0.5f, 1.5f}) {
-    const ArchiveRecord l{.pressure = v, .temperature = v};
-    char pressure[64], temperature[64];
-    std::snprintf(pressure, sizeof pressure, "\t%5.2f\r\n", static_cast<double>(v));
-    std::snprintf(temperature, sizeof temperature, "\t%3.0f\r\n", static_cast<double>(v));
-    EXPECT_TRUE(FormatArchiveRow({ArchiveKind::Hourly, 1, 0, 0, 1}, {}, l).ends_with(pressure)) << v;
-    EXPECT_TRUE(FormatArchiveRow({ArchiveKind::Hourly, 1, 0, 0, 2}, {}, l).ends_with(temperature)) << v;
-  }
-}
-
 // The window program runs in the user's locale; the files always use a point.
 TEST(ArchiveRow, PointEvenUnderACommaLocale) {
   const ArchiveRecord l{.voltage = 360, .pressure = 6.4f};
@@ -163,27 +150,6 @@ TEST(ArchiveRow, PointEvenUnderACommaLocale) {
     row = FormatArchiveRow({ArchiveKind::Hourly, 1, 0, 0, 1}, ArchiveRecord{}, l);
   }
   EXPECT_TRUE(row.ends_with("\t3.60\t    0\t 6.40\r\n")) << row;
-}
-
-// An entry that was not read ends a run of intervals; the next run starts at the next entry
-// that was read, so the file never bridges a gap nor takes an entry of an earlier read.
-TEST(ArchiveFile, RowsOnlyBetweenNeighboursReadNow) {
-  const ArchiveFileFormat format{ArchiveKind::Hourly, 9, 0, 0, 0};
-  const std::pair<std::string, std::vector<std::pair<int, int>>> cases[] = {
-      {"11011", {{0, 1}, {3, 4}}}, {"10101", {}}, {"0110", {{1, 2}}}, {"1", {}}};
-  for (const auto& [mask, rows] : cases) {
-    std::vector<ArchiveRecord> table;
-    std::vector<bool> readNow;
-    for (std::size_t i = 0; i < mask.size(); ++i) {
-      table.push_back({.hour = static_cast<std::uint8_t>(i), .day = 1, .month = 1, .year = 21});
-      readNow.push_back(mask[i] == '1');
-    }
-    std::string expected = FormatArchiveHeader(format);
-    for (const auto& [e, l] : rows) {
-      expected += FormatArchiveRow(format, table[static_cast<std::size_t>(e)], table[static_cast<std::size_t>(l)]);
-    }
-    EXPECT_EQ(FormatArchiveFile(format, table, readNow), expected) << mask;
-  }
 }
 
 class ArchiveFileFailure : public ArchiveFileTest {

@@ -39,28 +39,6 @@ class ConnectionDialogTest : public ::testing::Test {
   ConnectionDialog dialog{form, rig.session.link, ports, modem};
 };
 
-// ComboBox3: the default 4 is no position of four items; ComboBox4: "Нет"; ComboBox5: "1". Every
-// interface code but 0 is Ethernet, and a port beyond the list is none.
-TEST_F(ConnectionDialogTest, FirstRunShowsTheDefaults) {
-  dialog.FormCreate();
-  EXPECT_FALSE(rig.port.IsOpen());
-  EXPECT_EQ(form.portItems, ports.names);
-  for (const auto& [box, index] : {std::pair{"RadioGroup1", 0}, {"ComboBox1", 0}, {"ComboBox3", -1},
-                                   {"ComboBox4", 2}, {"ComboBox5", 0}, {"ModemConnect_CheckBox", 0}}) {
-    EXPECT_EQ(form.ItemIndex(box), index) << box;
-  }
-  for (const auto& [edit, text] : {std::pair{"ComboBox2", "9600"}, {"Edit1", "1"}, {"Edit2", "192.168.0.1"},
-                                   {"Edit3", "502"}, {"Edit4", "100"}}) {
-    EXPECT_EQ(form.Text(edit), text) << edit;
-  }
-  ExpectSerialGroupShown(true);
-  settings().PortIndex = 2;
-  settings().Type = -1;
-  dialog.FormCreate();
-  EXPECT_EQ(std::tuple(form.ItemIndex("RadioGroup1"), form.ItemIndex("ComboBox1")), std::tuple(1, -1));
-  ExpectSerialGroupShown(false);
-}
-
 // No data bits chosen: stored as -1, run as 8. A port that cannot be opened keeps the line settings.
 TEST_F(ConnectionDialogTest, ApplyOpensThePortAndStoresTheLine) {
   Create();

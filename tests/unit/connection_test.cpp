@@ -173,16 +173,5 @@ TEST_F(ConnectionTest, ModemHangUpClosesThePortWhateverTheModemSays) {
   }
 }
 
-TEST(LineDescription, NamesWhatThePortRunsWith) {
-  const std::tuple<int, int, int, const char*> cases[] = {
-      {0, 0, 1, "5:Even:1.5"}, {2, 4, 2, "7:Space:2"}, {-1, 5, 3, "8:None:1"}, {4, -1, -1, "8:None:1"}};
-  LinkSettingsRecord s;
-  std::tie(s.PortName, s.Baudrate) = std::tuple("/dev/ttyUSB0", 19200);
-  for (const auto& [bits, parity, stopBits, text] : cases) {
-    std::tie(s.Bits, s.Parity, s.StopBits) = std::tuple(bits, parity, stopBits);
-    EXPECT_EQ(LineDescription(s), std::string("/dev/ttyUSB0:19200:") + text);
-  }
-}
-
 }  // namespace
 }  // namespace kamt

@@ -162,17 +162,6 @@ TEST_F(KamtCliTest, ConfigAndClockCommands) {
   EXPECT_EQ(LastPdu(), "10 00 08 00 07 0E 00 03 00 04 00 08 00 1D 00 00 00 0C 07 E8");
 }
 
-// An item's text first, "#N" for a position, a bare number as a position only in a list of words.
-TEST(ItemPosition, NamesAnItemWithoutAmbiguity) {
-  const std::tuple<const char*, const char*, std::optional<int>> cases[] = {
-      {"ComboBox1", "32", 30},          {"ComboBox1", "#2", 2},           {"ComboBox1", "0", std::nullopt},
-      {"ComboBox1", "#31", std::nullopt}, {"ComboBox11", "", 17},         {"ComboBox11", "4", std::nullopt},
-      {"ComboBox12", "4", 4},           {"ComboBox12", "Никогда", 0},     {"ComboBox12", "никогда", std::nullopt}};
-  for (const auto& [control, value, position] : cases) {
-    EXPECT_EQ(ItemPosition(ComboItems(control), value), position) << control << '=' << value;
-  }
-}
-
 // The dial, the command, the hang-up; a number not reached runs no command; an echoing modem
 // leaves the hang-up unconfirmed, and a silent one the line perhaps up.
 TEST_F(KamtCliTest, ModemDialsRunsTheCommandAndHangsUp) {

@@ -195,19 +195,5 @@ TEST_F(ConfigCommandTest, WriteSendsRegisters7To33AndNothingWhileInputIsInvalid)
             std::tuple(2.5f, 3.0f));
 }
 
-TEST_F(ConfigCommandTest, OverTcpTheWriteSetsNoProgressText) {
-  rig.UseTcp();
-  rig.socket.responders.push_back(test::TcpAnswer(test::PduOf(test::ReadAnswer(TypicalBlock()))));
-  ASSERT_TRUE(ReadConf_ButtonClick(rig.session));
-  EXPECT_EQ(ToHex(rig.socket.sent[0]), "01 00 00 00 00 06 FF 03 00 08 00 22");
-  window.log.clear();
-  rig.socket.responders.push_back(test::TcpAnswer(Hex("10 00 0F 00 1B")));
-  EXPECT_TRUE(WriteConf_ButtonClick(rig.session));
-  ASSERT_EQ(rig.socket.sent.size(), 2u);
-  const auto& write = rig.socket.sent[1];
-  EXPECT_EQ(ToHex({write.begin(), write.begin() + 13}), "02 00 00 00 00 3D FF 10 00 0F 00 1B 36");
-  EXPECT_EQ(window.Entries("panel1"), std::vector<std::string>{"panel1 Запись выполнена"});
-}
-
 }  // namespace
 }  // namespace kamt

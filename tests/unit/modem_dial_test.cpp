@@ -150,27 +150,6 @@ TEST_F(ModemDialTest, CancelEndsAWaitAtOnceAndNoSecondDialStarts) {
   ExpectEnded(false);
 }
 
-// The list of an earlier run fills the box; "Удалить" removes the chosen entry only;
-// "Добавить" appends what is typed unless the file could not give it back; the close saves.
-TEST_F(ModemDialTest, ThePhoneListLoadsChangesAndIsSavedOnClose) {
-  std::ofstream(listPath, std::ios::binary) << "111\r\n222\r\n333";
-  dial.FormCreate();
-  EXPECT_EQ(dial.Numbers(), (Texts{"111", "222", "333"}));
-  EXPECT_EQ(form.ItemIndex("TelNum_ComboBox"), -1);
-  dial.Delete_ButtonClick();  // nothing chosen
-  form.SetItemIndex("TelNum_ComboBox", 1);
-  dial.Delete_ButtonClick();
-  for (const char* number : {"", "Дом", "1\r\n2"}) {
-    form.SetText("TelNum_ComboBox", number);
-    dial.Add_ButtonClick();
-  }
-  EXPECT_EQ(dial.Numbers(), (Texts{"111", "333", "", "Дом"}));
-  EXPECT_EQ(form.ItemCount("TelNum_ComboBox"), 4);
-  EXPECT_EQ(form.Entries("box"), Texts{"box Ошибка!: Не могу добавить номер телефона (warning)"});
-  dial.FormClose();
-  EXPECT_EQ(ReadFileBytes(listPath), "111\r\n333\r\n\r\n\xC4\xEE\xEC\r\n");
-}
-
 // A first run without a list makes the file; a folder that holds its name cannot be replaced:
 // the save fails whole, leaving nothing beside it, and the close goes on.
 TEST_F(ModemDialTest, AListThatCannotBeSavedIsSaidAndLeavesNothing) {
