@@ -35,8 +35,6 @@ TEST_F(Archive, RefusalsWriteNoFile) {
        "kamt: 0 records read; a file needs at least two: none was written\n"},
       {{"--hour-records", "1"}, {"archive", "hourly"}, 1,
        "kamt: 1 record read; a file needs at least two: none was written\n"},
-      {{}, {"archive", "daily", "x"}, 1, "Ошибка ввода числа записей!\n"},
-      {{}, {"archive", "weekly"}, 2, "hourly, daily or monthly"},
       {{"--fault", "exception:4"}, {"archive", "hourly"}, 1, "Ошибка устройства!\nОшибка чтения\n"}};
   for (const auto& [meter, command, exitCode, err] : cases) {
     StartSim(meter);

@@ -145,23 +145,6 @@ class ConnectionTest : public QObject {
     QVERIFY(!rig.main().session().link.port.IsOpen() && rig.Enabled("GroupBox1"));
   }
 
-  // The connection goes down in the middle of an archive read: the read ends there, keeps the
-  // records read, and the window shows it is no longer connected, with no read button left on.
-  void TcpConnectionLostDuringAnArchiveRead() {
-    SimMeter sim({"--no-serial", "--tcp", "0", "--serial-number", "88", "--hour-records", "300", "--fault", "delay:20"});
-    GuiRig rig;
-    rig.ConnectAndRead(sim);
-    auto* progress = rig.Child<QProgressBar>(rig.main(), "Archive_ProgressBar");
-    rig.WhenReady([&] { return progress->isVisible() && progress->value() >= 5; }, [&] { sim.Kill(); });
-    rig.Click("Button2");
-    QCOMPARE(rig.Panel(1), std::string("Данные сохранены в файл: KAMTarchH88.txt"));
-    QVERIFY2(rig.Panel(0).starts_with("Нет соединения с 127.0.0.1, порт:"), rig.Panel(0).c_str());
-    const std::size_t lines = GuiRig::FileLineCount(rig.dir.path / "KAMTarchH88.txt");
-    QVERIFY(lines >= 3 + 4 && lines < 3 + 299);
-    QVERIFY(rig.messages.isEmpty() && rig.Action("Connect")->isVisible());
-    QVERIFY(!rig.Enabled("Button1") && !rig.Enabled("Button2") && rig.Enabled("GroupBox1") && rig.Enabled("GroupBox7"));
-  }
-
   // Each frame a line: time, direction, bytes and what they mean (over TCP the archive request
   // carries a fourth byte). Copy takes the selected lines; the file is Windows-1251 with CR LF.
   void TrafficMonitorShowsCopiesAndSavesTheFrames() {
