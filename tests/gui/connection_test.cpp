@@ -138,7 +138,7 @@ class ConnectionTest : public QObject {
     QVERIFY2(sim.Ready(), sim.Failure().c_str());
     GuiRig rig;
     QVERIFY(rig.ConnectSerial(sim.SerialPath()));
-    rig.WhenReady([&] { return sim.WaitForLog("serial rx", 0); }, [&] { sim.Kill(); });
+    rig.WhenReady([&] { return sim.Logged("serial rx"); }, [&] { sim.Kill(); });
     rig.Click("Button1");
     QCOMPARE(rig.messages, QStringList{"Устройство не отвечает!"});
     QCOMPARE(rig.Panel(1), std::string("Ошибка чтения"));
