@@ -101,7 +101,8 @@ TEST(IniDocument, NewKeyGoesBeforeTheBlankLinesThatEndItsSection) {
   EXPECT_EQ(ini.Value("B", "x"), std::nullopt);
 }
 
-// tel_numbers.ini: every kind of line end is read; a number the file cannot hold is refused.
+// tel_numbers.ini: every kind of line end is read, CR LF written; a number the file cannot hold
+// is refused.
 TEST(PhoneList, ReadsEveryLineEndAndStoresOnlyWhatComesBack) {
   using Numbers = std::vector<std::string>;
   const std::pair<std::string, Numbers> cases[] = {
@@ -113,6 +114,9 @@ TEST(PhoneList, ReadsEveryLineEndAndStoresOnlyWhatComesBack) {
                                                    {"€ 1", true}, {"1\n2", false}, {"12\r", false},
                                                    {"☎ 123", false}, {"\xFF", false}};
   for (const auto& [number, ok] : storable) EXPECT_EQ(StorableNumber(number), ok) << number;
+  test::TempDir dir;
+  ASSERT_TRUE(SavePhoneList(dir.path / "tel_numbers.ini", {"8-495-1", "", "Дом"}));
+  EXPECT_EQ(ReadFileBytes(dir.path / "tel_numbers.ini"), "8-495-1\r\n\r\n\xC4\xEE\xEC\r\n");
 }
 
 }  // namespace
