@@ -129,7 +129,7 @@ TEST_F(ModemDialTest, CancelEndsAWaitAtOnceAndNoSecondDialStarts) {
     EXPECT_LE(clock.now - lastEvents, static_cast<std::uint64_t>(ReadStopPollMs));
     EXPECT_FALSE(form.Enabled("Connect_Button"));
     lastEvents = clock.now;
-    dial.Connect_ButtonClick();
+    if (port.written.size() == 1) dial.Connect_ButtonClick();  // once more: a second dial would write
     if (clickedAt == 0 && clock.now >= clickAt) {
       clickedAt = clock.now;
       dial.Button1Click();
