@@ -1,11 +1,7 @@
 // The archive viewer's side of the archive files: reading them back, and what it makes of a row and a time range.
-#include <cmath>
-#include <fstream>
 #include <gtest/gtest.h>
 
 #include "meter/archive_file_reader.h"
-#include "meter/meter_clock_calendar.h"
-#include "temp_dir.h"
 #include "text/cp1251.h"
 #include "text/text_file.h"
 #include "viewer/archive_rows.h"
@@ -29,12 +25,6 @@ const std::string kMonthlyTitle = "Месячный архив";
 const std::string kMonthlyColumns = "Время\tОбъем+,м3\tОбъем-,м3\tВремя работы\tКод НС";
 const std::string kHourlyPressureColumns =
     "Время\tОбъем+,м3\tОбъем-,м3\tВремя работы\tКод НС\tUару\tЧисло сбоев\tДавление";
-
-std::string Monthly(const std::vector<std::string>& rows) {
-  std::vector<std::string> lines = {kSerialLine, kMonthlyTitle, kMonthlyColumns};
-  lines.insert(lines.end(), rows.begin(), rows.end());
-  return File(lines);
-}
 
 ArchiveFileContents ReadOk(std::string_view bytes) {
   ArchiveFileReadResult result = ParseArchiveFile(bytes);
@@ -125,27 +115,6 @@ TEST(ArchiveFileReader, BrokenFileRefusedNamingTheLine) {
     EXPECT_EQ(result.error, c.error) << Cp1251ToUtf8(c.bytes);
   }
 }
-
-// A read that ended early leaves a file of fewer than two rows: still an archive file. No meter
-// archive holds more than 65534 intervals; a huge file is refused from its size, after reading
-// no more than the limit.
-TEST(ArchiveFileReader, FromHeaderOnlyToTheLargestArchive) {
-  std::string bytes = Monthly({});
-  const ArchiveFileContents empty = ReadOk(bytes);
-  EXPECT_EQ(std::tuple(empty.format.kind, empty.format.serialNumber, empty.title, empty.rows.size(), empty.columns.size()),
-            std::tuple(ArchiveKind::Monthly, 123, "Месячный архив", 0u, 5u));
-  const std::string row = Utf8ToCp1251("05.2021\t0.00\t0.00\t0.00ч\t0x00\r\n");
-  for (std::size_t i = 0; i < kArchiveFileMaxRows; ++i) bytes += row;
-  EXPECT_EQ(ReadOk(bytes).rows.size(), kArchiveFileMaxRows);
-  bytes += row;
-  EXPECT_EQ(ParseArchiveFile(bytes).error, "Строка 65538: в архиве счётчика не бывает больше 65534 интервалов");
-  test::TempDir dir;
-  EXPECT_EQ(ReadArchiveFile(dir.path / "KAMTarchH1.txt").error, "Не удалось открыть файл");
-  EXPECT_EQ(ReadArchiveFile(dir.path).error, "Не удалось открыть файл");
-  std::ofstream(dir.path / "huge.txt", std::ios::binary) << Golden("monthly.txt") << std::string(kArchiveFileMaxBytes, ' ');
-  EXPECT_EQ(ReadArchiveFile(dir.path / "huge.txt").error, "Файл больше 16 МБ: это не архив КАМТ");
-}
-
 
 }  // namespace
 }  // namespace kamt

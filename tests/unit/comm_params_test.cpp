@@ -87,15 +87,6 @@ TEST_F(CommParamsViewTest, AcceptsOrNamesTheControl) {
   }
 }
 
-TEST_F(CommParamsViewTest, ChecksInTheirOrder) {
-  window.SetItemIndex("ComboBox13", -1);
-  window.SetText("Edit1", "x");
-  window.SetText("Edit2", "x");
-  window.SetItemIndex("ComboBox5", -1);
-  EXPECT_EQ(Parsed(), "refused");
-  EXPECT_EQ(window.messages, std::vector<std::string>{"Ошибка ввода числа стоп-бит"});
-}
-
 // Neither command locks the other groups, and no command starts while one waits, even a write
 // of valid input. A failure leaves the controls and names its command.
 TEST_F(CommParamsViewTest, ReadAndWriteOverTheSerialLine) {

@@ -86,19 +86,6 @@ TEST_F(ConnectionDialogTest, TheSamePortStaysOpenAnotherOneReplacesIt) {
                                    "open /tmp/kamt/ttyKAMT", "configure", "configure", "open /dev/pts/7", "configure"}));
 }
 
-// The steps after a bit rate that is no integer do not run; the dialog stays open.
-TEST_F(ConnectionDialogTest, ABitRateThatIsNoIntegerKeepsTheDialogOpen) {
-  Create();
-  form.ChoosePort(0);
-  form.SetText("ComboBox2", "96oo");
-  form.SetText("Edit4", "5");
-  form.TickModem(true);
-  EXPECT_EQ(Apply(), ModalResult::None);
-  EXPECT_EQ(form.messages, Texts{"'96oo' is not a valid integer value"});
-  EXPECT_TRUE(rig.port.IsOpen() && settings().Modem);
-  EXPECT_EQ(std::tuple(settings().PortIndex, settings().Baudrate, settings().Delay, modem.shown), std::tuple(0, 9600, 100, 0));
-}
-
 // An address outside 1..255 is ignored; one that is no number keeps the dialog open, but the
 // dial runs even then, and decides the result alone. A pause that is no number is the default.
 TEST_F(ConnectionDialogTest, TheAddressIsStoredIgnoredOrRefused) {

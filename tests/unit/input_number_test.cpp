@@ -64,13 +64,5 @@ TEST(FormatFixed, RoundsOnceAndFallsBackToAnExponent) {
   EXPECT_EQ(FormatFixed(1.5, 10, 2, "٫"), "1٫50");
 }
 
-TEST(FormatGeneral, FifteenSignificantDigitsWithoutTrailingZeros) {
-  const std::pair<double, const char*> cases[] = {
-      {static_cast<float>(0.3), "0,300000011920929"}, {0, "0"}, {-1.25, "-1,25"}, {100, "100"}, {0.0001, "0,0001"},
-      {0.00001, "1E-5"}, {1.5e-7, "1,5E-7"}, {123456789012345.0, "123456789012345"}, {1e16, "1E16"},
-      {std::numeric_limits<float>::max(), "3,40282346638529E38"}};
-  for (const auto& [value, text] : cases) EXPECT_EQ(FormatGeneral(value, 15, ","), text) << value;
-}
-
 }  // namespace
 }  // namespace kamt

@@ -188,25 +188,5 @@ TEST_F(KamtCliTest, ModemDialsRunsTheCommandAndHangsUp) {
   }
 }
 
-// A dial without an answer ends at its limit, a minute unless given; Ctrl+C is "Отмена", and
-// once the dial is over Ctrl+C ends the program as it always does.
-TEST_F(KamtCliTest, ADialWithoutAnAnswerEndsAtItsLimitOrByCtrlC) {
-  for (const auto& [timeout, limitMs] : {std::pair{"5", 5000u}, {"", 60'000u}}) {
-    port.ReplySilence();
-    const std::uint64_t start = clock.now;
-    std::vector<std::string> args = {"--modem", "1", "current"};
-    if (*timeout) args.insert(args.begin(), {"--dial-timeout", timeout});
-    EXPECT_EQ(Serial(args), kExitFailed);
-    EXPECT_GE(clock.now - start, limitMs);
-    EXPECT_LE(clock.now - start, limitMs + 2 * ReadStopPollMs);
-    EXPECT_TRUE(SaysLine("kamt: the modem did not answer the dial within " + std::to_string(limitMs / 1000) + " s"));
-  }
-  port.ReplySilence();
-  port.onWrite = [](std::span<const std::uint8_t>) { EXPECT_TRUE(RequestConsoleInterrupt()); };
-  EXPECT_EQ(Serial({"--modem", "1", "current"}), kExitFailed);
-  EXPECT_TRUE(SaysLine("Прервано пользователем")) << err.str();
-  EXPECT_FALSE(RequestConsoleInterrupt());
-}
-
 }  // namespace
 }  // namespace kamt

@@ -85,15 +85,6 @@ TEST_F(ModemDialTest, EachAnswerEndsTheDialWithItsStatusAndResult) {
   EXPECT_EQ(form.messages, Texts{"Ответ модема длиннее 255 байт без конца строки"});
 }
 
-TEST(ModemAnswer, CompleteAfterMoreThanTwoBytesEndingInCrLfAndShownWithoutControlBytes) {
-  const std::pair<std::string, bool> cases[] = {
-      {"", false}, {"\r\n", false}, {"\r\nOK\r", false}, {"A\r\n", true}, {"\r\n\r\n", true}};
-  for (const auto& [text, complete] : cases) EXPECT_EQ(AnswerComplete(text), complete) << testing::PrintToString(text);
-  EXPECT_EQ(TranscriptLines("<<", ""), Texts{"<<"});
-  // Bytes above 0x7F are Windows-1251.
-  EXPECT_EQ(TranscriptLines("<<", "\xCE\xCA \x07\x1B[2J\x00\x7F\x98\t"s), Texts{"<<ОК \\x07\\x1B[2J\\x00\\x7F\\x98\\x09"});
-}
-
 // The number goes out as typed, after a purge; one that overruns the command buffer, or no
 // open port, sends nothing.
 TEST_F(ModemDialTest, TheCommandGoesOutAsTypedAfterAPurge) {

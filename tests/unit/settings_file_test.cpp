@@ -51,13 +51,6 @@ TEST_F(SettingsFileTest, ValuesAreReadByTheFileRules) {
   EXPECT_EQ(s.IpAddr, "10.0.0.7");
 }
 
-TEST(ReadSettingsInteger, DecimalHexAndTheirLimits) {
-  const std::pair<const char*, int> cases[] = {
-      {"2147483647", 2147483647}, {"2147483648", 7}, {"-2147483648", -2147483647 - 1}, {"0xFFFFFFFF", -1},
-      {"0x100000000", 7},         {"0x", 7},         {"1.5", 7}};
-  for (const auto& [text, value] : cases) EXPECT_EQ(ReadSettingsInteger(text, 7), value) << text;
-}
-
 TEST_F(SettingsFileTest, ForeignKeysAndSectionsKeepTheirPlace) {
   WriteRaw("; kept comment\r\n[Tools]\r\nEditor=vi\r\n\r\n[Serial]\r\nbaudrate=19200\r\nExtra=1\r\n\r\n"
            "[Communication]\r\nType=0\r\n");
@@ -92,13 +85,6 @@ TEST(IniDocument, FirstOfTwoEqualKeysWinsAndIsTheOneChanged) {
   EXPECT_EQ(ini.Value("a", "K"), "1");
   ini.Set("A", "k", "3");
   EXPECT_EQ(ini.Serialize(), "[A]\r\nk=3\r\nK=2\r\n");
-}
-
-TEST(IniDocument, NewKeyGoesBeforeTheBlankLinesThatEndItsSection) {
-  IniDocument ini = IniDocument::Parse("[A]\nx=1\n\n\n[B]\ny=2");
-  ini.Set("A", "z", "9");
-  EXPECT_EQ(ini.Serialize(), "[A]\r\nx=1\r\nz=9\r\n\r\n\r\n[B]\r\ny=2\r\n");
-  EXPECT_EQ(ini.Value("B", "x"), std::nullopt);
 }
 
 // tel_numbers.ini: every kind of line end is read, CR LF written; a number the file cannot hold

@@ -1,21 +1,15 @@
 // The traffic monitor's lines: every frame the transports write and every read they make, as it
-// passed the line, what each says, the log of the newest ones, its file, and kamt --trace.
-#include <fstream>
+// passed the line, what each says, and kamt --trace.
 #include <gtest/gtest.h>
 
 #include "cli_harness.h"
-#include "connection_fakes.h"
 #include "hex.h"
 #include "link/traffic_decoder.h"
-#include "link/traffic_file.h"
 #include "link/traffic_hookup.h"
 #include "link/traffic_line.h"
 #include "link/traffic_log.h"
 #include "meter/exchange.h"
-#include "setup/connection.h"
-#include "setup/modem_dial.h"
 #include "test_rig.h"
-#include "text/text_file.h"
 
 namespace kamt {
 namespace {
@@ -58,28 +52,6 @@ TEST(TrafficDecoder, SummarisesTheFrame) {
   EXPECT_EQ(TrafficLineText({86399999, RX, TrafficKind::Rtu, {}}), "23:59:59.999\tRX\t\tнет ответа");
 }
 
-// The newest ten thousand are kept; Clear forgets all but goes on numbering. The file is
-// Windows-1251 with tabs and CR LF, written whole.
-TEST(TrafficLog, KeepsTheNewestAndSavesThemWhole) {
-  TrafficLog log(kTrafficLogLimit, [n = 45296789u]() mutable { return n++; });
-  for (int i = 0; i < 10003; ++i) log.Record(TX, TrafficKind::Rtu, Hex("01 46 00 05 20 0E"));
-  log.Record(RX, TrafficKind::Rtu, {});
-  EXPECT_EQ(std::tuple(log.size(), log.FirstNumber(), log.Find(3), log.Find(4) != nullptr), std::tuple(10000u, 4u, nullptr, true));
-  test::TempDir dir;
-  ASSERT_TRUE(SaveTrafficLog(log, dir.path / "traffic.txt"));
-  // "0x46 часовой архив; запись 5; адрес 1" and "нет ответа", byte for byte in Windows-1251.
-  EXPECT_TRUE(ReadFileBytes(dir.path / "traffic.txt")->ends_with(
-      "\t0x46 \xF7\xE0\xF1\xEE\xE2\xEE\xE9 \xE0\xF0\xF5\xE8\xE2; \xE7\xE0\xEF\xE8\xF1\xFC 5; \xE0\xE4\xF0\xE5\xF1 1\r\n"
-      "12:35:06.792\tRX\t\t\xED\xE5\xF2 \xEE\xF2\xE2\xE5\xF2\xE0\r\n"));
-  log.Clear();
-  EXPECT_EQ(std::tuple(log.size(), log.FirstNumber()), std::tuple(0u, 10004u));
-  ASSERT_TRUE(SaveTrafficLog(log, dir.path / "traffic.txt"));
-  EXPECT_EQ(ReadFileBytes(dir.path / "traffic.txt"), "");
-  WriteFailure failure = WriteFailure::None;
-  EXPECT_FALSE(SaveTrafficLog(log, dir.path / "missing" / "traffic.txt", nullptr, &failure));
-  EXPECT_EQ(failure, WriteFailure::Create);
-}
-
 // "TX rtu 01 04 ..." for each event the log holds, in order.
 Lines Seen(const TrafficLog& log) {
   static const char* const kKinds[] = {"rtu", "tcp", "late", "modem"};  // in TrafficKind's order
@@ -92,8 +64,6 @@ Lines Seen(const TrafficLog& log) {
   }
   return lines;
 }
-
-std::vector<std::uint8_t> Text(const std::string& text) { return {text.begin(), text.end()}; }
 
 class TrafficHooksTest : public ::testing::Test {
  protected:
@@ -125,26 +95,6 @@ TEST_F(TrafficHooksTest, EachExchangeShowsItsFramesAsTheyPassedTheLine) {
   EXPECT_EQ(Seen(log), (Lines{"TX rtu 01 03 00 08 00 01 05 C8", "RX rtu", "TX tcp 01 00 00 00 00 06 FF 03 00 08 00 01",
                               "RX tcp", "RX late 01 00 00 00 00 05 FF 03 02 12 34",
                               "TX tcp 02 00 00 00 00 06 FF 03 00 08 00 01", "RX tcp 02 00 00 00 00 05 FF 03 02 00 01"}));
-}
-
-// The modem's dialogue: each read of the dial as it came, every read that runs out empty but not
-// the one "Отмена" cuts short (a read of up to 20 bytes waits 2000 + 200 * 20 ms), the hang-up.
-TEST_F(TrafficHooksTest, TheModemsDialogueIsShown) {
-  rig.window.SetText("TelNum_ComboBox", "1");
-  ModemDial dial{rig.window, rig.port, rig.clock};
-  rig.port.ReplySilence();
-  const std::uint64_t cancelAt = rig.clock.now + 15000;
-  rig.window.onProcessEvents = [&] {
-    if (rig.clock.now >= cancelAt) dial.Button1Click();
-  };
-  dial.Connect_ButtonClick();
-  test::DialogForm form2;
-  form2.TickModem(true);
-  rig.port.ReplyWith(Text("\r\nOK\r\n"));
-  rig.port.ReplySilence();
-  DisconnectClick(rig.session.link, rig.window, form2);
-  EXPECT_EQ(Seen(log), (Lines{"TX modem 41 54 44 31 0D", "RX modem", "RX modem", "TX modem 2B 2B 2B", "RX modem 0D 0A 4F 4B 0D 0A",
-                              "TX modem 41 54 48 0D", "RX modem"}));
 }
 
 using TraceOption = test::CliHarness;
