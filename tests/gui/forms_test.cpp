@@ -163,21 +163,12 @@ class FormsTest : public QObject {
     GuiRig::SaveScreen(*v, QStringLiteral("archive_viewer_hourly_pressure"));
   }
 
-  // Every kind and sensor: the file's columns. A file that is not one of ours is refused naming
-  // the line; nothing is written.
-  void ArchiveViewerReadsEveryKindAndRefusesAForeignFile() {
+  // A file that is not one of ours is refused naming the line; nothing is written.
+  void ArchiveViewerRefusesAForeignFile() {
     GuiRig rig;
-    for (const auto& [file, columns] : {std::pair{"hourly_temperature.txt", 8}, {"hourly_no_sensor.txt", 7},
-                                        {"daily.txt", 6}, {"monthly.txt", 5}}) {
-      ArchiveViewer* v = OpenFromMenu(rig, Golden(file));
-      QVERIFY(v);
-      QCOMPARE(v->findChild<QTableView*>("Rows_Table")->model()->columnCount(), columns);
-      GuiRig::SaveScreen(*v, QStringLiteral("archive_viewer_") + QFileInfo(Q(file)).completeBaseName());
-    }
     std::string bytes = ReadFileBytes(Golden("hourly_pressure.txt").toStdString()).value();
     std::ofstream(rig.dir.path / "KAMTarchH123.txt", std::ios::binary) << bytes.replace(bytes.find("0.07"), 4, "0,07");
-    OpenFromMenu(rig, QString::fromStdString((rig.dir.path / "KAMTarchH123.txt").string()));
-    QCOMPARE(rig.main().findChildren<ArchiveViewer*>().size(), 4);
+    QVERIFY(!OpenFromMenu(rig, QString::fromStdString((rig.dir.path / "KAMTarchH123.txt").string())));
     QCOMPARE(rig.messages, QStringList{"Не удалось открыть архив KAMTarchH123.txt:\nСтрока 5: не удалось прочитать объём '+'"});
     QCOMPARE(std::distance(std::filesystem::directory_iterator(rig.dir.path), {}), 1);
   }

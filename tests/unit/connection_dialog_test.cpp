@@ -67,25 +67,6 @@ TEST_F(ConnectionDialogTest, ApplyOpensThePortAndStoresTheLine) {
   EXPECT_TRUE(form.messages.empty());
 }
 
-// The same device stays open; another position or another typed path (which has the same
-// position, none) replaces it.
-TEST_F(ConnectionDialogTest, TheSamePortStaysOpenAnotherOneReplacesIt) {
-  Create();
-  form.ChoosePort(0);
-  Apply();
-  Apply();
-  form.ChoosePort(1);
-  Apply();
-  form.TypePort("/tmp/kamt/ttyKAMT");
-  EXPECT_EQ(Apply(), ModalResult::Ok);
-  EXPECT_EQ(settings().PortIndex, -1);
-  Apply();
-  form.TypePort("/dev/pts/7");
-  Apply();
-  EXPECT_EQ(rig.port.calls, (Texts{"open /dev/ttyS0", "configure", "configure", "open /dev/ttyUSB0", "configure",
-                                   "open /tmp/kamt/ttyKAMT", "configure", "configure", "open /dev/pts/7", "configure"}));
-}
-
 // An address outside 1..255 is ignored; one that is no number keeps the dialog open, but the
 // dial runs even then, and decides the result alone. A pause that is no number is the default.
 TEST_F(ConnectionDialogTest, TheAddressIsStoredIgnoredOrRefused) {

@@ -71,20 +71,6 @@ TEST_F(KamtCliTest, CurrentPrintsTheTwelveTextsAndLineOptionsReachThePortAndTheF
   EXPECT_NE(err.str().find("dialout"), std::string::npos);
 }
 
-// Over TCP to the address as the window parses it; a connection never made, or refused, says why.
-TEST_F(KamtCliTest, TcpReadConnectsToTheParsedAddress) {
-  socket.onOpen = [&] { socket.AcceptConnection(); };
-  socket.responders.push_back(test::TcpAnswer(test::PduOf(Answer())));
-  EXPECT_EQ(Run({"--tcp", "127.000.000.010:1502", "current"}), kExitOk) << err.str();
-  EXPECT_EQ(socket.calls.at(0), "open 127.0.0.8:1502");
-  socket.onOpen = nullptr;
-  EXPECT_EQ(Run({"--tcp", "10.1.2.3", "current"}), kExitFailed);
-  EXPECT_EQ(err.str(), "Нет соединения с 10.1.2.3, порт:502: время ожидания истекло\n");
-  socket.onOpen = [&] { socket.FailConnection("соединение отклонено"); };
-  EXPECT_EQ(Run({"--tcp", "127.0.0.1", "current"}), kExitFailed);
-  EXPECT_EQ(err.str(), "Нет соединения с 127.0.0.1, порт:502: соединение отклонено\n");
-}
-
 // Without a connection option the settings file decides; a file choosing the serial line still
 // needs the device. The options apply to this run only; a setting not given is the file's.
 TEST_F(KamtCliTest, WithoutAConnectionOptionTheSettingsFileDecides) {

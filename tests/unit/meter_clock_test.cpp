@@ -119,29 +119,6 @@ TEST_F(MeterClockTest, TheChosenDayOfWeekIsSentElseTheDatesOwn) {
   }
 }
 
-TEST(Calendar, DaysOfWeekRealDatesAndTheDifferenceToTheComputer) {
-  const std::tuple<int, int, int, std::optional<int>> days[] = {
-      {1970, 1, 1, 4}, {2000, 2, 29, 2}, {3000, 1, 1, 3}, {1900, 2, 29, std::nullopt}, {2023, 2, 29, std::nullopt},
-      {2023, 0, 1, std::nullopt}, {2023, 13, 1, std::nullopt}, {2023, 4, 31, std::nullopt}};
-  for (const auto& [year, month, day, dayOfWeek] : days) {
-    EXPECT_EQ(DayOfWeek(year, month, day), dayOfWeek) << year << '-' << month << '-' << day;
-  }
-  EXPECT_EQ(WallSeconds({1970, 1, 2, 0, 0, 1}), 86401);
-  EXPECT_EQ(WallSeconds({2021, 3, 9, 24, 0, 0}), std::nullopt);
-  EXPECT_EQ(WallSeconds({2021, 3, 9, 0, 60, 0}), std::nullopt);
-  // Positive when the meter (09.03.2021 12:05:30) is ahead; unknown when either clock is impossible.
-  const std::pair<LocalDateTime, const char*> cases[] = {
-      {{2021, 3, 9, 12, 5, 30}, "0 с"},           {{2021, 3, 9, 12, 6, 0}, "−30 с"},
-      {{2021, 3, 9, 13, 10, 33}, "−1 ч 05 мин 03 с"}, {{2021, 3, 9, 12, 0, 0}, "+5 мин 30 с"},
-      {{2021, 3, 8, 12, 5, 29}, "+1 сут 00 ч 00 мин 01 с"}, {{2021, 2, 30, 0, 0, 0}, "неизвестно"}};
-  for (const auto& [computer, text] : cases) {
-    EXPECT_EQ(ClockDifferenceText(Decoded(kTuesday), computer), "Расхождение с часами компьютера: "s + text);
-  }
-  MeterClockRecord impossible = Decoded(kTuesday);
-  impossible.month = 13;
-  EXPECT_EQ(ClockDifferenceText(impossible, {2021, 3, 9, 12, 5, 30}), "Расхождение с часами компьютера: неизвестно");
-}
-
 // The difference is taken when the answer has come, not when the request went out. A failed
 // read leaves the edits and the difference as they were.
 TEST_F(MeterClockTest, ReadShowsTheClockAndItsDifference) {
