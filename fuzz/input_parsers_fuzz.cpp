@@ -95,7 +95,8 @@ void Comm(Input& in) {
       in, kCommEdits, kCommCombos, [](FakeWindow& w, auto& p) { return kamt::ParseCommParams(w, p); },
       [](auto& p, FakeWindow& w) { kamt::ShowCommParams(p, w); });
   if (!r) return;
-  if (r->first.netNumber > 255) __builtin_trap();  // one byte on the line
+  // One byte on the line, and never the broadcast; a port a client can reach.
+  if (r->first.netNumber == 0 || r->first.netNumber > 255 || r->first.port == 0) __builtin_trap();
   if (kamt::EncodeCommParams(r->first) != kamt::EncodeCommParams(r->second)) __builtin_trap();
 }
 

@@ -47,7 +47,10 @@ void ReportShortRead(const ArchiveReadResult& r, std::ostream& err) {
     err << "kamt: " << r.recordsRead << (r.recordsRead == 1 ? " record" : " records")
         << " read; a file needs at least two: none was written\n";
   }
-  if (!r.fileError.empty()) err << "kamt: " << r.fileName << ": " << r.fileError << '\n';
+  // The message box of a file not written whole gave its reason already.
+  if (!r.fileError.empty() && r.outcome == ArchiveOutcome::FileNotOpened) {
+    err << "kamt: " << r.fileName << ": " << r.fileError << '\n';
+  }
 }
 
 }  // namespace

@@ -119,7 +119,10 @@ bool RunConfigCommand(CliContext& c) {
     }
     return true;
   }
-  return RunAndReport(c, Button11Click);
+  std::string reason;
+  if (RunAndReport(c, [&reason](Session& s) { return SaveConfigReport(s, &reason); })) return true;
+  if (!reason.empty()) c.err << "kamt: " << ConfigReportName(c.session.MeterConfig) << ": " << reason << '\n';
+  return false;
 }
 
 }  // namespace kamt

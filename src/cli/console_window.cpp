@@ -106,7 +106,7 @@ void ConsoleWindow::OnUnknownControl(std::string_view control) const {
 }
 
 void ConsoleWindow::EndProgressLine() {
-  if (!progressShown_) return;
+  if (!progressShown_ || !progress_) return;
   *progress_ << '\n' << std::flush;
   progressShown_ = false;
 }

@@ -45,6 +45,8 @@ class ConsoleWindow : public Window {
   // click would arrive in the window. An empty handler lets Ctrl+C end the program again.
   void SetInterruptHandler(std::function<void()> handler);
   void ProcessEvents() override;
+  // Ends the line of a progress counter shown, so that the next text starts a line of its own.
+  void EndProgressLine();
 
  protected:
   // Every control named must be one of a form's (setup/form_controls.h): another name is a
@@ -53,8 +55,6 @@ class ConsoleWindow : public Window {
   virtual void OnUnknownControl(std::string_view control) const;
 
  private:
-  void EndProgressLine();
-
   std::ostream& messages_;
   std::ostream* progress_ = nullptr;
   bool progressShown_ = false;

@@ -5,6 +5,7 @@
 #include "cli/cli_command.h"
 #include "cli/console_window.h"
 #include "meter/combo_items.h"
+#include "meter/integer_fields.h"
 #include "text/input_number.h"
 
 namespace kamt {
@@ -56,6 +57,16 @@ std::string Items(std::span<const std::string_view> items) {
   return text;
 }
 
+// A number its register cannot hold is a usage error, refused before anything is sent, with
+// the message the window shows for it. Text that is no number at all is left to the write's
+// own check, as the window leaves it.
+std::string RegisterRefuses(const FormField& f, std::string_view value) {
+  const IntegerField* register16 = FindIntegerField(f.control);
+  if (!register16 || !ParseInteger(value) || ParseIntegerIn(value, register16->low, register16->high)) return {};
+  return std::string(register16->message) + ": " + std::string(f.name) + " takes a whole number from " +
+         std::to_string(register16->low) + " to " + std::to_string(register16->high);
+}
+
 std::string Caption(const FormField& f) {
   return std::string(f.caption) + (f.caption.ends_with(':') ? " " : ": ");
 }
@@ -79,6 +90,7 @@ std::string CheckAssignments(std::span<const FormField> fields, std::span<const 
     if (!items.empty() && !ItemPosition(items, a->value)) {
       return std::string(field->name) + " takes one of: " + Items(items);
     }
+    if (const std::string refused = RegisterRefuses(*field, a->value); !refused.empty()) return refused;
   }
   return {};
 }
@@ -113,7 +125,7 @@ bool ReadChangeWrite(CliContext& c, std::span<const FormField> fields, bool (*re
   return RunAndReport(c, write);
 }
 
-bool RunAndReport(CliContext& c, bool (*handler)(Session&)) {
+bool RunAndReport(CliContext& c, const std::function<bool(Session&)>& handler) {
   c.window.SetStatusText(1, "");
   c.window.SetStatusText(2, "");
   if (!handler(c.session)) return false;

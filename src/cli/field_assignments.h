@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <ostream>
 #include <span>
@@ -38,7 +39,7 @@ std::string FieldsHelp(std::string_view title, std::span<const FormField> fields
 // Runs a command's handler and prints status panel 1 when it succeeded ("Запись выполнена").
 // The status texts are cleared first, so that a failure reports only what this handler said,
 // not what a read before it did.
-bool RunAndReport(CliContext& context, bool (*handler)(Session&));
+bool RunAndReport(CliContext& context, const std::function<bool(Session&)>& handler);
 
 // "write NAME=VALUE...": reads the group (so that the fields not named keep the meter's
 // values), changes the named controls and writes the group as its "Записать" does.

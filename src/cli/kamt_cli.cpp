@@ -33,7 +33,10 @@ class CliRun {
       : options_(options), devices_(devices), out_(out), err_(err), window_(err),
         session_(window_, devices.port, devices.socket, devices.clock) {
     session_.decimalSeparator = devices.decimalSeparator;
-    if (options.trace) AttachTraffic(devices.port, devices.socket, &trace_.emplace(err));
+    if (options.trace) {
+      trace_.emplace(err).SetBeforeLine([this] { window_.EndProgressLine(); });
+      AttachTraffic(devices.port, devices.socket, &*trace_);
+    }
   }
   ~CliRun() {
     if (trace_) AttachTraffic(devices_.port, devices_.socket, nullptr);
@@ -64,7 +67,7 @@ class CliRun {
   // The settings file of this directory is the base, as in the window; options override it.
   int ChooseConnection() {
     LinkSettingsRecord& s = session_.link.LinkSettings;
-    LoadSettings(s, devices_.settingsPath);
+    for (const std::string& warning : LoadSettings(s, devices_.settingsPath).warnings) err_ << "kamt: " << warning << '\n';
     ApplyLineOptions(options_, s);
     if (options_.serialDevice) {
       s.Type = 0;

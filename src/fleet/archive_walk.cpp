@@ -53,10 +53,10 @@ class Walk {
 
  private:
   IndexReadResult Read(Session& s, long long index) {
-    IndexReadResult read = ReadArchiveIndex(s, kind_, index, previous_);
+    IndexReadResult read = ReadArchiveIndex(s, kind_, index, taken_);
     result_.requests += read.requests;
     result_.failedAttempts += read.failedAttempts;
-    if (read.outcome == IndexReadOutcome::Read) previous_ = read.bytes;
+    if (read.outcome == IndexReadOutcome::Read) taken_.Add(read.bytes);
     if (!read.message.empty()) result_.message = read.message;
     return read;
   }
@@ -142,7 +142,7 @@ class Walk {
   std::optional<StoredRecord> frontier_;
   std::map<long long, StoredRecord> unlinked_;
   long long deepest_ = 0;
-  std::optional<ArchiveRecordBytes> previous_;  // the record read last, for the late-copy rule
+  RecordsTaken taken_;  // the records read, for the late-copy rule
   bool gap_ = false;
   std::vector<ArchiveRecord> batch_;
   std::optional<long long> newerId_;   // the record read just before, one index up

@@ -42,6 +42,13 @@ inline constexpr int kArchiveAnswerLength = 1 + 3 + static_cast<int>(kArchiveRec
 // Over TCP the archive request keeps a fourth byte after the index, always 0.
 inline constexpr std::size_t kTcpArchiveRequestData = 3;
 
+// The most a transport keeps of what arrives while nobody reads it (a line flooded with junk
+// during a long pause, a peer that sends unasked): a Modbus answer is at most 256 bytes on the
+// serial line and 260 over TCP, so 64 KiB holds any answer whole many times over and costs
+// nothing. What waits beyond it stays with the system, whose own buffer is bounded too, and is
+// discarded before the next request.
+inline constexpr std::size_t kReceiveBufferLimit = 64 * 1024;
+
 // Register blocks: first register and count.
 inline constexpr std::uint16_t kCommParamsFirst = 0x0000;   // communication parameters
 inline constexpr std::uint16_t kCommParamsCount = 8;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <ostream>
 
 #include "link/traffic_log.h"
@@ -14,10 +15,14 @@ class TrafficStream : public TrafficSink {
       : out_(out), now_(std::move(now)) {}
 
   void Record(TrafficDirection direction, TrafficKind kind, std::span<const std::uint8_t> bytes) override;
+  // Runs before each line, for whoever else writes on the stream: a progress counter that
+  // rewrites its line in place must end that line first, or the two would run into each other.
+  void SetBeforeLine(std::function<void()> beforeLine) { beforeLine_ = std::move(beforeLine); }
 
  private:
   std::ostream& out_;
   TrafficLog::TimeSource now_;
+  std::function<void()> beforeLine_;
 };
 
 }  // namespace kamt

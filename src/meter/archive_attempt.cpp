@@ -16,8 +16,7 @@ constexpr int kPauseSliceMs = 100;
 }  // namespace
 
 ExchangeResult ArchiveAttempt(Session& s, std::uint8_t function, long long index,
-                              std::span<std::uint8_t, kArchiveRecordSize> record,
-                              const std::optional<ArchiveRecordBytes>& previous) {
+                              std::span<std::uint8_t, kArchiveRecordSize> record, const RecordsTaken& taken) {
   // Over Modbus TCP the request keeps a fourth byte after the index, always 0.
   const std::array<std::uint8_t, modbus::kTcpArchiveRequestData> data = {
       static_cast<std::uint8_t>(index >> 8 & 0xFF), static_cast<std::uint8_t>(index & 0xFF), 0};
@@ -25,13 +24,7 @@ ExchangeResult ArchiveAttempt(Session& s, std::uint8_t function, long long index
   const bool serial = s.link.UsesSerialRules();
   const Request request{function, std::span(data).first(serial ? 2 : 3), modbus::kArchiveAnswerLength};
   const ExchangeResult r = Exchange(s.link, s.window(), request, record, {});
-  // Two records of an archive are never alike: each carries the time of its own interval. An
-  // answer that repeats the record taken last is a late copy of the earlier answer (a repeater
-  // or a noisy converter sends such copies), whatever the two bytes before the record say.
-  if (r == ExchangeResult::Accepted && previous && std::ranges::equal(*previous, record)) {
-    return ExchangeResult::Repeated;
-  }
-  return r;
+  return r == ExchangeResult::Accepted && taken.Contains(record) ? ExchangeResult::Repeated : r;
 }
 
 bool ArchivePause(Session& s, int ms) {

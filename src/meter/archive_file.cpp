@@ -140,7 +140,10 @@ ArchiveFileResult WriteArchiveFile(Session& s, ArchiveKind kind, const std::vect
   if (!WriteTextFile(s.outputDirectory / result.fileName, text, &result.error, &failure)) {
     const bool made = failure == WriteFailure::Write;
     result.outcome = made ? ArchiveFileOutcome::NotWritten : ArchiveFileOutcome::NotOpened;
-    s.window().ShowMessage((made ? "Ошибка записи файла: " : "Ошибка открытия файла: ") + result.fileName);
+    // The reason goes with a write that failed half-way (a full disk); the message of a file
+    // that could not be made stays as it has always been.
+    s.window().ShowMessage(made ? "Ошибка записи файла: " + result.fileName + ": " + result.error
+                                : "Ошибка открытия файла: " + result.fileName);
     return result;
   }
   s.window().SetStatusText(1, "Данные сохранены в файл: " + result.fileName);

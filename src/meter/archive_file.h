@@ -51,8 +51,8 @@ struct ArchiveFileResult {
 
 // Writes the file of the read into the session's output folder, whole or not at all (an
 // earlier file of the name survives a failed write). Says so in status panel 1, or in a
-// message box when the file could not be made ("Ошибка открытия файла: ") or not written
-// whole ("Ошибка записи файла: "), naming the bare file name.
+// message box when the file could not be made ("Ошибка открытия файла: " and the bare file
+// name) or not written whole ("Ошибка записи файла: ", the name, ": " and the system's reason).
 ArchiveFileResult WriteArchiveFile(Session& session, ArchiveKind kind, const std::vector<bool>& readNow);
 
 }  // namespace kamt

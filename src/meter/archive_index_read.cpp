@@ -9,7 +9,7 @@
 namespace kamt {
 
 IndexReadResult ReadArchiveIndex(Session& s, ArchiveKind kind, long long index,
-                                 const std::optional<ArchiveRecordBytes>& previous) {
+                                 const RecordsTaken& taken) {
   IndexReadResult result;
   // A converter carries the serial line's frames: its pause and retries are the line's.
   const bool serial = s.link.UsesSerialRules();
@@ -18,7 +18,7 @@ IndexReadResult ReadArchiveIndex(Session& s, ArchiveKind kind, long long index,
     if (s.ArchiveAbort) return result;
     if (serial && s.link.LinkSettings.Delay > 0 && !ArchivePause(s, s.link.LinkSettings.Delay)) return result;
     ++result.requests;
-    const ExchangeResult r = ArchiveAttempt(s, KindInfo(kind).function, index, result.bytes, previous);
+    const ExchangeResult r = ArchiveAttempt(s, KindInfo(kind).function, index, result.bytes, taken);
     if (r == ExchangeResult::Accepted) {
       result.record = DecodeArchiveRecord(result.bytes);
       result.outcome = IndexReadOutcome::Read;

@@ -29,10 +29,10 @@ struct IndexReadResult {
 
 // Reads the record at one index of an archive by the rules of the archive read: over the
 // serial line each attempt waits Delay first and the index is tried until the fifth failure in
-// a row; over Modbus TCP one attempt. `previous` is the record the read took last, for the
-// late-copy rule. Runs the window's events before each attempt, so a stop arrives between
+// a row; over Modbus TCP one attempt. `taken`: the records the read took, for the late-copy
+// rule. Runs the window's events before each attempt, so a stop arrives between
 // requests.
 IndexReadResult ReadArchiveIndex(Session& session, ArchiveKind kind, long long index,
-                                 const std::optional<ArchiveRecordBytes>& previous);
+                                 const RecordsTaken& taken);
 
 }  // namespace kamt

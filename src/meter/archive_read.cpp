@@ -41,6 +41,9 @@ class ArchiveReader {
 
   ArchiveReadResult Run() {
     s_.ArchiveAbort = false;
+    // Panel 2 tells of this read's exchanges only: one that asks for nothing must not leave the
+    // text of the command before it there, as if it were its own.
+    w_.SetStatusText(2, "");
     s_.ArchiveTable.assign(static_cast<std::size_t>(count_), ArchiveRecord{});
     if (result_.recordsAsked > 0) w_.SetProgress(0, result_.recordsAsked);
     while (index_ < count_ && !s_.ArchiveAbort && !result_.failed && !result_.connectionLost) Attempt();
@@ -67,13 +70,12 @@ class ArchiveReader {
     const bool serial = s_.link.UsesSerialRules();
     if (serial && s_.link.LinkSettings.Delay > 0 && !ArchivePause(s_, s_.link.LinkSettings.Delay)) return;
     std::array<std::uint8_t, kArchiveRecordSize> record{};
-    const ExchangeResult r = ArchiveAttempt(s_, info_.function, index_, record, lastRecord_);
+    const ExchangeResult r = ArchiveAttempt(s_, info_.function, index_, record, taken_);
     serial ? SerialOutcome(r, record) : TcpOutcome(r, record);
   }
 
   void Store(std::span<const std::uint8_t, kArchiveRecordSize> record) {
-    lastRecord_.emplace();
-    std::ranges::copy(record, lastRecord_->begin());
+    taken_.Add(record);
     const auto i = static_cast<std::size_t>(index_);
     s_.ArchiveTable[i] = DecodeArchiveRecord(record);
     readNow_[i] = true;
@@ -135,7 +137,7 @@ class ArchiveReader {
   const int count_;
   long long index_;
   int failures_ = 0;
-  std::optional<ArchiveRecordBytes> lastRecord_;
+  RecordsTaken taken_;  // the records of this read
   std::vector<bool> readNow_;
   ArchiveReadResult result_;
 };

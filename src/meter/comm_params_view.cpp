@@ -3,6 +3,7 @@
 #include <string>
 
 #include "meter/combo_items.h"
+#include "meter/integer_fields.h"
 #include "meter/registers.h"
 #include "setup/ip_address.h"
 #include "setup/window.h"
@@ -46,7 +47,7 @@ constexpr ChoiceStep kLineChoices[] = {
     {"ComboBox5", &CommParamsRecord::stopBitsIndex, "Ошибка ввода числа стоп-бит"}};
 constexpr ChoiceStep kTimeoutChoice = {"ComboBox13", &CommParamsRecord::timeoutIndex, "Ошибка ввода таймаута"};
 
-bool Fail(Window& w, const char* message) {
+bool Fail(Window& w, std::string_view message) {
   w.ShowMessage(message);
   return false;
 }
@@ -55,6 +56,13 @@ bool ReadChoice(Window& w, const ChoiceStep& step, CommParamsRecord& p) {
   const int index = w.ItemIndex(step.control);
   if (index < 0) return Fail(w, step.message);
   p.*step.field = static_cast<std::uint16_t>(index);
+  return true;
+}
+
+bool ReadInteger(Window& w, const IntegerField& field, std::uint16_t& value) {
+  const auto number = ParseIntegerIn(w.Text(field.control), field.low, field.high);
+  if (!number) return Fail(w, field.message);
+  value = static_cast<std::uint16_t>(*number);
   return true;
 }
 
@@ -94,16 +102,11 @@ void ShowCommParams(const CommParamsRecord& p, Window& w) {
 }
 
 bool ParseCommParams(Window& w, CommParamsRecord& p) {
-  // The meter's own Modbus address: one byte on the line, 0 included.
-  const auto net = ParseLow16(w.Text("Edit3"));
-  if (!net || *net > 255) return Fail(w, "Ошибка ввода сетевого номера");
-  p.netNumber = *net;
+  if (!ReadInteger(w, kNetNumberField, p.netNumber)) return false;
   for (const ChoiceStep& step : kLineChoices) {
     if (!ReadChoice(w, step, p)) return false;
   }
-  const auto port = ParseLow16(w.Text("Edit2"));
-  if (!port) return Fail(w, "Ошибка ввода номера порта");
-  p.port = *port;
+  if (!ReadInteger(w, kMeterPortField, p.port)) return false;
   const auto ip = ParseIpAddress(w.Text("Edit1"));
   if (!ip) return Fail(w, "Ошибка ввода ip-адреса");
   p.ip = *ip;

@@ -7,6 +7,7 @@
 
 #include "meter/combo_items.h"
 #include "meter/form_fields.h"
+#include "meter/integer_fields.h"
 #include "setup/ip_address.h"
 #include "text/input_number.h"
 #include "text/text_lines.h"
@@ -68,7 +69,9 @@ std::string Canonical(const FormField& f, std::string_view text) {
                     std::to_string(ip->at(3))
               : plain;
   }
-  const auto word = ParseLow16(plain);
+  // A number its register cannot hold stays as written: a restore refuses it by its field.
+  const IntegerField* field = FindIntegerField(f.control);
+  const auto word = ParseIntegerIn(plain, field ? field->low : 0, field ? field->high : 0xFFFF);
   return word ? std::to_string(*word) : plain;
 }
 

@@ -83,18 +83,29 @@ std::string FormatConfigReport(const MeterConfigRecord& c, std::string_view diam
   return r + SensorLines(c);
 }
 
-bool Button11Click(Session& s) {
+bool SaveConfigReport(Session& s, std::string* openFailureReason) {
   CommandScope scope(s);
   if (!scope) return false;
   Window& w = s.window();
   const std::string name = ConfigReportName(s.MeterConfig);
   const std::string text = FormatConfigReport(s.MeterConfig, w.Text("ComboBox11"));
-  if (!WriteTextFile(s.outputDirectory / name, text)) {
-    w.ShowMessage("Ошибка открытия файла: " + name);
+  std::string error;
+  WriteFailure failure = WriteFailure::None;
+  if (!WriteTextFile(s.outputDirectory / name, text, &error, &failure)) {
+    // A file made but not written whole (a full disk) is no failure to open it: the user is
+    // told what went wrong, in the system's words.
+    if (failure == WriteFailure::Write) {
+      w.ShowMessage("Ошибка записи файла: " + name + ": " + error);
+    } else {
+      w.ShowMessage("Ошибка открытия файла: " + name);
+      if (openFailureReason) *openFailureReason = error;
+    }
     return false;
   }
   w.SetStatusText(1, "Конфигурация записана в файл: " + name);
   return true;
 }
+
+bool Button11Click(Session& s) { return SaveConfigReport(s, nullptr); }
 
 }  // namespace kamt

@@ -19,7 +19,12 @@ std::string FormatConfigReport(const MeterConfigRecord& config, std::string_view
 
 // "Сохранить в файл": writes the report of the configuration last read into the output
 // directory (never leaving a half-written file under its name) and says so in status panel 1.
-// Returns false after showing "Ошибка открытия файла: " + the name when it could not be written.
+// Returns false after showing "Ошибка открытия файла: " + the name when the file could not be
+// made, or "Ошибка записи файла: " + the name + ": " + the system's reason when it could not be
+// written whole.
 bool Button11Click(Session& session);
+// The same, telling a caller that says more than the window (the command line) why a file could
+// not be made: that message box names only the file, as it always has.
+bool SaveConfigReport(Session& session, std::string* openFailureReason);
 
 }  // namespace kamt

@@ -19,7 +19,7 @@ enum class ExchangeResult {
   CrcError,   // serial: the CRC did not match
   Rejected,   // not the answer asked for, or an exception: its message has been shown
   TcpFailed,  // the TCP exchange failed and status panel 2 says why
-  Repeated,   // an archive answer that repeats the record read before it: a late copy
+  Repeated,   // an archive answer that repeats a record read before it: a late copy
 };
 
 // The one place where an exchange meets the window: it builds the request in TxBuffer for the

@@ -89,15 +89,22 @@ void ShowMeterClock(MeterClockRecord& c, Window& w) {
   SelectItem(w, kDayOfWeekBox, c.dayOfWeek);
 }
 
+// A number the 16-bit register cannot hold, signed or unsigned, would be cut into another one
+// (65559 into hour 23): it is refused with the edit's message, as text that is no number is.
+constexpr std::int32_t kLeast16 = -32768;
+constexpr std::int32_t kMost16 = 65535;
+
 bool ParseClockInput(Window& w, MeterClockRecord& c) {
   for (const ClockEdit& edit : kEdits) {
-    const auto value = ParseLow16(w.Text(edit.control));
-    if (!value) {
+    const auto number = ParseIntegerIn(w.Text(edit.control), kLeast16, kMost16);
+    if (!number) {
       w.ShowMessage(edit.message);
       return false;
     }
-    const bool inRange = *value >= edit.low && *value <= edit.high;
-    c.*edit.field = inRange ? static_cast<std::int16_t>(*value) : edit.replacement;
+    // The register's 16 bits, taken unsigned, decide the range: -1 is 65535, out of every range.
+    const auto value = static_cast<std::uint16_t>(static_cast<std::uint32_t>(*number) & 0xFFFF);
+    const bool inRange = value >= edit.low && value <= edit.high;
+    c.*edit.field = inRange ? static_cast<std::int16_t>(value) : edit.replacement;
   }
   const int selected = w.ItemIndex(kDayOfWeekBox);
   // Nothing chosen (as before the first read): the meter still gets a day of week, the date's.

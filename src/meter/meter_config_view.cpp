@@ -3,6 +3,7 @@
 #include <string>
 
 #include "meter/combo_items.h"
+#include "meter/integer_fields.h"
 #include "meter/number_format.h"
 #include "setup/window.h"
 #include "text/input_number.h"
@@ -18,9 +19,9 @@ void ShowNumber(Window& w, std::string_view control, float value, std::string_vi
 long Offset(std::uint16_t value, int first) { return long{value} - first; }
 
 // The order and messages of the check before a write. Each step reads one control: an integer
-// edit (the serial number, low 16 bits), a number edit, or a combo box, whose position plus
-// `first` is the value.
-enum class Input { Low16, Number, Item };
+// edit (the serial number, which must fit its register), a number edit, or a combo box, whose
+// position plus `first` is the value.
+enum class Input { Integer, Number, Item };
 
 struct Step {
   const char* control;
@@ -33,7 +34,7 @@ struct Step {
 
 using C = MeterConfigRecord;
 constexpr Step kSteps[] = {
-    {"Edit4", Input::Low16, &C::SerialNumber, nullptr, 0, "Ошибка ввода заводского номера"},
+    {kSerialNumberField.control.data(), Input::Integer, &C::SerialNumber, nullptr, 0, kSerialNumberField.message.data()},
     {"ComboBox11", Input::Item, &C::Diameter, nullptr, 0, "Ошибка ввода условного диаметра"},
     {"Edit5", Input::Number, nullptr, &C::ConversionFactor, 0, "Ошибка ввода коэффициента преобразования"},
     {"Edit6", Input::Number, nullptr, &C::MaxFlow, 0, "Ошибка ввода максимального расхода"},
@@ -56,9 +57,10 @@ constexpr Step kSteps[] = {
 
 bool ReadStep(const Step& step, const Window& w, MeterConfigRecord& c, std::string_view sep) {
   switch (step.input) {
-    case Input::Low16: {
-      const auto value = ParseLow16(w.Text(step.control));
-      if (value) c.*step.word = *value;
+    case Input::Integer: {
+      const IntegerField& field = *FindIntegerField(step.control);
+      const auto value = ParseIntegerIn(w.Text(step.control), field.low, field.high);
+      if (value) c.*step.word = static_cast<std::uint16_t>(*value);
       return value.has_value();
     }
     case Input::Number: {

@@ -1,5 +1,6 @@
 #include "platform/qt_client_socket.h"
 
+#include "link/modbus.h"
 #include "platform/event_wait.h"
 
 #ifdef Q_OS_WIN
@@ -38,6 +39,7 @@ qint64 SendDirect(qintptr descriptor, std::span<const std::uint8_t> bytes) {
 }  // namespace
 
 QtClientSocket::QtClientSocket() {
+  socket_.setReadBufferSize(static_cast<qint64>(modbus::kReceiveBufferLimit));
   wait_.EndOn(&socket_, &QTcpSocket::readyRead);
   wait_.EndOn(&socket_, &QTcpSocket::connected);
   wait_.EndOn(&socket_, &QTcpSocket::disconnected);

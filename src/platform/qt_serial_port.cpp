@@ -3,6 +3,7 @@
 #include <QFileInfo>
 #include <QTimer>
 
+#include "link/modbus.h"
 #include "platform/event_wait.h"
 
 #ifdef Q_OS_UNIX
@@ -70,6 +71,7 @@ bool StopBitsHonoured(StopBits s) {
 }  // namespace
 
 QtSerialPort::QtSerialPort() {
+  port_.setReadBufferSize(static_cast<qint64>(modbus::kReceiveBufferLimit));
   QObject::connect(&port_, &QSerialPort::errorOccurred, &port_,
                    [this](QSerialPort::SerialPortError e) { OnError(e); });
   wait_.EndOn(&port_, &QSerialPort::readyRead);
@@ -126,7 +128,12 @@ std::vector<std::string> QtSerialPort::Configure(const LineParameters& line) {
 }
 
 void QtSerialPort::Purge() {
-  if (port_.isOpen()) port_.clear(QSerialPort::AllDirections);
+  if (!port_.isOpen()) return;
+  port_.clear(QSerialPort::AllDirections);
+  // A full buffer stops Qt taking bytes from the device until the program reads; emptying it
+  // does not start it again. A read of the empty buffer does (it finds nothing: no byte is lost).
+  char none = 0;
+  port_.read(&none, 1);
 }
 
 void QtSerialPort::Write(std::span<const std::uint8_t> bytes) {

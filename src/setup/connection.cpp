@@ -5,25 +5,18 @@
 #include <string_view>
 
 #include "link/client_socket.h"
-#include "link/clock.h"
 #include "link/link.h"
-#include "link/serial_line.h"
 #include "link/serial_port.h"
-#include "link/traffic_event.h"
 #include "setup/command_sets.h"
 #include "setup/connection_dialog.h"
 #include "setup/connection_text.h"
 #include "setup/modem_dialog.h"
+#include "setup/modem_hang_up.h"
 #include "setup/port_open_failure.h"
 #include "setup/window.h"
 
 namespace kamt {
 namespace {
-
-// A Hayes modem leaves its data mode only after a second of silence on both sides of "+++".
-constexpr int kGuardTimeMs = 1000;
-// "\r\nOK\r\n": the modem's whole answer to "+++" and to "ATH".
-constexpr std::size_t kModemAnswerLength = 6;
 
 void ShowConnected(Window& w) {
   w.SetVisible("Connect", false);
@@ -70,35 +63,13 @@ void ShowFailedDial(Link& link, Window& w, const ModemDialog& modem) {
   ShowNotConnected(w);
 }
 
-void SendToModem(Link& link, std::string_view command) {
-  FrameBuffers& f = link.frames;
-  std::copy(command.begin(), command.end(), f.TxBuffer.begin());
-  f.TxLength = static_cast<int>(command.size());
-  link.port.Purge();
-  const auto bytes = std::span(f.TxBuffer).first(command.size());
-  link.port.Write(bytes);
-  Trace(link.port.traffic, TrafficDirection::Sent, TrafficKind::ModemText, bytes);
-}
-
-bool ModemAnsweredOk(Link& link) {
-  FrameBuffers& f = link.frames;
-  const std::size_t n = ReadAnswer(link.port, std::span(f.RxBuffer).first(kModemAnswerLength), link.clock);
-  f.RxLength = static_cast<int>(n);
-  Trace(link.port.traffic, TrafficDirection::Received, TrafficKind::ModemText, std::span(f.RxBuffer).first(n));
-  const std::string_view answer(reinterpret_cast<const char*>(f.RxBuffer.data()), n);
-  return n == kModemAnswerLength && answer.find("OK") != std::string_view::npos;
-}
-
-// Back to command mode with "+++" between two guard times, then "ATH". Whatever the modem
+// Back to command mode, then the call ended; panel 1 tells how far it got. Whatever the modem
 // answers, the port is closed afterwards.
-void HangUpModem(Link& link, Window& w) {
-  link.clock.Sleep(kGuardTimeMs);
-  SendToModem(link, "+++");
-  link.clock.Sleep(kGuardTimeMs);
-  if (!ModemAnsweredOk(link)) return;
+void HangUp(Link& link, Window& w) {
+  const HangUpResult reached = HangUpModem(link.port, link.clock, link.frames);
+  if (reached == HangUpResult::NoAnswer) return;
   w.SetStatusText(1, "Командный режим");
-  SendToModem(link, "ATH\r");
-  if (ModemAnsweredOk(link)) w.SetStatusText(1, "Соединение разорвано");
+  if (reached == HangUpResult::HungUp) w.SetStatusText(1, "Соединение разорвано");
 }
 
 }  // namespace
@@ -140,7 +111,7 @@ void DisconnectClick(Link& link, Window& w, const Window& form2) {
   // window connected; it is put back to "not connected" all the same.
   if (link.port.IsOpen()) {
     if (IsTicked(form2, "ModemConnect_CheckBox")) {
-      HangUpModem(link, w);
+      HangUp(link, w);
     } else {
       w.SetStatusText(1, "Соединение разорвано");
     }

@@ -32,7 +32,9 @@ void ShowDisconnected(Window& window);
 // The main window is closing: the port and the socket are closed and the settings saved.
 // Returns true when the window may close. A first failed save shows "Unable to write to ..."
 // and keeps the window open; a second attempt closes it all the same, so the program can
-// always be quit.
-bool FormClose(Link& link, Window& window, const std::filesystem::path& SettingsPath, bool& saveFailedBefore);
+// always be quit. A settings file too large to be read at start (fileRefused), or now, is left
+// as it is: the window says so and closes.
+bool FormClose(Link& link, Window& window, const std::filesystem::path& SettingsPath, bool& saveFailedBefore,
+               bool fileRefused = false);
 
 }  // namespace kamt

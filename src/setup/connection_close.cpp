@@ -9,12 +9,31 @@
 
 namespace kamt {
 
-bool FormClose(Link& link, Window& w, const std::filesystem::path& SettingsPath, bool& saveFailedBefore) {
+namespace {
+
+void SayFileKept(Window& w, const std::filesystem::path& SettingsPath) {
+  w.ShowMessage("Настройки не сохранены: файл " + SettingsPath.string() + " больше " +
+                std::to_string(kSettingsFileLimit / 1024) + " КиБ, он оставлен как был");
+}
+
+}  // namespace
+
+bool FormClose(Link& link, Window& w, const std::filesystem::path& SettingsPath, bool& saveFailedBefore,
+               bool fileRefused) {
   const bool wasConnected = link.port.IsOpen() || link.socket.Connected() || link.socket.Connecting();
   link.port.Close();
   link.socket.Close();
+  if (fileRefused) {
+    SayFileKept(w, SettingsPath);
+    return true;
+  }
   std::string message;
-  if (SaveSettings(link.LinkSettings, SettingsPath, message) || saveFailedBefore) return true;
+  bool tooLarge = false;
+  if (SaveSettings(link.LinkSettings, SettingsPath, message, &tooLarge) || saveFailedBefore) return true;
+  if (tooLarge) {
+    SayFileKept(w, SettingsPath);
+    return true;
+  }
   saveFailedBefore = true;
   // The window stays open with nothing connected any more: it says so.
   if (wasConnected) {

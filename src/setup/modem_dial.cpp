@@ -3,9 +3,11 @@
 #include <array>
 #include <cstdint>
 
+#include "link/frame_buffers.h"
 #include "link/serial_port.h"
 #include "setup/modem_dial_answer.h"
 #include "setup/modem_dial_io.h"
+#include "setup/modem_hang_up.h"
 #include "setup/phone_list.h"
 #include "setup/window.h"
 #include "text/cp1251.h"
@@ -29,11 +31,17 @@ ModemDial::ModemDial(Window& form, SerialPort& port, Clock& clock, std::filesyst
 
 void ModemDial::FormCreate() {
   result_ = Result::None;
-  numbers_ = LoadPhoneList(phoneListPath_);
+  numbers_ = LoadPhoneList(phoneListPath_, &listRefused_);
   ShowNumbers();
 }
 
-void ModemDial::FormShow() { result_ = Result::None; }
+void ModemDial::FormShow() {
+  result_ = Result::None;
+  if (listRefused_) {
+    form_.SetStatusText(0, "Список номеров не прочитан: файл " + phoneListPath_.string() + " больше " +
+                               std::to_string(kPhoneListLimit / 1024) + " КиБ, он не будет перезаписан");
+  }
+}
 
 std::string ModemDial::TelNumText() const { return form_.Text("TelNum_ComboBox"); }
 
@@ -64,6 +72,7 @@ void ModemDial::Button1Click() {
 }
 
 void ModemDial::FormClose() {
+  if (listRefused_) return;
   if (!SavePhoneList(phoneListPath_, numbers_)) {
     form_.ShowMessageBox("Ошибка!", "Не могу сохранить номера телефонов", MessageIcon::Warning);
   }
@@ -105,9 +114,11 @@ void ModemDial::Dial(const std::string& command) {
   while (!DialAbort) {
     if (received == answer.size()) {
       // The answer would run past its buffer before any line end: it is no answer a modem gives.
-      AppendTranscript("<<", {reinterpret_cast<const char*>(answer.data()), received});
+      const std::string_view text(reinterpret_cast<const char*>(answer.data()), received);
+      AppendTranscript("<<", text);
       form_.SetStatusText(0, "Соединение не установлено");
       ShowError("Ответ модема длиннее 255 байт без конца строки");
+      HangUpIfOnline(text);
       return;
     }
     const std::size_t n = ModemRead(port_, std::span(answer).subspan(received), form_, clock_, DialAbort);
@@ -124,14 +135,31 @@ void ModemDial::Dial(const std::string& command) {
 void ModemDial::HandleAnswer(std::string_view answer) {
   AppendTranscript("<<", answer);
   form_.SetStatusText(0, "Ответ получен");
+  // A later keyword overrides an earlier one; only the one that decides is shown, so an answer
+  // holding both "CONNECT" and "OK" has one outcome.
+  const DialKeyword* decides = nullptr;
   for (const DialKeyword& keyword : DialKeywords) {
-    if (answer.find(keyword.text) == std::string_view::npos) continue;
-    form_.SetStatusText(0, keyword.status);
-    result_ = keyword.connected ? Result::Ok : Result::None;
+    if (answer.find(keyword.text) != std::string_view::npos) decides = &keyword;
+  }
+  if (decides) {
+    form_.SetStatusText(0, decides->status);
+    result_ = decides->connected ? Result::Ok : Result::None;
   }
   form_.ProcessEvents();
   // The dial ends with its first complete answer, whatever it held.
   DialAbort = true;
+  HangUpIfOnline(answer);
+}
+
+// A modem that said "CONNECT" may be online though the answer counts as no connection: left so,
+// the call would stay up (and be paid for) behind a dialog that says it is not, and a second
+// dial would reach the far end as data. It is hung up as "Разорвать соединение" does.
+void ModemDial::HangUpIfOnline(std::string_view answer) {
+  if (result_ == Result::Ok || answer.find(DialKeywords[0].text) == std::string_view::npos) return;
+  FrameBuffers frames;
+  HangUpModem(port_, clock_, frames, [this](std::string_view prefix, std::span<const std::uint8_t> bytes) {
+    AppendTranscript(prefix, {reinterpret_cast<const char*>(bytes.data()), bytes.size()});
+  });
 }
 
 }  // namespace kamt

@@ -46,6 +46,7 @@ class ModemDial {
  private:
   void Dial(const std::string& command);
   void HandleAnswer(std::string_view answer);
+  void HangUpIfOnline(std::string_view answer);
   void AppendTranscript(std::string_view prefix, std::string_view bytes);
   void ShowError(std::string_view text);
   void ShowNumbers();
@@ -56,6 +57,7 @@ class ModemDial {
   std::filesystem::path phoneListPath_;
   std::vector<std::string> numbers_;
   Result result_ = Result::None;
+  bool listRefused_ = false;  // the list file was too large to read: it is never written over
   bool DialAbort = false;
   bool dialling_ = false;
 };

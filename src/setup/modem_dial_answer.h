@@ -13,9 +13,9 @@ struct DialKeyword {
   bool connected;
 };
 
-// Searched in this order, each as a plain substring, case respected. Each one found sets the
-// status and the result, so a later match overrides an earlier one: an answer holding both
-// "CONNECT" and "OK" ends as no connection.
+// Searched in this order, each as a plain substring, case respected. A later match overrides
+// an earlier one: an answer holding both "CONNECT" and "OK" ends as no connection. "CONNECT"
+// comes first.
 inline constexpr DialKeyword DialKeywords[] = {
     {"CONNECT", "Соединение установлено", true},
     {"NO CARRIER", "Соединение не установлено", false},

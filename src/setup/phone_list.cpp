@@ -23,9 +23,10 @@ bool StorableNumber(std::string_view number) {
   return Cp1251ToUtf8(Utf8ToCp1251(number)) == number;
 }
 
-std::vector<std::string> LoadPhoneList(const std::filesystem::path& path) {
-  const auto bytes = ReadFileBytes(path);
-  return bytes ? ParsePhoneList(*bytes) : std::vector<std::string>{};
+std::vector<std::string> LoadPhoneList(const std::filesystem::path& path, bool* tooLarge) {
+  const SmallFile file = ReadSmallFile(path, kPhoneListLimit);
+  if (tooLarge) *tooLarge = file.tooLarge;
+  return file.bytes ? ParsePhoneList(*file.bytes) : std::vector<std::string>{};
 }
 
 bool SavePhoneList(const std::filesystem::path& path, const std::vector<std::string>& numbers) {

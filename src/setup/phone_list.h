@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -24,8 +25,13 @@ std::string FormatPhoneList(const std::vector<std::string>& numbers);
 // Windows-1251 has.
 bool StorableNumber(std::string_view number);
 
-// Nothing when the file does not exist or cannot be read.
-std::vector<std::string> LoadPhoneList(const std::filesystem::path& path);
+// A list of 64 KiB holds some 4,000 numbers, more than anyone picks from a drop-down list,
+// and costs nothing to read; a larger file is no list this program wrote.
+inline constexpr std::size_t kPhoneListLimit = 64 * 1024;
+
+// Nothing when the file does not exist or cannot be read, or when it is larger than the limit
+// (tooLarge is then set: the file must be left as it is).
+std::vector<std::string> LoadPhoneList(const std::filesystem::path& path, bool* tooLarge = nullptr);
 // Replaces the file in one step; false when it cannot be written (the old file is kept).
 bool SavePhoneList(const std::filesystem::path& path, const std::vector<std::string>& numbers);
 

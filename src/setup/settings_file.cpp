@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <charconv>
+#include <climits>
 #include <cstdint>
 #include <system_error>
 
@@ -21,11 +22,26 @@ std::string_view TrimBlanks(std::string_view s) {
   return s;
 }
 
+std::string RangeText(int low, int high) {
+  return high == INT_MAX ? "below " + std::to_string(low)
+                         : "outside " + std::to_string(low) + ".." + std::to_string(high);
+}
+
 struct Reader {
   const IniDocument& ini;
+  const std::filesystem::path& path;
+  std::vector<std::string>& warnings;
   int Integer(const char* section, const char* key, int fallback) const {
     const auto value = ini.Value(section, key);
     return value ? ReadSettingsInteger(*value, fallback) : fallback;
+  }
+  // A number outside [low, high] is as good as none.
+  int Integer(const char* section, const char* key, int fallback, int low, int high) const {
+    const int value = Integer(section, key, fallback);
+    if (value >= low && value <= high) return value;
+    warnings.push_back(path.string() + ": [" + section + "] " + key + "=" + ini.Value(section, key).value_or("") +
+                       " is " + RangeText(low, high) + ": taken as not set (" + std::to_string(fallback) + ")");
+    return fallback;
   }
   bool Boolean(const char* section, const char* key, bool fallback) const {
     return Integer(section, key, fallback ? 1 : 0) != 0;
@@ -94,28 +110,40 @@ int ReadSettingsInteger(std::string_view text, int fallback) {
   return static_cast<int>(bits);
 }
 
-void LoadSettings(LinkSettingsRecord& s, const std::filesystem::path& SettingsPath) {
-  const IniDocument ini = IniDocument::Parse(Cp1251ToUtf8(ReadFileBytes(SettingsPath).value_or("")));
-  const Reader r{ini};
+SettingsLoad LoadSettings(LinkSettingsRecord& s, const std::filesystem::path& SettingsPath) {
+  SettingsLoad load;
+  const SmallFile file = ReadSmallFile(SettingsPath, kSettingsFileLimit);
+  if (file.tooLarge) {
+    load.refused = true;
+    load.warnings.push_back(SettingsPath.string() + " is larger than " + std::to_string(kSettingsFileLimit / 1024) +
+                            " KiB, which no settings file is: not read (the defaults are used), and left as it is");
+  }
+  const IniDocument ini = IniDocument::Parse(Cp1251ToUtf8(file.bytes.value_or("")));
+  const Reader r{ini, SettingsPath, load.warnings};
   s.Type = r.Integer("Communication", "Type", 0);
-  s.NetAddr = r.Integer("Communication", "NetAddr", 1);
+  s.NetAddr = r.Integer("Communication", "NetAddr", 1, 1, 255);
   s.PortIndex = r.Integer("Serial", "Port", 0);
-  s.Baudrate = r.Integer("Serial", "Baudrate", 9600);
+  s.Baudrate = r.Integer("Serial", "Baudrate", 9600, 1, INT_MAX);
   s.Bits = r.Integer("Serial", "Bits", 4);
   s.Parity = r.Integer("Serial", "Parity", 2);
   s.StopBits = r.Integer("Serial", "StopBits", 0);
-  s.Delay = r.Integer("Serial", "Delay", 100);
+  s.Delay = r.Integer("Serial", "Delay", 100, kMinDelayMs, kMaxDelayMs);
   s.Modem = r.Boolean("Serial", "Modem", false);
   s.IpAddr = r.Text("Ethernet", "IP_Addr", "192.168.0.1");
-  s.TcpPort = r.Integer("Ethernet", "Port", 502);
+  s.TcpPort = r.Integer("Ethernet", "Port", 502, 1, 65535);
   LoadEthernetExtras(ini, s);
+  return load;
 }
 
-bool SaveSettings(const LinkSettingsRecord& s, const std::filesystem::path& SettingsPath, std::string& message) {
+bool SaveSettings(const LinkSettingsRecord& s, const std::filesystem::path& SettingsPath, std::string& message,
+                  bool* tooLarge) {
   message.clear();
   std::error_code ec;
-  const auto existing = ReadFileBytes(SettingsPath);
-  // A file that is there but cannot be read must not be replaced by ours alone.
+  const SmallFile file = ReadSmallFile(SettingsPath, kSettingsFileLimit);
+  const std::optional<std::string>& existing = file.bytes;
+  if (tooLarge) *tooLarge = file.tooLarge;
+  // A file that is there but cannot be read (or is too large to be) must not be replaced by
+  // ours alone.
   if (!existing && std::filesystem::exists(SettingsPath, ec)) {
     message = "Unable to write to " + SettingsPath.string();
     return false;

@@ -89,10 +89,10 @@ std::optional<std::int32_t> ParseInteger(std::string_view text) {
   return value;
 }
 
-std::optional<std::uint16_t> ParseLow16(std::string_view text) {
+std::optional<std::int32_t> ParseIntegerIn(std::string_view text, std::int32_t low, std::int32_t high) {
   const auto value = ParseInteger(text);
-  if (!value) return std::nullopt;
-  return static_cast<std::uint16_t>(static_cast<std::uint32_t>(*value) & 0xFFFF);
+  if (!value || *value < low || *value > high) return std::nullopt;
+  return value;
 }
 
 std::optional<float> ParseNumber(std::string_view text, std::string_view localeSeparator) {

@@ -13,9 +13,9 @@ namespace kamt {
 // 32-bit range is no number (it is never wrapped).
 std::optional<std::int32_t> ParseInteger(std::string_view text);
 
-// The low 16 bits of such an integer, taken unsigned: the registers keep no more, so 70000
-// becomes 4464 and -1 becomes 65535.
-std::optional<std::uint16_t> ParseLow16(std::string_view text);
+// Such an integer from low to high; nothing when it is no number or lies outside, so that a
+// value a register cannot hold is never cut into one it can (70000 into 4464).
+std::optional<std::int32_t> ParseIntegerIn(std::string_view text, std::int32_t low, std::int32_t high);
 
 // A decimal number stored as single precision: an optional sign, digits with one decimal
 // separator, an optional exponent ("1,5E-5", as the edits show small values). Both the locale's

@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTimer>
+#include <iostream>
 
 #include "meter/archive_read.h"
 #include "meter/comm_params_commands.h"
@@ -66,7 +67,9 @@ void MainWindow::FormCreate(const MainWindowOptions& options) {
   settingsPath_ = options.settingsPath;
   session_.decimalSeparator = options.decimalSeparator;
   session_.outputDirectory = options.outputDirectory;
-  LoadSettings(session_.link.LinkSettings, settingsPath_);
+  const SettingsLoad load = LoadSettings(session_.link.LinkSettings, settingsPath_);
+  settingsRefused_ = load.refused;
+  for (const std::string& warning : load.warnings) std::cerr << "kamt-gui: " << warning << '\n';
   session_.link.TransactionId = 0;
   window_.SetStatusText(0, "Порт не открыт");
 }
@@ -195,7 +198,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     event->ignore();
     return;
   }
-  if (FormClose(session_.link, session_.window(), settingsPath_, saveFailedBefore_)) {
+  if (FormClose(session_.link, session_.window(), settingsPath_, saveFailedBefore_, settingsRefused_)) {
     event->accept();
   } else {
     event->ignore();

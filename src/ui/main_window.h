@@ -85,6 +85,7 @@ class MainWindow : public QMainWindow {
   Session session_;
   std::filesystem::path settingsPath_;
   bool saveFailedBefore_ = false;
+  bool settingsRefused_ = false;  // too large to read at start: never written over
   bool closeRequested_ = false;
   AboutBox* about_ = nullptr;
   ArchiveViewerLauncher* viewers_ = nullptr;  // "Открыть архив..." and "Показать"

@@ -112,7 +112,7 @@ TEST_F(FieldTest, ScanStopsOnCtrlC) {
   KamtRun run(Serial({"scan"}), WorkDir());
   ASSERT_TRUE(run.WaitFor([](const std::string& err) { return Has(err, "\r5/"); }));
   run.Interrupt();
-  const ProgramResult r = run.Finish(5000);
+  const ProgramResult r = run.Finish();
   EXPECT_EQ(r.exitCode, 1);
   EXPECT_TRUE(Has(r.err, "kamt: stopped after ")) << r.err;
   EXPECT_EQ(r.out, "Найдено приборов: 0\n");

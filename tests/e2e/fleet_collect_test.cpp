@@ -50,7 +50,7 @@ class FleetCollect : public E2eTest {
     const auto port = QString::number(Sim().Fleet().at(0).tcpPort);
     std::filesystem::create_directories(dir.path / "direct");
     const ProgramResult read =
-        KamtRun({"--tcp", "127.0.0.1:" + port, "archive", kind}, WorkDir() + "/direct").Finish(60000);
+        KamtRun({"--tcp", "127.0.0.1:" + port, "archive", kind}, WorkDir() + "/direct").Finish();
     ASSERT_EQ(read.exitCode, 0) << read.err;
     const ProgramResult exported = Kamt({"export", "fleet.txt", "--format", "file", "--meter", "m0", "--kind", kind,
                                          "--from", from, "--output", "exported"});

@@ -24,9 +24,9 @@ class SimMeter {
   std::string RtuTcpAddress() const;                     // "127.0.0.1:PORT" of --rtu-tcp
   void Kill();                                           // as a crash would end it
   std::string Log();                                     // what it printed on stderr
-  // Waits until the meter has printed `text` on stderr (with --verbose it traces what it
-  // receives and sends); false when it did not within limitMs.
-  bool WaitForLog(const std::string& text, int limitMs);
+  // Whether the meter has printed `text` on stderr by now (with --verbose it traces what it
+  // receives and sends).
+  bool Logged(const std::string& text);
 
   // The meters of a fleet (--fleet) as the simulator announced them.
   struct FleetMember {
@@ -46,7 +46,7 @@ class SimMeter {
   std::string serialPath_;
   int tcpPort_ = 0;
   int rtuTcpPort_ = 0;
-  std::string log_;  // stderr read so far by WaitForLog
+  std::string log_;  // stderr read so far by Logged
   std::vector<FleetMember> fleet_;
 };
 

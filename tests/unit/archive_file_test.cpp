@@ -1,11 +1,16 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
+#include <fstream>
 #include <limits>
 
 #include "comma_locale.h"
+#include "hex.h"
+#include "meter/archive_decode.h"
 #include "meter/archive_file.h"
+#include "meter/config_report.h"
 #include "text/cp1251.h"
 #include "text/text_file.h"
 #include "temp_dir.h"
@@ -16,7 +21,33 @@
 #endif
 
 namespace kamt {
+
+static void PrintTo(const ArchiveRecord& r, std::ostream* os) {
+  *os << +r.hour << ' ' << +r.day << '.' << +r.month << '.' << +r.year << " U=" << r.voltage << " F=" << r.failures
+      << " +" << r.volumePlus << " -" << r.volumeMinus << " t=" << r.workSeconds << " p=" << r.pressure
+      << " T=" << r.temperature << " E=" << +r.errorCode;
+}
+
 namespace {
+
+using namespace std::string_literals;
+
+// Pressure comes least significant byte first, temperature most significant first; bytes 36-38
+// are unused; every other field is unsigned and most significant byte first.
+TEST(DecodeArchiveRecord, FieldsComeFromTheirBytes) {
+  const std::pair<const char*, ArchiveRecord> cases[] = {
+      {"17 1F 0C 15  01 68  12 34  00 00 00 00 00 BC 61 4E  00 00 00 00 00 00 30 39  00 01 51 80"
+       "  CD CC CC 40  C2 20 00 00  AA BB CC  0A",
+       {23, 31, 12, 21, 360, 0x1234, 12345678, 12345, 86400, 6.4f, -40.0f, 0x0A}},
+      {"FF FF FF FF  FF FF  FF FF  80 00 00 01 00 00 00 02  7F FF FF FF FF FF FF FB  FF FF FF FF"
+       "  00 00 80 3F  3F 80 00 00  FF FF FF  FF",
+       {255, 255, 255, 255, 65535, 65535, std::numeric_limits<std::int64_t>::min() + 0x100000002, 0x7FFFFFFFFFFFFFFB,
+        0xFFFFFFFF, 1.0f, 1.0f, 255}}};
+  for (const auto& [hex, expected] : cases) {
+    const std::vector<std::uint8_t> bytes = test::Hex(hex);
+    EXPECT_EQ(DecodeArchiveRecord(std::span<const std::uint8_t, kArchiveRecordSize>(bytes.data(), 40)), expected);
+  }
+}
 
 // Four records, three intervals: 22-23 h on 31.05.2021, the hour to midnight, the first hour
 // of June. The differences: forward 12345, 7, 0; reverse -5 (a counter that went back), 0,
@@ -29,9 +60,7 @@ const std::vector<ArchiveRecord> kRecords = {
 };
 
 std::string Golden(const std::string& name) {
-  const auto bytes = ReadFileBytes(std::filesystem::path(KAMT_GOLDEN_DIR) / name);
-  EXPECT_TRUE(bytes) << name;
-  return bytes.value_or("");
+  return ReadFileBytes(std::filesystem::path(KAMT_GOLDEN_DIR) / name).value_or("no " + name);
 }
 
 // kRecords read from a meter of the given format, to be written into a fresh folder.
@@ -57,37 +86,23 @@ class ArchiveFileTest : public ::testing::Test {
   Session& s = rig.session;
 };
 
-struct GoldenCase {
-  const char* golden;
-  ArchiveFileFormat format;
-  const char* fileName;
-};
-
-void PrintTo(const GoldenCase& c, std::ostream* os) { *os << c.golden; }
-
-class ArchiveGoldenTest : public ArchiveFileTest, public ::testing::WithParamInterface<GoldenCase> {};
-
-TEST_P(ArchiveGoldenTest, FileMatchesByteForByte) {
-  const GoldenCase& c = GetParam();
-  Use(c.format);
-  const ArchiveFileResult result = Write(c.format.kind);
-  EXPECT_EQ(result.outcome, ArchiveFileOutcome::Saved);
-  EXPECT_EQ(result.fileName, c.fileName);
-  const auto written = ReadFileBytes(dir.path / c.fileName);
-  ASSERT_TRUE(written) << c.fileName;
-  EXPECT_EQ(*written, Golden(c.golden)) << Cp1251ToUtf8(*written);
-  EXPECT_EQ(rig.window.StatusText(1), std::string("Данные сохранены в файл: ") + c.fileName);
+// Decimals beyond two print as two, and a sensor type beyond two adds no column.
+TEST_F(ArchiveFileTest, EveryKindAndSensorMatchesItsFileByteForByte) {
+  const std::tuple<const char*, ArchiveFileFormat, const char*> cases[] = {
+      {"hourly_pressure.txt", {ArchiveKind::Hourly, 123, 2, 2, 1}, "KAMTarchH123.txt"},
+      {"hourly_temperature.txt", {ArchiveKind::Hourly, 65535, 1, 0, 2}, "KAMTarchH65535.txt"},
+      {"hourly_no_sensor.txt", {ArchiveKind::Hourly, 0, 0, 7, 3}, "KAMTarchH0.txt"},
+      {"daily.txt", {ArchiveKind::Daily, 123, 2, 1, 1}, "KAMTarchD123.txt"},
+      {"monthly.txt", {ArchiveKind::Monthly, 123, 2, 2, 2}, "KAMTarchM123.txt"}};
+  for (const auto& [golden, format, name] : cases) {
+    Use(format);
+    EXPECT_EQ(Write(format.kind).outcome, ArchiveFileOutcome::Saved);
+    const std::string written = ReadFileBytes(dir.path / name).value_or("none");
+    EXPECT_EQ(written, Golden(golden)) << Cp1251ToUtf8(written);
+    EXPECT_EQ(rig.window.StatusText(1), "Данные сохранены в файл: "s + name);
+  }
   EXPECT_TRUE(rig.window.messages.empty());
 }
-
-// Decimals beyond two print as two, and a sensor type beyond two adds no column.
-INSTANTIATE_TEST_SUITE_P(
-    EveryKindAndSensor, ArchiveGoldenTest,
-    ::testing::Values(GoldenCase{"hourly_pressure.txt", {ArchiveKind::Hourly, 123, 2, 2, 1}, "KAMTarchH123.txt"},
-                      GoldenCase{"hourly_temperature.txt", {ArchiveKind::Hourly, 65535, 1, 0, 2}, "KAMTarchH65535.txt"},
-                      GoldenCase{"hourly_no_sensor.txt", {ArchiveKind::Hourly, 0, 0, 7, 3}, "KAMTarchH0.txt"},
-                      GoldenCase{"daily.txt", {ArchiveKind::Daily, 123, 2, 1, 1}, "KAMTarchD123.txt"},
-                      GoldenCase{"monthly.txt", {ArchiveKind::Monthly, 123, 2, 2, 2}, "KAMTarchM123.txt"}));
 
 constexpr auto kMin = std::numeric_limits<std::int64_t>::min();
 constexpr auto kMax = std::numeric_limits<std::int64_t>::max();
@@ -125,22 +140,7 @@ TEST(ArchiveRow, EdgesAsTheFormatsPrintThem) {
      {.hour = 2, .day = 1, .month = 1, .year = 1, .pressure = std::numeric_limits<float>::quiet_NaN()},
      "01-02ч 01.01.2001\t        0\t        0\t    0.00ч\t0x00\t0.00\t    0\t  nan"},
   };
-  for (const auto& c : cases) {
-    EXPECT_EQ(FormatArchiveRow(c.format, c.earlier, c.later), std::string(c.row) + "\r\n") << c.name;
-  }
-}
-
-// The sensor columns print what printf("%5.2f") and printf("%3.0f") print, digit for digit,
-// halfway cases rounding to even included.
-TEST(ArchiveRow, SensorValuesRoundAsPrintfDoes) {
-  for (const float v : {0.015f, 0.125f, 2.675f, -0.004f, 99.995f, 3.4e38f, -2.5f, 0.5f, 1.5f}) {
-    const ArchiveRecord l{.pressure = v, .temperature = v};
-    char pressure[64], temperature[64];
-    std::snprintf(pressure, sizeof pressure, "\t%5.2f\r\n", static_cast<double>(v));
-    std::snprintf(temperature, sizeof temperature, "\t%3.0f\r\n", static_cast<double>(v));
-    EXPECT_TRUE(FormatArchiveRow({ArchiveKind::Hourly, 1, 0, 0, 1}, {}, l).ends_with(pressure)) << v;
-    EXPECT_TRUE(FormatArchiveRow({ArchiveKind::Hourly, 1, 0, 0, 2}, {}, l).ends_with(temperature)) << v;
-  }
+  for (const auto& c : cases) EXPECT_EQ(FormatArchiveRow(c.format, c.earlier, c.later), c.row + "\r\n"s) << c.name;
 }
 
 // The window program runs in the user's locale; the files always use a point.
@@ -155,27 +155,6 @@ TEST(ArchiveRow, PointEvenUnderACommaLocale) {
   EXPECT_TRUE(row.ends_with("\t3.60\t    0\t 6.40\r\n")) << row;
 }
 
-// An entry that was not read ends a run of intervals; the next run starts at the next entry
-// that was read, so the file never bridges a gap nor takes an entry of an earlier read.
-TEST(ArchiveFile, RowsOnlyBetweenNeighboursReadNow) {
-  const ArchiveFileFormat format{ArchiveKind::Hourly, 9, 0, 0, 0};
-  const std::pair<std::string, std::vector<std::pair<int, int>>> cases[] = {
-      {"11011", {{0, 1}, {3, 4}}}, {"10101", {}}, {"0110", {{1, 2}}}, {"1", {}}};
-  for (const auto& [mask, rows] : cases) {
-    std::vector<ArchiveRecord> table;
-    std::vector<bool> readNow;
-    for (std::size_t i = 0; i < mask.size(); ++i) {
-      table.push_back({.hour = static_cast<std::uint8_t>(i), .day = 1, .month = 1, .year = 21});
-      readNow.push_back(mask[i] == '1');
-    }
-    std::string expected = FormatArchiveHeader(format);
-    for (const auto& [e, l] : rows) {
-      expected += FormatArchiveRow(format, table[static_cast<std::size_t>(e)], table[static_cast<std::size_t>(l)]);
-    }
-    EXPECT_EQ(FormatArchiveFile(format, table, readNow), expected) << mask;
-  }
-}
-
 class ArchiveFileFailure : public ArchiveFileTest {
  protected:
   void SetUp() override { Use({ArchiveKind::Hourly, 123, 2, 2, 1}); }
@@ -184,9 +163,7 @@ class ArchiveFileFailure : public ArchiveFileTest {
 
 TEST_F(ArchiveFileFailure, FolderMissingOrNameTakenByAFolderIsAnOpenError) {
   s.outputDirectory = dir.path / "gone";
-  const ArchiveFileResult gone = Write();
-  EXPECT_EQ(gone.outcome, ArchiveFileOutcome::NotOpened);
-  EXPECT_FALSE(gone.error.empty());
+  EXPECT_EQ(Write().outcome, ArchiveFileOutcome::NotOpened);
   s.outputDirectory = dir.path;
   std::filesystem::create_directory(dir.path / "KAMTarchH123.txt");
   EXPECT_EQ(Write().outcome, ArchiveFileOutcome::NotOpened);
@@ -207,14 +184,28 @@ TEST_F(ArchiveFileFailure, DiskFullIsAWriteErrorAndKeepsTheEarlierFile) {
   small.rlim_cur = 100;  // bytes: less than the header and three rows
   ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
   const ArchiveFileResult r = Write();
+  EXPECT_FALSE(Button11Click(s));  // the configuration report, likewise
   setrlimit(RLIMIT_FSIZE, &saved);
   std::signal(SIGXFSZ, previousHandler);
 
   EXPECT_EQ(r.outcome, ArchiveFileOutcome::NotWritten);
-  EXPECT_EQ(rig.window.messages, (std::vector<std::string>{"Ошибка записи файла: KAMTarchH123.txt"}));
+  EXPECT_EQ(rig.window.messages, (std::vector<std::string>{"Ошибка записи файла: KAMTarchH123.txt: File too large",
+                                                           "Ошибка записи файла: KAMT_Conf0.txt: File too large"}));
   EXPECT_TRUE(rig.window.Entries("panel1").empty()) << "not reported as saved";
   EXPECT_EQ(ReadFileBytes(dir.path / "KAMTarchH123.txt").value_or(""), "earlier\r\n");
   EXPECT_EQ(Files(), std::vector<std::string>{"KAMTarchH123.txt"}) << "nothing left beside it";
+}
+
+// A write killed half-way leaves its temporary; the next write of that name removes it, and
+// only it: no process 4194305 exists (beyond Linux's highest), process 1 always does.
+TEST_F(ArchiveFileFailure, TheNextWriteRemovesWhatAKilledOneLeft) {
+  const std::vector<std::string> kept = {"KAMTarchD123.txt.tmp4194305-0", "KAMTarchH123.txt.tmp", "KAMTarchH123.txt.tmp1-0"};
+  for (const std::string& name : kept) std::ofstream(dir.path / name) << "x";
+  std::ofstream(dir.path / "KAMTarchH123.txt.tmp4194305-7") << "x";
+  EXPECT_EQ(Write().outcome, ArchiveFileOutcome::Saved);
+  std::vector<std::string> files = Files();
+  std::ranges::sort(files);
+  EXPECT_EQ(files, (std::vector<std::string>{kept[0], "KAMTarchH123.txt", kept[1], kept[2]}));
 }
 #endif
 

@@ -1,8 +1,8 @@
-#include <algorithm>
+// Reading an archive record by record: the first index, the retries, the abort, the busy guard,
+// and over Modbus TCP the skipped index and the connection lost.
 #include <deque>
 #include <gtest/gtest.h>
 #include <numeric>
-#include <sstream>
 
 #include "hex.h"
 #include "meter/archive_read.h"
@@ -20,20 +20,18 @@ using test::ToHex;
 using test::WithCrc;
 
 // How the meter answers one attempt.
-enum class Answer { Good, Silent, BadCrc, Exception, Short, Drop };
+// Repeat: the record asked before this one (a late copy of the last answer), with this index.
+enum class Answer { Good, Silent, BadCrc, Exception, Short, Repeat, Drop };
 constexpr Answer kGood = Answer::Good, kSilent = Answer::Silent, kBadCrc = Answer::BadCrc, kExc = Answer::Exception,
-                 kShort = Answer::Short;
+                 kShort = Answer::Short, kRepeat = Answer::Repeat;
 
 // Record i of the fake meter: hour i mod 24 on 1 June 2021, forward counter 100 i, working time 3600 i.
 std::vector<std::uint8_t> RecordBytes(int i) {
   std::vector<std::uint8_t> r(kArchiveRecordSize, 0);
-  r[0] = static_cast<std::uint8_t>(i % 24);
-  r[1] = 1, r[2] = 6, r[3] = 21;
-  const auto plus = static_cast<std::uint32_t>(100 * i);
-  const auto work = static_cast<std::uint32_t>(3600 * i);
+  std::tie(r[0], r[1], r[2], r[3]) = std::tuple(static_cast<std::uint8_t>(i % 24), 1, 6, 21);
   for (int k = 0; k < 4; ++k) {
-    r[static_cast<std::size_t>(15 - k)] = static_cast<std::uint8_t>(plus >> (8 * k));
-    r[static_cast<std::size_t>(27 - k)] = static_cast<std::uint8_t>(work >> (8 * k));
+    r[static_cast<std::size_t>(15 - k)] = static_cast<std::uint8_t>(100 * i >> (8 * k));
+    r[static_cast<std::size_t>(27 - k)] = static_cast<std::uint8_t>(3600 * i >> (8 * k));
   }
   return r;
 }
@@ -44,7 +42,7 @@ int IndexOf(std::span<const std::uint8_t> pdu) { return pdu[1] << 8 | pdu[2]; }
 std::vector<std::uint8_t> AnswerPdu(std::span<const std::uint8_t> request, Answer a) {
   if (a == Answer::Exception) return {static_cast<std::uint8_t>(request[0] | 0x80), 0x04};
   std::vector<std::uint8_t> pdu(request.begin(), request.begin() + 3);
-  const auto record = RecordBytes(IndexOf(request));
+  const auto record = RecordBytes(IndexOf(request) - (a == Answer::Repeat ? 1 : 0));
   pdu.insert(pdu.end(), record.begin(), record.end() - (a == Answer::Short ? 1 : 0));
   return pdu;
 }
@@ -120,7 +118,6 @@ class ArchiveReadTest : public ::testing::Test {
     }
     return lines.size() > 3 ? std::vector<std::string>(lines.begin() + 3, lines.end()) : std::vector<std::string>{};
   }
-  bool FileExists(const std::string& name) const { return std::filesystem::exists(dir.path / name); }
 
   test::TempDir dir;
   test::TestRig rig;
@@ -130,62 +127,50 @@ class ArchiveReadTest : public ::testing::Test {
   std::vector<int> indices;  // asked for, in order
 };
 
-TEST_F(ArchiveReadTest, SerialFramesCarryAddressFunctionIndexAndCrc) {
-  s.link.LinkSettings.NetAddr = 0x1F7;  // only the low byte goes on the line
+// Serial: the address's low byte, the kind's function, the index, the CRC. Modbus TCP keeps a
+// fourth byte after the index, 0 whatever the buffer held before.
+TEST_F(ArchiveReadTest, RequestFramesOverBothTransports) {
+  s.link.LinkSettings.NetAddr = 0x1F7;
   for (const auto& [kind, f] : {std::pair<ArchiveKind, std::uint8_t>{ArchiveKind::Hourly, 0x46},
                                 {ArchiveKind::Daily, 0x47}, {ArchiveKind::Monthly, 0x48}}) {
     rig.port.written.clear();
     Archive(kind, 300, "1");
     ReadArchive(s, kind);
-    ASSERT_EQ(rig.port.written.size(), 2u);
-    EXPECT_EQ(ToHex(rig.port.written[0]), ToHex(WithCrc({0xF7, f, 0x01, 0x2A})));  // index 298
-    EXPECT_EQ(ToHex(rig.port.written[1]), ToHex(WithCrc({0xF7, f, 0x01, 0x2B})));  // index 299
+    EXPECT_EQ(rig.port.written, (std::vector<std::vector<std::uint8_t>>{WithCrc({0xF7, f, 0x01, 0x2A}),
+                                                                        WithCrc({0xF7, f, 0x01, 0x2B})}));
   }
-}
-
-// The Modbus TCP request keeps its fourth byte, and it is 0 whatever the buffer held before.
-TEST_F(ArchiveReadTest, TcpPduIsFourBytesEndingInZero) {
   UseTcp();
   s.link.frames.TxBuffer.fill(0x5A);
   Archive(ArchiveKind::Daily, 2, "1");
   EXPECT_EQ(ReadArchive(s, ArchiveKind::Daily).outcome, ArchiveOutcome::Saved);
   ASSERT_EQ(rig.socket.sent.size(), 2u);
-  EXPECT_EQ(ToHex(std::vector<std::uint8_t>(rig.socket.sent[0].begin() + 2, rig.socket.sent[0].end())),
-            "00 00 00 05 FF 47 00 00 00");
-  EXPECT_EQ(ToHex(std::vector<std::uint8_t>(rig.socket.sent[1].begin() + 7, rig.socket.sent[1].end())), "47 00 01 00");
+  EXPECT_EQ(ToHex(rig.socket.sent[0]), "01 00 00 00 00 05 FF 47 00 00 00");
+  EXPECT_EQ(ToHex(rig.socket.sent[1]), "02 00 00 00 00 05 FF 47 00 01 00");
 }
-
-struct StartCase {
-  int count;
-  const char* n;
-  int first;  // -1: nothing asked
-};
-
-class ArchiveStartIndex : public ArchiveReadTest, public ::testing::WithParamInterface<StartCase> {};
 
 // N intervals are N + 1 records, the newest last; an N at or above count - 1 reads them all.
-TEST_P(ArchiveStartIndex, ReadsFromTheFirstIndexToTheLast) {
-  const StartCase& c = GetParam();
-  std::ostringstream progress;
-  window.SetProgressStream(&progress);
-  Archive(ArchiveKind::Hourly, c.count, c.n);
-  const ArchiveReadResult r = ReadArchive(s, ArchiveKind::Hourly);
-  EXPECT_EQ(indices, c.first < 0 ? std::vector<int>{} : Range(c.first, c.count - 1));
-  const int read = c.first < 0 ? 0 : c.count - c.first;
-  EXPECT_EQ(r.recordsRead, read);
-  EXPECT_EQ(r.outcome, read >= 2 ? ArchiveOutcome::Saved : ArchiveOutcome::TooFewRecords);
-  EXPECT_EQ(Rows("KAMTarchH123.txt").size(), static_cast<std::size_t>(std::max(read - 1, 0)));
-  EXPECT_EQ(FileExists("KAMTarchH123.txt"), read >= 2);
-  EXPECT_EQ(window.StatusText(1), read >= 2 ? "Данные сохранены в файл: KAMTarchH123.txt" : "Чтение архива закончено");
+TEST_F(ArchiveReadTest, ReadsFromTheFirstIndexToTheLast) {
+  const std::tuple<int, const char*, int> cases[] = {  // count, N, first index (-1: nothing asked)
+      {10, "9", 0}, {10, "10", 0}, {10, "2147483647", 0}, {10, "1", 8}, {10, "0", 9}, {10, "-1", -1},
+      {10, "-2147483648", -1}, {1, "0", 0}, {0, "-1", -1}};
+  for (const auto& [count, n, first] : cases) {
+    std::ostringstream progress;
+    window.SetProgressStream(&progress);
+    indices.clear();
+    std::filesystem::remove(dir.path / "KAMTarchH123.txt");
+    window.SetStatusText(2, "Принято 101 байт");  // the current-data read's, before it
+    Archive(ArchiveKind::Hourly, count, n);
+    const ArchiveReadResult r = ReadArchive(s, ArchiveKind::Hourly);
+    const int read = first < 0 ? 0 : count - first;
+    EXPECT_EQ(indices, first < 0 ? std::vector<int>{} : Range(first, count - 1)) << n;
+    EXPECT_EQ(std::tuple(r.recordsRead, r.outcome), std::tuple(read, read >= 2 ? ArchiveOutcome::Saved : ArchiveOutcome::TooFewRecords));
+    EXPECT_EQ(Rows("KAMTarchH123.txt").size(), static_cast<std::size_t>(std::max(read - 1, 0)));
+    EXPECT_EQ(window.StatusText(1), read >= 2 ? "Данные сохранены в файл: KAMTarchH123.txt" : "Чтение архива закончено");
+    EXPECT_EQ(progress.str().empty(), read == 0) << "nothing asked, nothing shown";
+    EXPECT_NE(window.StatusText(2), "Принято 101 байт") << "panel 2 tells of this read only";
+  }
   EXPECT_TRUE(window.messages.empty());
-  EXPECT_EQ(progress.str().empty(), read == 0) << "nothing asked, nothing shown";
 }
-
-INSTANTIATE_TEST_SUITE_P(Rule, ArchiveStartIndex,
-                         ::testing::Values(StartCase{10, "9", 0}, StartCase{10, "10", 0}, StartCase{10, "2147483647", 0},
-                                           StartCase{10, "1", 8}, StartCase{10, "0", 9}, StartCase{10, "-1", -1},
-                                           StartCase{10, "-2147483648", -1}, StartCase{1, "0", 0},
-                                           StartCase{0, "-1", -1}));
 
 TEST_F(ArchiveReadTest, CountThatIsNoWholeNumberChangesNothing) {
   for (const char* text : {"", "1.5", "99999999999"}) {
@@ -198,95 +183,55 @@ TEST_F(ArchiveReadTest, CountThatIsNoWholeNumberChangesNothing) {
   EXPECT_FALSE(s.commandRunning);
 }
 
-TEST_F(ArchiveReadTest, PanelCountsIndexAgainstTheLastOne) {
-  Archive(ArchiveKind::Hourly, 720, "2");
-  ReadArchive(s, ArchiveKind::Hourly);
-  EXPECT_EQ(window.Entries("panel1"),
-            (std::vector<std::string>{"panel1 Идет чтение архива: 717:719", "panel1 Идет чтение архива: 718:719",
-                                      "panel1 Идет чтение архива: 719:719", "panel1 Чтение архива закончено",
-                                      "panel1 Данные сохранены в файл: KAMTarchH123.txt"}));
-}
-
 // The monthly archive's own group is "Архив" (GroupBox2): it and the abort button stay usable.
-TEST_F(ArchiveReadTest, OtherGroupsAndTheReadButtonAreLockedWhileItRuns) {
+TEST_F(ArchiveReadTest, PanelCountsTheIndexAndOtherGroupsAreLockedWhileItRuns) {
   const std::vector<std::string> locked = {"GroupBox1", "GroupBox3", "GroupBox6", "GroupBox7", "Button4"};
-  Archive(ArchiveKind::Monthly, 3, "2");
+  Archive(ArchiveKind::Monthly, 720, "2");
   rig.port.onWrite = [&](std::span<const std::uint8_t> frame) {
     for (const auto& control : locked) EXPECT_FALSE(window.Enabled(control)) << control;
     AnswerSerial(frame);
   };
   ReadArchive(s, ArchiveKind::Monthly);
-  std::vector<std::string> expected, changes;
-  for (const auto& control : locked) expected.push_back(control + " off");
-  for (const auto& control : locked) expected.push_back(control + " on");
-  for (const auto& entry : window.log) {
-    if (entry.ends_with(" on") || entry.ends_with(" off")) changes.push_back(entry);
-  }
-  EXPECT_EQ(changes, expected);
+  EXPECT_EQ(window.Entries("panel1"),
+            (std::vector<std::string>{"panel1 Идет чтение архива: 717:719", "panel1 Идет чтение архива: 718:719",
+                                      "panel1 Идет чтение архива: 719:719", "panel1 Чтение архива закончено",
+                                      "panel1 Данные сохранены в файл: KAMTarchM123.txt"}));
+  for (const auto& control : locked) EXPECT_EQ(window.Entries(control), (std::vector{control + " off", control + " on"}));
+  EXPECT_TRUE(window.Entries("GroupBox2").empty());
 }
 
-struct RetryCase {
-  const char* name;
-  std::vector<Answer> plan;
-  int requests;                        // attempts in all
-  std::vector<std::string> messages;   // message boxes, in order
-  bool stops = true;                   // the read ends early
-};
-
-void PrintTo(const RetryCase& c, std::ostream* os) { *os << c.name; }
-
-class ArchiveSerialRetry : public ArchiveReadTest, public ::testing::WithParamInterface<RetryCase> {};
-
-// Three records asked for. Five failed attempts in a row end the read, whatever mix of
-// failures they were; a record read in between starts the count again.
-TEST_P(ArchiveSerialRetry, FiveFailuresInARowEndTheRead) {
-  const RetryCase& c = GetParam();
-  plan.assign(c.plan.begin(), c.plan.end());
-  Archive(ArchiveKind::Hourly, 3, "2");
-  const ArchiveReadResult r = ReadArchive(s, ArchiveKind::Hourly);
-  EXPECT_EQ(static_cast<int>(indices.size()), c.requests);
-  EXPECT_EQ(window.messages, c.messages);
-  EXPECT_EQ(r.failed, c.stops);
-  const auto panels = window.Entries("panel1");
-  const auto finished = std::find(panels.begin(), panels.end(), "panel1 Чтение архива закончено");
-  ASSERT_NE(finished, panels.begin());
-  ASSERT_NE(finished, panels.end());
-  EXPECT_EQ(finished[-1] == "panel1 Ошибка чтения архива", c.stops) << finished[-1];
-}
-
-const std::string kNoAnswer = "Устройство не отвечает!";
 const std::string kDevice = "Ошибка устройства!";
 const std::string kLength = "Неправильная длина ответа!";
 
-INSTANTIATE_TEST_SUITE_P(
-    Plans, ArchiveSerialRetry,
-    ::testing::Values(
-        RetryCase{"four silences then an answer go on", {kSilent, kSilent, kSilent, kSilent}, 7, {}, false},
-        RetryCase{"one counter for every failure, the fifth's message",
-                  {kSilent, kExc, kBadCrc, kShort, kBadCrc}, 5, {kDevice, kLength, "Ошибка CRC!"}},
-        RetryCase{"rejected answers show their own message each time",
-                  {kExc, kExc, kExc, kExc, kExc}, 5,
-                  {kDevice, kDevice, kDevice, kDevice, kDevice, "Ошибка чтения архива!"}},
-        RetryCase{"a record read starts the count again",
-                  {kBadCrc, kBadCrc, kBadCrc, kBadCrc, kGood, kBadCrc, kBadCrc, kBadCrc, kBadCrc, kGood, kShort,
-                   kShort, kShort, kShort},
-                  15, {kLength, kLength, kLength, kLength}, false}));
-
-TEST_F(ArchiveReadTest, ReadStoppedByFailuresSavesWhatItHas) {
-  plan = {kGood, kGood, kSilent, kSilent, kSilent, kSilent, kSilent};
-  Archive(ArchiveKind::Hourly, 5, "4");
-  const ArchiveReadResult r = ReadArchive(s, ArchiveKind::Hourly);
-  EXPECT_TRUE(r.failed);
-  EXPECT_EQ(r.outcome, ArchiveOutcome::Saved);
-  EXPECT_EQ(r.recordsRead, 2);
-  EXPECT_EQ(indices, (std::vector<int>{0, 1, 2, 2, 2, 2, 2}));
-  EXPECT_EQ(window.messages, std::vector<std::string>{kNoAnswer});
-  const auto rows = Rows("KAMTarchH123.txt");
-  ASSERT_EQ(rows.size(), 1u);
-  EXPECT_TRUE(rows[0].starts_with("00-01ч 01.06.2021\t        1.00\t")) << rows[0];
+// Three records asked for. Five failed attempts in a row end the read, whatever mix of
+// failures they were, with the fifth's message (or the archive's own) and then the status
+// text; a record read in between starts the count again. A copy of the last answer is no
+// record: it counts as a failure.
+TEST_F(ArchiveReadTest, FiveFailuresInARowEndTheRead) {
+  const std::tuple<std::vector<Answer>, int, std::vector<std::string>, bool> cases[] = {  // plan, attempts, messages, stops
+      {{kSilent, kSilent, kSilent, kSilent}, 7, {}, false},
+      {{kSilent, kExc, kBadCrc, kShort, kBadCrc}, 5, {kDevice, kLength, "Ошибка CRC!"}, true},
+      {{kExc, kExc, kExc, kExc, kExc}, 5, {kDevice, kDevice, kDevice, kDevice, kDevice, "Ошибка чтения архива!"}, true},
+      {{kGood, kRepeat, kGood}, 4, {}, false},
+      {{kGood, kRepeat, kRepeat, kRepeat, kRepeat, kRepeat}, 6, {"Повтор предыдущего ответа!"}, true},
+      {{kBadCrc, kBadCrc, kBadCrc, kBadCrc, kGood, kBadCrc, kBadCrc, kBadCrc, kBadCrc, kGood, kShort, kShort, kShort,
+        kShort}, 15, {kLength, kLength, kLength, kLength}, false}};
+  for (const auto& [answers, attempts, messages, stops] : cases) {
+    plan.assign(answers.begin(), answers.end());
+    indices.clear();
+    window.log.clear();
+    window.messages.clear();
+    Archive(ArchiveKind::Hourly, 3, "2");
+    EXPECT_EQ(ReadArchive(s, ArchiveKind::Hourly).failed, stops);
+    EXPECT_EQ(static_cast<int>(indices.size()), attempts);
+    EXPECT_EQ(window.messages, messages);
+    const auto log = window.log;
+    const auto failed = std::find(log.begin(), log.end(), "panel1 Ошибка чтения архива");
+    EXPECT_EQ(failed != log.end() && !messages.empty() && failed[-1] == "message " + messages.back(), stops);
+  }
 }
 
-TEST_F(ArchiveReadTest, SerialPausesBeforeEveryAttemptTcpNever) {
+TEST_F(ArchiveReadTest, SerialPausesBeforeEveryAttempt) {
   Archive(ArchiveKind::Hourly, 3, "2");
   const auto sleptInARead = [&](int delay) {
     plan = {kBadCrc};
@@ -296,45 +241,19 @@ TEST_F(ArchiveReadTest, SerialPausesBeforeEveryAttemptTcpNever) {
     return rig.clock.sleptMs;
   };
   const long long without = sleptInARead(0);
-  std::vector<long long> sleptAtWrite;
+  long long sleptAtFirstWrite = -1;
   rig.port.onWrite = [&](std::span<const std::uint8_t> frame) {
-    sleptAtWrite.push_back(rig.clock.sleptMs);
+    if (sleptAtFirstWrite < 0) sleptAtFirstWrite = rig.clock.sleptMs;
     AnswerSerial(frame);
   };
   EXPECT_EQ(sleptInARead(250) - without, 4 * 250) << "four attempts, the retry included";
-  ASSERT_EQ(sleptAtWrite.size(), 4u);
-  EXPECT_GE(sleptAtWrite[0], 250) << "the pause comes before the request";
-  UseTcp();
-  EXPECT_EQ(sleptInARead(250), 0);
-}
-
-// With the port gone the exchange processes no events of its own: what is left is the
-// loop's, once per attempt with the attempt's text showing, and once at the end. A click taken
-// there lets that attempt run, and no other.
-TEST_F(ArchiveReadTest, EventsAreProcessedOncePerAttemptAndAnAbortThereStopsTheNext) {
-  rig.port.Close();
-  Archive(ArchiveKind::Daily, 3, "2");
-  std::vector<std::string> panelAtEvents;
-  window.onProcessEvents = [&] { panelAtEvents.push_back(window.StatusText(1)); };
-  ReadArchive(s, ArchiveKind::Daily);
-  std::vector<std::string> expected(5, "Идет чтение архива: 0:2");
-  expected.push_back("Чтение архива закончено");
-  EXPECT_EQ(panelAtEvents, expected);
-  EXPECT_EQ(window.messages, std::vector<std::string>{kNoAnswer});
-
-  window.log.clear();
-  window.messages.clear();
-  window.onProcessEvents = [&] { Button7Click(s); };
-  const ArchiveReadResult r = ReadArchive(s, ArchiveKind::Daily);
-  EXPECT_TRUE(r.aborted);
-  EXPECT_FALSE(r.failed);
-  EXPECT_EQ(window.Entries("panel1 Идет").size(), 1u);
-  EXPECT_TRUE(window.messages.empty());
+  EXPECT_GE(sleptAtFirstWrite, 250) << "the pause comes before the request";
 }
 
 // "Прервать чтение" clicked while record `abortAt` is being read: that attempt finishes, no
-// other starts; two records or more are saved.
+// other starts; two records or more are saved. An abort before the read does not carry over.
 TEST_F(ArchiveReadTest, AbortStopsBetweenAttemptsAndSavesTwoOrMore) {
+  Button7Click(s);
   for (const auto& [tcp, abortAt] : {std::pair{false, 0}, std::pair{true, 1}}) {
     indices.clear();
     if (tcp) UseTcp();
@@ -343,28 +262,23 @@ TEST_F(ArchiveReadTest, AbortStopsBetweenAttemptsAndSavesTwoOrMore) {
       if (static_cast<int>(indices.size()) == at + 1) Button7Click(s);
     };
     const ArchiveReadResult r = ReadArchive(s, ArchiveKind::Monthly);
-    EXPECT_TRUE(r.aborted);
-    EXPECT_EQ(r.recordsRead, abortAt + 1);
+    EXPECT_EQ(std::tuple(r.aborted, r.recordsRead), std::tuple(true, abortAt + 1));
     EXPECT_EQ(indices, Range(0, abortAt));
     EXPECT_EQ(Rows("KAMTarchM123.txt").size(), static_cast<std::size_t>(abortAt));
     EXPECT_TRUE(window.messages.empty());
-    EXPECT_TRUE(window.Enabled("Button4"));
-    EXPECT_TRUE(window.Enabled("GroupBox1"));
+    EXPECT_TRUE(window.Enabled("Button4") && window.Enabled("GroupBox1"));
   }
-}
-
-TEST_F(ArchiveReadTest, AbortBeforeTheReadDoesNotCarryOver) {
-  Button7Click(s);
-  Archive(ArchiveKind::Hourly, 3, "2");
-  EXPECT_EQ(ReadArchive(s, ArchiveKind::Hourly).recordsRead, 3);
 }
 
 TEST_F(ArchiveReadTest, NoOtherCommandStartsWhileItRuns) {
   Archive(ArchiveKind::Hourly, 3, "2");
   std::vector<bool> refused;
+  bool inside = false;  // a command let through would run these events again
   window.onProcessEvents = [&] {
+    if (std::exchange(inside, true)) return;
     refused.push_back(!Button1Click(s));
     refused.push_back(ReadArchive(s, ArchiveKind::Daily).outcome == ArchiveOutcome::Busy);
+    inside = false;
   };
   EXPECT_EQ(ReadArchive(s, ArchiveKind::Hourly).outcome, ArchiveOutcome::Saved);
   EXPECT_FALSE(refused.empty());
@@ -386,25 +300,11 @@ TEST_F(ArchiveReadTest, TcpSkipsAFailedIndexAndTheFileBridgesNoGap) {
   const ArchiveReadResult r = ReadArchive(s, ArchiveKind::Hourly);
   EXPECT_EQ(indices, Range(0, 5)) << "one request per index";
   EXPECT_EQ(progress.str(), "\r0/6\r1/6\r2/6\r3/6\r4/6\n") << "records read, of those asked for";
-  EXPECT_EQ(r.recordsRead, 4);
-  EXPECT_EQ(r.recordsSkipped, 2);
+  EXPECT_EQ(std::tuple(r.recordsRead, r.recordsSkipped), std::tuple(4, 2));
   EXPECT_EQ(window.messages, std::vector<std::string>{kDevice}) << "only the answer's own message";
   const auto rows = Rows("KAMTarchH123.txt");
   ASSERT_EQ(rows.size(), 2u);
-  EXPECT_TRUE(rows[0].starts_with("00-01ч ")) << rows[0];
-  EXPECT_TRUE(rows[1].starts_with("04-05ч ")) << rows[1];
-}
-
-// The table follows the meter's count: 2000 records are read whole.
-TEST_F(ArchiveReadTest, MoreThan1200RecordsAreReadWhole) {
-  UseTcp();
-  Archive(ArchiveKind::Hourly, 2000, "1999");
-  EXPECT_EQ(ReadArchive(s, ArchiveKind::Hourly).recordsRead, 2000);
-  ASSERT_EQ(s.ArchiveTable.size(), 2000u);
-  EXPECT_EQ(s.ArchiveTable[1999].hour, 1999 % 24);
-  const auto rows = Rows("KAMTarchH123.txt");
-  ASSERT_EQ(rows.size(), 1999u);
-  EXPECT_TRUE(rows.back().starts_with("06-07ч 01.06.2021\t        1.00\t")) << rows.back();
+  EXPECT_TRUE(rows[0].starts_with("00-01ч ") && rows[1].starts_with("04-05ч ")) << rows[0] << rows[1];
 }
 
 // A connection that goes down ends the read: what came before is saved, nothing after it is
@@ -417,11 +317,8 @@ TEST_F(ArchiveReadTest, TcpConnectionLostEndsTheReadAndKeepsWhatCame) {
   Archive(ArchiveKind::Hourly, 8, "7");
   const ArchiveReadResult r = ReadArchive(s, ArchiveKind::Hourly);
   EXPECT_EQ(indices, Range(0, 4));
-  EXPECT_TRUE(r.connectionLost);
-  EXPECT_FALSE(r.aborted);
-  EXPECT_EQ(r.recordsRead, 4);
-  EXPECT_EQ(r.recordsSkipped, 0);
-  EXPECT_EQ(r.outcome, ArchiveOutcome::Saved);
+  EXPECT_EQ(std::tuple(r.connectionLost, r.aborted, r.recordsRead, r.recordsSkipped, r.outcome),
+            std::tuple(true, false, 4, 0, ArchiveOutcome::Saved));
   EXPECT_EQ(Rows("KAMTarchH123.txt").size(), 3u);
   EXPECT_TRUE(window.messages.empty());
   EXPECT_EQ(window.StatusText(0), "Нет соединения с 192.168.0.1, порт:502: соединение закрыто прибором");

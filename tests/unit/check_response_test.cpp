@@ -1,15 +1,31 @@
-// The check of an answer PDU against its request: hex in, verdict and copied bytes out.
+// The checks of an answer: its CRC, and its PDU against the request (hex in, verdict and
+// copied bytes out).
 #include <gtest/gtest.h>
-#include <string>
-#include <vector>
 
 #include "hex.h"
 #include "link/check_response.h"
+#include "link/crc16.h"
 
 namespace kamt {
 namespace {
 
 using test::Hex;
+
+// CRC-16/MODBUS, carried low byte first; a frame with its CRC checks to 0, a broken one never.
+TEST(Crc16, KnownValuesLowByteFirstAndEverySingleBitErrorFound) {
+  auto frame = Hex("01 04 10 00 00 30 00 00");
+  Crc16Append(frame, 6);
+  EXPECT_EQ(test::ToHex(frame), "01 04 10 00 00 30 F4 DE");
+  auto digits = Hex("31 32 33 34 35 36 37 38 39 00 00");
+  Crc16Append(digits, 9);
+  EXPECT_EQ(test::ToHex(digits), "31 32 33 34 35 36 37 38 39 37 4B");  // the standard check value 0x4B37
+  EXPECT_EQ(Crc16Check(frame, 8), 0);
+  for (std::size_t bit = 0; bit < 8 * frame.size(); ++bit) {
+    auto broken = frame;
+    broken[bit / 8] ^= static_cast<std::uint8_t>(1 << bit % 8);
+    EXPECT_NE(Crc16Check(broken, 8), 0) << bit;
+  }
+}
 
 // An archive answer: function, two bytes nobody examines, the 40 record bytes 03..2A.
 std::string ArchiveAnswer(const char* function, int recordBytes) {

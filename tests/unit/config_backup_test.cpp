@@ -64,7 +64,8 @@ TEST(ConfigFile, DiffersOnlyInWhatTheMeterKeeps) {
   const std::tuple<const char*, const char*, const char*, bool> cases[] = {
       {"factor", "2.5", "2.50", false},       {"factor", "2.5", "2.5000003", true},
       {"display-off", "Через 5 минут", "#1", false}, {"display-off", "Никогда", "Через 5 минут", true},
-      {"serial", "70000", "4464", false},     {"max-flow", "100", "120", true},
+      {"serial", "042", "42", false},         {"serial", "70000", "4464", true},
+      {"max-flow", "100", "120", true},
   };
   for (const auto& [name, left, right, differs] : cases) {
     ConfigBackup a = Sample(), b = Sample();

@@ -1,3 +1,4 @@
+// The connection dialog's logic: what it shows from the settings and what "Применить" stores.
 #include <gtest/gtest.h>
 
 #include "connection_fakes.h"
@@ -38,36 +39,7 @@ class ConnectionDialogTest : public ::testing::Test {
   ConnectionDialog dialog{form, rig.session.link, ports, modem};
 };
 
-TEST_F(ConnectionDialogTest, FirstRunShowsTheDefaults) {
-  dialog.FormCreate();
-  EXPECT_FALSE(rig.port.IsOpen());
-  EXPECT_EQ(form.portItems, ports.names);
-  // ComboBox3: the default 4 is no position of four items; ComboBox4: "Нет"; ComboBox5: "1".
-  for (const auto& [box, index] : {std::pair{"RadioGroup1", 0}, {"ComboBox1", 0}, {"ComboBox3", -1},
-                                   {"ComboBox4", 2}, {"ComboBox5", 0}, {"ModemConnect_CheckBox", 0}}) {
-    EXPECT_EQ(form.ItemIndex(box), index) << box;
-  }
-  for (const auto& [edit, text] : {std::pair{"ComboBox2", "9600"}, {"Edit1", "1"}, {"Edit2", "192.168.0.1"},
-                                   {"Edit3", "502"}, {"Edit4", "100"}}) {
-    EXPECT_EQ(form.Text(edit), text) << edit;
-  }
-  ExpectSerialGroupShown(true);
-}
-
-TEST_F(ConnectionDialogTest, EveryInterfaceCodeButZeroIsEthernetAndAPortBeyondTheListIsNone) {
-  settings().PortIndex = 2;  // beyond the list: no port selected
-  for (int type : {1, -1}) {
-    settings().Type = type;
-    dialog.FormCreate();
-    EXPECT_EQ(form.ItemIndex("RadioGroup1"), 1) << type;
-    EXPECT_EQ(form.ItemIndex("ComboBox1"), -1);
-    ExpectSerialGroupShown(false);
-  }
-  form.SetItemIndex("RadioGroup1", 0);
-  dialog.RadioGroup1Click();
-  ExpectSerialGroupShown(true);
-}
-
+// No data bits chosen: stored as -1, run as 8. A port that cannot be opened keeps the line settings.
 TEST_F(ConnectionDialogTest, ApplyOpensThePortAndStoresTheLine) {
   Create();
   form.ChoosePort(1);
@@ -79,150 +51,80 @@ TEST_F(ConnectionDialogTest, ApplyOpensThePortAndStoresTheLine) {
   EXPECT_EQ(Apply(), ModalResult::Ok);
   EXPECT_EQ(rig.port.calls, (Texts{"open /dev/ttyUSB0", "configure"}));
   const LinkSettingsRecord& s = settings();
-  EXPECT_EQ(s.PortName, "/dev/ttyUSB0");
-  // No data bits chosen: stored as -1, run as 8.
-  EXPECT_EQ(std::tuple(s.PortIndex, s.Baudrate, s.Bits, s.Parity, s.StopBits, s.NetAddr, s.Delay, s.Modem),
-            std::tuple(1, 19200, -1, 0, 2, 17, 250, false));
-  ASSERT_EQ(rig.port.configured.size(), 1u);
-  const LineParameters& line = rig.port.configured[0];
+  EXPECT_EQ(std::tuple(s.PortName, s.PortIndex, s.Baudrate, s.Bits, s.Parity, s.StopBits, s.NetAddr, s.Delay, s.Modem),
+            std::tuple("/dev/ttyUSB0", 1, 19200, -1, 0, 2, 17, 250, false));
+  const LineParameters& line = rig.port.configured.at(0);
   EXPECT_EQ(std::tuple(line.baudrate, line.dataBits, line.parity, line.stopBits),
             std::tuple(19200, 8, Parity::Even, StopBits::Two));
   EXPECT_TRUE(form.messages.empty());
-}
 
-// The same device stays open; another position or another typed path (which has the same
-// position, none) replaces it.
-TEST_F(ConnectionDialogTest, TheSamePortStaysOpenAnotherOneReplacesIt) {
-  Create();
-  form.ChoosePort(0);
-  Apply();
-  Apply();
-  form.ChoosePort(1);
-  Apply();
-  form.TypePort("/tmp/kamt/ttyKAMT");
-  EXPECT_EQ(Apply(), ModalResult::Ok);
-  EXPECT_EQ(settings().PortIndex, -1);
-  Apply();
-  form.TypePort("/dev/pts/7");
-  Apply();
-  EXPECT_EQ(rig.port.calls, (Texts{"open /dev/ttyS0", "configure", "configure", "open /dev/ttyUSB0", "configure",
-                                   "open /tmp/kamt/ttyKAMT", "configure", "configure", "open /dev/pts/7", "configure"}));
-}
-
-TEST_F(ConnectionDialogTest, APortThatCannotBeOpenedKeepsTheLineSettings) {
-  Create();
+  rig.port.Close();
   rig.port.openFailure = OpenFailure::AccessDenied;
-  form.ChoosePort(1);
+  form.ChoosePort(0);
   form.SetText("ComboBox2", "4800");
   EXPECT_EQ(Apply(), ModalResult::Ok);
-  EXPECT_FALSE(rig.port.IsOpen());
-  EXPECT_EQ(std::tuple(settings().PortIndex, settings().Baudrate, settings().Bits), std::tuple(1, 9600, 4));
-  EXPECT_TRUE(rig.port.configured.empty());
+  EXPECT_EQ(std::tuple(s.PortIndex, s.Baudrate, rig.port.configured.size()), std::tuple(0, 19200, 1u));
   EXPECT_TRUE(form.messages.empty());
 }
 
-TEST_F(ConnectionDialogTest, ABitRateThatIsNoIntegerKeepsTheDialogOpen) {
-  Create();
-  form.ChoosePort(0);
-  form.SetText("ComboBox2", "96oo");
-  form.SetText("Edit4", "5");
-  form.TickModem(true);
-  EXPECT_EQ(Apply(), ModalResult::None);
-  EXPECT_EQ(form.messages, Texts{"'96oo' is not a valid integer value"});
-  EXPECT_TRUE(rig.port.IsOpen());
-  EXPECT_TRUE(settings().Modem);
-  // The steps after it did not run.
-  EXPECT_EQ(std::tuple(settings().PortIndex, settings().Baudrate, settings().Delay), std::tuple(0, 9600, 100));
-  EXPECT_EQ(modem.shown, 0);
-}
-
+// An address outside 1..255 is ignored; one that is no number keeps the dialog open, but the
+// dial runs even then, and decides the result alone. A pause that is no number is the default.
 TEST_F(ConnectionDialogTest, TheAddressIsStoredIgnoredOrRefused) {
-  struct Case {
-    const char* text;
-    int netAddr;
-    ModalResult result;
-    Texts messages;
-  };
-  const Case cases[] = {{"1", 1, ModalResult::Ok, {}},    {"255", 255, ModalResult::Ok, {}},
-                        {" 42 ", 42, ModalResult::Ok, {}}, {"0", 5, ModalResult::Ok, {}},
-                        {"256", 5, ModalResult::Ok, {}},  {"abc", 5, ModalResult::None, {"Ошибка ввода адреса прибора!"}}};
+  const std::tuple<const char*, int, ModalResult> cases[] = {
+      {"1", 1, ModalResult::Ok}, {"255", 255, ModalResult::Ok}, {" 42 ", 42, ModalResult::Ok},
+      {"0", 5, ModalResult::Ok}, {"256", 5, ModalResult::Ok}, {"abc", 5, ModalResult::None}};
   Create();
   form.ChoosePort(0);
   form.SetText("Edit4", "x");
-  for (const Case& c : cases) {
+  for (const auto& [text, netAddr, result] : cases) {
     settings().NetAddr = 5;
     settings().Delay = 7;
     form.messages.clear();
-    form.SetText("Edit1", c.text);
-    EXPECT_EQ(Apply(), c.result) << c.text;
-    EXPECT_EQ(settings().NetAddr, c.netAddr) << c.text;
-    EXPECT_EQ(settings().Delay, 100);  // not a number: the default
-    EXPECT_EQ(form.messages, c.messages) << c.text;
+    form.SetText("Edit1", text);
+    EXPECT_EQ(Apply(), result) << text;
+    EXPECT_EQ(std::tuple(settings().NetAddr, settings().Delay), std::tuple(netAddr, 100)) << text;
+    EXPECT_EQ(form.messages.size(), result == ModalResult::None ? 1u : 0u) << text;
   }
-}
-
-// The dial runs even after an address error, and decides the result alone.
-TEST_F(ConnectionDialogTest, TheModemDialogDecidesTheResult) {
+  EXPECT_EQ(form.messages, Texts{"Ошибка ввода адреса прибора!"});
+  form.TickModem(true);
   for (const bool connects : {true, false}) {
-    Create();
-    form.ChoosePort(0);
-    form.TickModem(true);
-    form.SetText("Edit1", "abc");
-    form.messages.clear();
     modem.connects = connects;
     EXPECT_EQ(Apply(), connects ? ModalResult::Ok : ModalResult::Cancel);
-    EXPECT_EQ(form.messages, Texts{"Ошибка ввода адреса прибора!"});
-    EXPECT_TRUE(settings().Modem);
   }
+  EXPECT_EQ(form.messages.size(), 3u);
   EXPECT_EQ(modem.shown, 2);
   EXPECT_TRUE(rig.port.IsOpen());  // it stays open after a failed dial
 }
 
+// A valid address is stored with its text, an invalid one changes nothing; a port TCP does not
+// have would silently reach another. Neither the device address nor the modem is read.
 TEST_F(ConnectionDialogTest, EthernetStoresWhatIsValid) {
   using Ip = std::array<std::uint8_t, 4>;
-  struct Case {
-    const char* ip;
-    const char* port;
-    ModalResult result;
-    Ip bytes;            // stored
-    const char* ipAddr;  // stored
-    int tcpPort;         // stored
-    Texts messages;
-  };
-  const Ip kUnchanged = {9, 9, 9, 9};
-  const Texts kBadPort = {"Ошибка ввода номера порта!"};
-  const Case cases[] = {
-      {"192.168.0.10", "502", ModalResult::Ok, {192, 168, 0, 10}, "192.168.0.10", 502, {}},
-      {"010.000.000.001", "1502", ModalResult::Ok, {8, 0, 0, 1}, "010.000.000.001", 1502, {}},
-      {"192.168.0", "503", ModalResult::None, kUnchanged, "9.9.9.9", 503, {"Ошибка ввода IP-адреса!"}},
-      {"1.2.3.256", "", ModalResult::None, kUnchanged, "9.9.9.9", 999, {"Ошибка ввода IP-адреса!", kBadPort[0]}},
-      // A port number TCP does not have would silently reach another port.
-      {"10.0.0.1", "70000", ModalResult::None, {10, 0, 0, 1}, "10.0.0.1", 999, kBadPort},
-      {"10.0.0.1", "0", ModalResult::None, {10, 0, 0, 1}, "10.0.0.1", 999, kBadPort},
-      {"10.0.0.1", "65535", ModalResult::Ok, {10, 0, 0, 1}, "10.0.0.1", 65535, {}},
-  };
+  const std::tuple<const char*, const char*, Ip, const char*, int, std::size_t> cases[] = {  // IP, port: stored, messages
+      {"010.000.000.001", "1502", {8, 0, 0, 1}, "010.000.000.001", 1502, 0},
+      {"192.168.0", "503", {9, 9, 9, 9}, "9.9.9.9", 503, 1},
+      {"10.0.0.1", "70000", {10, 0, 0, 1}, "10.0.0.1", 999, 1},
+      {"10.0.0.1", "0", {10, 0, 0, 1}, "10.0.0.1", 999, 1},
+      {"10.0.0.1", "65535", {10, 0, 0, 1}, "10.0.0.1", 65535, 0},
+      {"1.2.3.256", "", {9, 9, 9, 9}, "9.9.9.9", 999, 2}};
   Create();
   form.ChoosePort(1);  // the port's name is stored for either interface
   form.SetItemIndex("RadioGroup1", 1);
-  form.SetText("Edit1", "abc");  // not read for Ethernet
+  form.SetText("Edit1", "abc");
   form.TickModem(true);
-  for (const Case& c : cases) {
+  for (const auto& [ip, port, bytes, ipAddr, tcpPort, messages] : cases) {
     LinkSettingsRecord& s = settings();
-    s.IpBytes = kUnchanged;
-    s.IpAddr = "9.9.9.9";
-    s.TcpPort = 999;
-    s.NetAddr = 3;
+    std::tie(s.IpBytes, s.IpAddr, s.TcpPort, s.NetAddr) = std::tuple(Ip{9, 9, 9, 9}, "9.9.9.9", 999, 3);
     form.messages.clear();
-    form.SetText("Edit2", c.ip);
-    form.SetText("Edit3", c.port);
-    EXPECT_EQ(Apply(), c.result) << c.ip << " " << c.port;
+    form.SetText("Edit2", ip);
+    form.SetText("Edit3", port);
+    EXPECT_EQ(Apply(), messages ? ModalResult::None : ModalResult::Ok) << ip << " " << port;
     EXPECT_EQ(std::tuple(s.Type, s.IpBytes, s.IpAddr, s.TcpPort, s.NetAddr, s.Modem),
-              std::tuple(1, c.bytes, std::string(c.ipAddr), c.tcpPort, 3, false));
-    EXPECT_EQ(form.messages, c.messages) << c.ip << " " << c.port;
+              std::tuple(1, bytes, std::string(ipAddr), tcpPort, 3, false));
+    EXPECT_EQ(form.messages.size(), messages) << ip << " " << port;
   }
-  EXPECT_EQ(modem.shown, 0);
-  EXPECT_TRUE(rig.port.calls.empty());
-  EXPECT_EQ(settings().PortName, "/dev/ttyUSB0");
+  EXPECT_EQ(form.messages, (Texts{"Ошибка ввода IP-адреса!", "Ошибка ввода номера порта!"}));
+  EXPECT_EQ(std::tuple(modem.shown, rig.port.calls.size(), settings().PortName), std::tuple(0, 0u, "/dev/ttyUSB0"));
 }
 
 }  // namespace

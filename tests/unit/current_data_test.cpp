@@ -2,12 +2,16 @@
 
 #include <array>
 
-#include "fake_window.h"
+#include "hex.h"
 #include "meter/current_data.h"
+#include "meter/current_data_read.h"
 #include "meter/registers.h"
+#include "test_rig.h"
 
 namespace kamt {
 namespace {
+
+using namespace std::string_literals;
 
 // A current-data block built register by register, as the meter lays it out.
 struct Block {
@@ -26,21 +30,16 @@ TEST(DecodeCurrentData, StatusHalvesAndWholeCounters) {
   const CurrentDataRecord d =
       Block().Status(0x4001, 0x0010).U64(17, 0x0000000100000002ULL).U64(21, 0x0300000000000004ULL).Decode();
   EXPECT_EQ(d.Status, 0x00104001u);  // the first register holds the low half
-  EXPECT_EQ(d.PlusCounter, 0x0000000100000002ULL);
-  EXPECT_EQ(d.MinusCounter, 0x0300000000000004ULL);
+  EXPECT_EQ(std::tuple(d.PlusCounter, d.MinusCounter), std::tuple(0x0000000100000002ULL, 0x0300000000000004ULL));
 }
 
+// Counters with their decimals; hundredths of an hour truncated.
 TEST(FormatCounter, PointAndTheCounterDecimals) {
   const std::tuple<std::uint32_t, std::uint16_t, const char*> cases[] = {
       {123410, 2, "1234.10"}, {7, 2, "0.07"}, {1234, 0, "1234"}, {123456, 5, "1234.56"}, {4294967295u, 2, "42949672.95"}};
-  for (const auto& [value, decimals, text] : cases) {
-    EXPECT_EQ(FormatCounter(value, decimals), text) << value << "/" << decimals;
-  }
-}
-
-TEST(FormatHours, HundredthsOfAnHourAreTruncated) {
-  const std::pair<std::uint32_t, const char*> cases[] = {{3635, "1.00"}, {3599, "0.99"}, {180, "0.05"}};
-  for (const auto& [seconds, text] : cases) EXPECT_EQ(FormatHours(seconds), text) << seconds;
+  for (const auto& [value, decimals, text] : cases) EXPECT_EQ(FormatCounter(value, decimals), text) << value;
+  const std::pair<std::uint32_t, const char*> hours[] = {{3635, "1.00"}, {3599, "0.99"}, {180, "0.05"}};
+  for (const auto& [seconds, text] : hours) EXPECT_EQ(FormatHours(seconds), text) << seconds;
 }
 
 using T = CurrentDataTexts;
@@ -85,20 +84,78 @@ TEST(FormatCurrentData, EachTextFromItsRegisters) {
   }
 }
 
+// "Всего записей:" shows the meter's count less one; an archive button needs two records.
 TEST(ShowCurrentData, WritesEveryTextAndEnablesArchivesOfMoreThanOneRecord) {
   test::FakeWindow w;
-  ShowCurrentData(Block().Set(30, 0).Set(31, 1).Set(32, 2).Decode(), w, ",");
-  EXPECT_EQ(w.Text("HourNum_Label"), "Всего записей:-1");
-  EXPECT_EQ(w.Text("HourNum_Edit"), "-1");
-  EXPECT_EQ(w.Text("DayNum_Label"), "Всего записей:0");
-  EXPECT_EQ(w.Text("MonthNum_Edit"), "1");
-  EXPECT_FALSE(w.Enabled("Button2"));
-  EXPECT_FALSE(w.Enabled("Button3"));
-  EXPECT_TRUE(w.Enabled("Button4"));
+  ShowCurrentData(Block().Set(30, 1).Set(31, 0).Set(32, 2).Decode(), w, ",");
+  EXPECT_EQ(std::tuple(w.Text("HourNum_Label"), w.Text("HourNum_Edit"), w.Text("DayNum_Label"), w.Text("MonthNum_Edit")),
+            std::tuple("Всего записей:0", "0", "Всего записей:-1", "1"));
+  EXPECT_EQ(std::tuple(w.Enabled("Button2"), w.Enabled("Button3"), w.Enabled("Button4")), std::tuple(false, false, true));
   for (const char* label : {"Label1", "Label2", "Label3", "Label4", "Label7", "Pressure_Label", "Label5", "Label6",
                             "CurTime_Label"}) {
     EXPECT_FALSE(w.Text(label).empty()) << label;
   }
+}
+
+// The meter's answer: `count` bytes of the block, with the serial number and five hour records.
+std::vector<std::uint8_t> CurrentDataAnswer(std::uint16_t serial, std::uint8_t count = 96, std::uint8_t address = 1) {
+  std::vector<std::uint8_t> frame = {address, 0x04, count};
+  frame.resize(3 + 96);
+  RegisterWriter regs{std::span(frame).subspan(3)};
+  regs.U16(29, serial);
+  regs.U16(30, 5);
+  frame.resize(3u + count);
+  return test::WithCrc(frame);
+}
+
+// Only the low byte of the address goes on the line. While the request waits for its answer the
+// commands are locked and a second one is refused.
+TEST(Button1Click, ReadsLockedAndShowsTheAnswer) {
+  test::TestRig rig;
+  rig.session.link.LinkSettings.NetAddr = 0x1F7;
+  rig.port.onWrite = [&](auto) {
+    for (const char* g : {"GroupBox1", "GroupBox2", "GroupBox3", "GroupBox6", "GroupBox7", "GroupBox8"}) {
+      EXPECT_FALSE(rig.window.Enabled(g)) << g;
+    }
+  };
+  int nested = 0;
+  rig.window.onProcessEvents = [&] { EXPECT_FALSE(nested++ == 0 && Button1Click(rig.session)); };
+  rig.port.ReplyWith(CurrentDataAnswer(4321, 96, 0xF7));
+  EXPECT_TRUE(Button1Click(rig.session));
+  EXPECT_EQ(rig.port.written, std::vector<std::vector<std::uint8_t>>{test::WithCrc(test::Hex("F7 04 10 00 00 30"))});
+  EXPECT_EQ(std::tuple(rig.session.CurrentData.SerialNumber, rig.window.Text("Label6")), std::tuple(4321, "Зав. номер: 4321"s));
+  EXPECT_EQ(rig.window.Entries("panel1"), (std::vector<std::string>{"panel1 Чтение данных", "panel1 Данные считаны"}));
+  EXPECT_TRUE(rig.window.Enabled("Button2") && rig.window.Enabled("GroupBox1") && rig.window.Enabled("GroupBox8"));
+  EXPECT_TRUE(rig.window.Entries("GroupBox9").empty());
+  EXPECT_TRUE(rig.window.messages.empty());
+}
+
+// Each failure shows its message, then the failure text, and keeps the last data. A Modbus TCP
+// time-out leaves the progress text and shows nothing.
+TEST(Button1Click, FailuresShowTheMessageThenTheTextAndKeepTheLastData) {
+  auto crc = CurrentDataAnswer(9);
+  crc.back() ^= 0xFF;
+  const std::pair<std::vector<std::uint8_t>, const char*> cases[] = {
+      {{}, "Устройство не отвечает!"}, {crc, "Ошибка CRC!"}, {CurrentDataAnswer(9, 94), "Неправильная длина ответа!"},
+      {test::Hex("FF FF"), "Неправильная длина ответа!"}};
+  test::TestRig rig;
+  rig.port.ReplyWith(CurrentDataAnswer(1));
+  ASSERT_TRUE(Button1Click(rig.session));
+  for (const auto& [reply, message] : cases) {
+    reply.empty() ? rig.port.ReplySilence() : rig.port.ReplyWith(reply);
+    rig.window.log.clear();
+    EXPECT_FALSE(Button1Click(rig.session));
+    EXPECT_EQ(rig.window.Entries("message").size(), 1u);
+    EXPECT_EQ(rig.window.Entries("panel1").back(), "panel1 Ошибка чтения");
+    EXPECT_EQ(std::find(rig.window.log.begin(), rig.window.log.end(), "message "s + message) - rig.window.log.begin(),
+              std::find(rig.window.log.begin(), rig.window.log.end(), "panel1 Ошибка чтения") - rig.window.log.begin() - 1);
+    EXPECT_EQ(rig.window.Text("Label6"), "Зав. номер: 1");
+  }
+  rig.UseTcp();
+  const std::uint64_t start = rig.clock.now;
+  EXPECT_FALSE(Button1Click(rig.session));
+  EXPECT_TRUE(rig.clock.now - start > 3000 && rig.window.Entries("message").size() == 1);
+  EXPECT_EQ(rig.window.StatusText(1), "Чтение данных");
 }
 
 }  // namespace

@@ -1,69 +1,69 @@
+// Numbers as the windows take them in (edits, IP addresses) and as they show them.
 #include <gtest/gtest.h>
+
+#include <cmath>
 #include <limits>
 
+#include "meter/number_format.h"
+#include "setup/ip_address.h"
 #include "text/input_number.h"
 
 namespace kamt {
 namespace {
 
-struct IntegerCase {
-  const char* text;
-  std::optional<std::int32_t> value;
-};
+constexpr auto kNone = std::nullopt;
 
-void PrintTo(const IntegerCase& c, std::ostream* os) { *os << '"' << c.text << '"'; }
-
-class ParseIntegerTest : public ::testing::TestWithParam<IntegerCase> {};
-
-TEST_P(ParseIntegerTest, ReadsASigned32BitDecimal) { EXPECT_EQ(ParseInteger(GetParam().text), GetParam().value); }
-
-INSTANTIATE_TEST_SUITE_P(
-    Cases, ParseIntegerTest,
-    ::testing::Values(IntegerCase{"1234", 1234}, IntegerCase{"-1", -1}, IntegerCase{"+7", 7}, IntegerCase{" 42\t", 42},
-                      IntegerCase{"007", 7}, IntegerCase{"2147483647", 2147483647},
-                      IntegerCase{"-2147483648", std::numeric_limits<std::int32_t>::min()},
-                      // Beyond 32 bits: no number, never wrapped into one.
-                      IntegerCase{"2147483648", std::nullopt}, IntegerCase{"-2147483649", std::nullopt},
-                      IntegerCase{"99999999999999999999", std::nullopt}, IntegerCase{"", std::nullopt},
-                      IntegerCase{"   ", std::nullopt}, IntegerCase{"12ab", std::nullopt},
-                      IntegerCase{"1 2", std::nullopt}, IntegerCase{"+-5", std::nullopt},
-                      IntegerCase{"+", std::nullopt}, IntegerCase{"0x10", std::nullopt},
-                      IntegerCase{"- 5", std::nullopt}));
-
-TEST(ParseLow16, KeepsTheLow16BitsUnsigned) {
-  const std::pair<const char*, std::optional<std::uint16_t>> cases[] = {
-      {"70000", 4464}, {"-1", 65535}, {"65536", 0}, {"-2147483648", 0}, {"4294967296", std::nullopt}};
-  for (const auto& [text, value] : cases) EXPECT_EQ(ParseLow16(text), value) << text;
+// A signed 32-bit decimal, never wrapped into one.
+TEST(ParseInteger, ASigned32BitDecimalOrNothing) {
+  const std::pair<const char*, std::optional<std::int32_t>> cases[] = {
+      {"1234", 1234}, {"-1", -1}, {"+7", 7}, {" 42\t", 42}, {"007", 7}, {"2147483647", 2147483647},
+      {"-2147483648", std::numeric_limits<std::int32_t>::min()}, {"2147483648", kNone}, {"-2147483649", kNone},
+      {"99999999999999999999", kNone}, {"", kNone}, {"   ", kNone}, {"12ab", kNone}, {"1 2", kNone}, {"+-5", kNone},
+      {"+", kNone}, {"0x10", kNone}, {"- 5", kNone}};
+  for (const auto& [text, value] : cases) EXPECT_EQ(ParseInteger(text), value) << '"' << text << '"';
+  // Within a register's range, or nothing: never cut to its 16 bits.
+  const std::pair<const char*, std::optional<std::int32_t>> register16[] = {
+      {"65535", 65535}, {"0", 0}, {"70000", kNone}, {"65536", kNone}, {"-1", kNone}};
+  for (const auto& [text, value] : register16) EXPECT_EQ(ParseIntegerIn(text, 0, 65535), value) << text;
 }
 
-struct NumberCase {
-  const char* text;
-  const char* separator;
-  std::optional<float> value;  // exactly the nearest single
-};
-
-void PrintTo(const NumberCase& c, std::ostream* os) { *os << '"' << c.text << "\" with '" << c.separator << "'"; }
-
-class ParseNumberTest : public ::testing::TestWithParam<NumberCase> {};
-
-TEST_P(ParseNumberTest, ReadsASingle) {
-  EXPECT_EQ(ParseNumber(GetParam().text, GetParam().separator), GetParam().value);
+// The nearest single; a point is taken under a comma locale, a separator of several bytes whole.
+TEST(ParseNumber, ASingleWithTheLocaleSeparatorOrAPoint) {
+  const std::tuple<const char*, const char*, std::optional<float>> cases[] = {
+      {"2,5", ",", 2.5f}, {"2.5", ",", 2.5f}, {"2.5", ".", 2.5f}, {"2,5", ".", kNone}, {"2٫5", "٫", 2.5f},
+      {"2.5", "٫", 2.5f}, {"0,300000011920929", ",", 0.3f}, {"+1,5", ",", 1.5f}, {" 100 ", ",", 100.0f},
+      {",5", ",", 0.5f}, {"5,", ",", 5.0f}, {"1,5E-5", ",", 1.5e-5f}, {"2e+3", ",", 2000.0f},
+      {"3.4028234e38", ".", std::numeric_limits<float>::max()}, {"1e-50", ".", 0.0f}, {"1e39", ".", kNone},
+      {"", ",", kNone}, {",", ",", kNone}, {"1,2,3", ",", kNone}, {"1.2,3", ",", kNone}, {"1e", ",", kNone},
+      {"e5", ",", kNone}, {"NAN", ",", kNone}, {"INF", ",", kNone}, {"1 000", ",", kNone}, {"0x10", ",", kNone}};
+  for (const auto& [text, separator, value] : cases) EXPECT_EQ(ParseNumber(text, separator), value) << text;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, ParseNumberTest,
-    ::testing::Values(
-        NumberCase{"2,5", ",", 2.5f}, NumberCase{"2.5", ",", 2.5f},  // a point is taken under a comma locale
-        NumberCase{"2.5", ".", 2.5f}, NumberCase{"2,5", ".", std::nullopt},  // a comma may group thousands there
-        NumberCase{"2٫5", "٫", 2.5f}, NumberCase{"2.5", "٫", 2.5f},  // a separator of several bytes is taken whole
-        NumberCase{"0,300000011920929", ",", 0.3f}, NumberCase{"+1,5", ",", 1.5f}, NumberCase{" 100 ", ",", 100.0f},
-        NumberCase{",5", ",", 0.5f}, NumberCase{"5,", ",", 5.0f}, NumberCase{"1,5E-5", ",", 1.5e-5f},
-        NumberCase{"2e+3", ",", 2000.0f}, NumberCase{"3.4028234e38", ".", std::numeric_limits<float>::max()},
-        NumberCase{"1e-50", ".", 0.0f}, NumberCase{"1e39", ".", std::nullopt}, NumberCase{"", ",", std::nullopt},
-        NumberCase{",", ",", std::nullopt}, NumberCase{"1,2,3", ",", std::nullopt},
-        NumberCase{"1.2,3", ",", std::nullopt}, NumberCase{"1e", ",", std::nullopt},
-        NumberCase{"e5", ",", std::nullopt}, NumberCase{"NAN", ",", std::nullopt}, NumberCase{"INF", ",", std::nullopt},
-        NumberCase{"1 000", ",", std::nullopt}, NumberCase{"0x10", ",", std::nullopt}));
+// Four numbers as scanf("%i") reads them: octal after a 0, hexadecimal after 0x, junk after the fourth.
+TEST(ParseIpAddress, FourNumbersAsScanfPercentIReadsThem) {
+  using Ip = std::array<std::uint8_t, 4>;
+  const std::pair<const char*, std::optional<Ip>> cases[] = {
+      {"192.168.0.10", Ip{192, 168, 0, 10}}, {"192 168 0 10", Ip{192, 168, 0, 10}}, {"0x0A.0.0.1", Ip{10, 0, 0, 1}},
+      {"192.168.08.1", Ip{192, 168, 0, 8}}, {"010.000.000.001", Ip{8, 0, 0, 1}}, {"1.2.3.4.5", Ip{1, 2, 3, 4}},
+      {" 1 . 2 .3. 4 junk", Ip{1, 2, 3, 4}}, {"+1.-0.0XfF.0377", Ip{1, 0, 255, 255}}, {"192.168.0", kNone},
+      {"192.168.0.256", kNone}, {"192.168.0.-1", kNone}, {"1.2.3.4             ", kNone}, {"", kNone},
+      {"a.b.c.d", kNone}, {"1.2.3.0x", kNone}, {"1.2.3.4294967297", kNone}, {"1.2.3.-", kNone}};
+  for (const auto& [text, bytes] : cases) EXPECT_EQ(ParseIpAddress(text), bytes) << '"' << text << '"';
+}
+
+// Rounded once, half away from zero; wider than the precision, in exponent form.
+TEST(FormatFixed, RoundsOnceAndFallsBackToAnExponent) {
+  const double kInf = std::numeric_limits<double>::infinity();
+  const std::tuple<double, int, int, const char*> cases[] = {
+      {static_cast<float>(12.345), 10, 2, "12,35"}, {static_cast<float>(2.675), 10, 2, "2,67"}, {0.125, 10, 2, "0,13"},
+      {-2.5, 10, 0, "-3"}, {-0.001, 10, 2, "0,00"}, {99.999, 5, 2, "100,00"}, {123456789.126, 10, 2, "123456789,10"},
+      {std::nan(""), 10, 2, "NAN"}, {kInf, 10, 2, "INF"}, {-kInf, 10, 2, "-INF"}, {12345678901.0, 10, 2, "1,23456789E10"},
+      {123456.0, 5, 2, "1,2346E5"}, {-5000.0, 3, 0, "-5E3"}};
+  for (const auto& [value, precision, decimals, text] : cases) {
+    EXPECT_EQ(FormatFixed(value, precision, decimals, ","), text) << value;
+  }
+  EXPECT_EQ(FormatFixed(1.5, 10, 2, "٫"), "1٫50");
+}
 
 }  // namespace
 }  // namespace kamt

@@ -12,6 +12,7 @@
 namespace kamt {
 namespace {
 
+using namespace std::string_literals;
 using test::Hex;
 using test::ToHex;
 
@@ -36,66 +37,48 @@ Block TypicalBlock() {
   return b;
 }
 
-TEST(MeterConfigCodec, DecodeTakesEachFieldFromItsRegister) {
+// Singles come high word first, the clock fields signed; the day of week is not part of the
+// configuration, and a write is registers 7 to 33.
+TEST(MeterConfigCodec, EachFieldFromItsRegisterAndEncodeIsRegisters7To33) {
   Block b = TypicalBlock();
-  RegisterWriter(b).U16(4, 0xBEEF);  // the day of week is not part of the configuration
+  RegisterWriter(b).U16(4, 0xBEEF);
+  RegisterWriter(b).U16(6, 0xFFFE);
   const MeterConfigRecord c = DecodeMeterConfig(b);
-  EXPECT_EQ(std::tuple(c.Seconds, c.Minutes, c.Hours, c.Day, c.Month, c.Year), std::tuple(5, 7, 9, 5, 12, 2026));
+  EXPECT_EQ(std::tuple(c.Seconds, c.Minutes, c.Hours, c.Day, c.Month, c.Year), std::tuple(5, 7, 9, 5, 12, -2));
   EXPECT_EQ(std::tuple(c.ConversionFactor, c.MaxFlow, c.FreqCorrection, c.TransitionFreq, c.MinFreq,
                        c.ZeroOffsetVoltage, c.MaxPressure, c.MaxTemperature),
             std::tuple(2.5f, 100.0f, 0.5f, 50.0f, 5.0f, 0.25f, 10.0f, 150.0f));
   EXPECT_EQ(std::tuple(c.CaptureCycles, c.Divider, c.Digits, c.Channels, c.DisplayOff, c.Diameter, c.SerialNumber,
                        c.ProbePulse, c.Sensitivity, c.SensorType, c.CorrectionSign),
             std::tuple(4, 8, 2, 2, 2, 4, 1234, 1, 1, 1, 1));
-}
-
-TEST(MeterConfigCodec, SinglesHighWordFirstSignedClockAndEncodeIsRegisters7To33) {
-  Block b = TypicalBlock();
-  const auto bytes = Hex("FF FE 40 20 00 00");  // the year, then the conversion factor
-  std::copy(bytes.begin(), bytes.end(), b.begin() + 12);
-  EXPECT_EQ(DecodeMeterConfig(b).ConversionFactor, 2.5f);
-  EXPECT_EQ(DecodeMeterConfig(b).Year, -2);
-  const auto encoded = EncodeMeterConfig(DecodeMeterConfig(b));
+  const auto encoded = EncodeMeterConfig(c);
   EXPECT_EQ(ToHex({encoded.begin(), encoded.end()}), ToHex({b.begin() + 14, b.end()}));
+  EXPECT_EQ(ToHex({encoded.begin(), encoded.begin() + 4}), "40 20 00 00");  // 2.5
 }
 
-// A register value selects its combo box item, or nothing when the box has no item there; a
-// selection left from before must not linger.
-TEST(ShowMeterConfig, SelectsTheItemOrNone) {
-  const struct {
-    std::size_t reg;
-    std::uint16_t value;
-    const char* control;
-    int index;
-    const char* text;
-  } cases[] = {{24, 18, "ComboBox11", 18, ""},  {24, 19, "ComboBox11", -1, ""},
-               {20, 1, "ComboBox1", -1, ""},    {20, 32, "ComboBox1", 30, "32"},
-               {20, 33, "ComboBox1", -1, ""},   {23, 4, "ComboBox12", 4, "Через 30 минут"},
-               {33, 0, "ComboBox15", 0, "отрицательная"}, {33, 2, "ComboBox15", -1, ""},
-               {22, 1, "ComboBox15", 0, "отрицательная"}};  // one channel corrects negatively
-  for (const auto& c : cases) {
-    test::MainWindowRig rig;
+// A register value selects its combo box item, or nothing when the box has no item there (a
+// selection left from before must not linger); one channel corrects negatively. Numbers show
+// up to 15 digits with the locale's separator.
+TEST(ShowMeterConfig, SelectsTheItemOrNoneAndShowsTheNumbers) {
+  const std::tuple<std::size_t, std::uint16_t, const char*, int> cases[] = {  // register, value, box, position
+      {24, 18, "ComboBox11", 18}, {24, 19, "ComboBox11", -1}, {20, 1, "ComboBox1", -1}, {20, 32, "ComboBox1", 30},
+      {23, 4, "ComboBox12", 4},   {33, 0, "ComboBox15", 0},   {33, 2, "ComboBox15", -1}, {22, 1, "ComboBox15", 0}};
+  test::MainWindowRig rig;
+  for (const auto& [reg, value, control, index] : cases) {
     ShowMeterConfig(DecodeMeterConfig(TypicalBlock()), rig.window, ",");
     Block b = TypicalBlock();
-    RegisterWriter(b).U16(c.reg, c.value);
+    RegisterWriter(b).U16(reg, value);
     ShowMeterConfig(DecodeMeterConfig(b), rig.window, ",");
-    EXPECT_EQ(rig.window.ItemIndex(c.control), c.index) << "register " << c.reg << " = " << c.value;
-    EXPECT_EQ(rig.window.Text(c.control), c.text) << "register " << c.reg << " = " << c.value;
+    EXPECT_EQ(rig.window.ItemIndex(control), index) << "register " << reg << " = " << value;
+    EXPECT_TRUE(index >= 0 || rig.window.Text(control).empty()) << "register " << reg << " = " << value;
   }
-}
-
-TEST(ShowMeterConfig, NumbersShowUpTo15DigitsWithTheLocaleSeparator) {
-  test::MainWindowRig rig;
   MeterConfigRecord c = DecodeMeterConfig(TypicalBlock());
   c.ConversionFactor = 0.3f;
   ShowMeterConfig(c, rig.window, ",");
   for (const auto& [control, text] : {std::pair{"Edit4", "1234"}, {"Edit5", "0,300000011920929"}, {"Edit6", "100"},
-                                      {"Edit8", "0,5"}, {"Edit9", "50"}, {"Edit10", "0,25"}, {"Edit11", "5"},
-                                      {"Edit7", "10"}, {"Edit12", "150"}}) {
+                                      {"Edit8", "0,5"}, {"Edit10", "0,25"}, {"Edit7", "10"}, {"Edit12", "150"}}) {
     EXPECT_EQ(rig.window.Text(control), text) << control;
   }
-  ShowMeterConfig(c, rig.window, ".");
-  EXPECT_EQ(rig.window.Text("Edit5"), "0.300000011920929");
 }
 
 class ValidateConfigInputTest : public ::testing::Test {
@@ -108,55 +91,46 @@ class ValidateConfigInputTest : public ::testing::Test {
   MeterConfigRecord config;
 };
 
-TEST_F(ValidateConfigInputTest, WhatIsShownValidatesBackToWhatWasRead) {
+// The controls are checked in their order: spoilt one after another from the last, each stops
+// the check with its own message; the ones before keep the values they were given.
+TEST_F(ValidateConfigInputTest, EachSpoiltControlStopsWithItsOwnMessage) {
+  const std::pair<std::string_view, const char*> cases[] = {
+      {"ComboBox15", "Ошибка ввода направления коррекции"}, {"ComboBox14", "Ошибка ввода типа датчика"},
+      {"Edit12", "Ошибка ввода максимальной температуры"}, {"Edit7", "Ошибка ввода максимального давления"},
+      {"ComboBox12", "Ошибка ввода параметров отключения дисплея"}, {"ComboBox9", "Ошибка ввода чувствительности"},
+      {"ComboBox8", "Ошибка ввода вида зондирующего импульса"}, {"ComboBox7", "Ошибка ввода числа циклов захвата"},
+      {"Edit11", "Ошибка ввода минимальной частоты"}, {"ComboBox6", "Ошибка ввода числа каналов"},
+      {"ComboBox1", "Ошибка ввода коэффициента деления"}, {"Edit10", "Ошибка ввода смещения нуля"},
+      {"Edit9", "Ошибка ввода переходной частоты"}, {"Edit8", "Ошибка ввода коррекции частоты"},
+      {"ComboBox10", "Ошибка ввода числа разрядов"}, {"Edit6", "Ошибка ввода максимального расхода"},
+      {"Edit5", "Ошибка ввода коэффициента преобразования"}, {"ComboBox11", "Ошибка ввода условного диаметра"},
+      {"Edit4", "Ошибка ввода заводского номера"}};
+  window.SetText("Edit4", "777");
+  for (const auto& [control, message] : cases) {
+    window.messages.clear();
+    control.starts_with("Edit") ? window.SetText(control, control == "Edit4" ? "70000" : "x") : window.SetItemIndex(control, -1);
+    EXPECT_FALSE(Validate()) << control;
+    EXPECT_EQ(window.messages, std::vector<std::string>{message}) << control;
+    EXPECT_TRUE(control == "Edit4" || config.SerialNumber == 777) << control;
+  }
+}
+
+// What is shown validates back to what was read; lists give their position plus their first
+// value, the serial number its register's whole range, a point is taken under a comma locale.
+TEST_F(ValidateConfigInputTest, InputsBecomeTheRegistersValues) {
   ASSERT_TRUE(Validate());
   const Block read = TypicalBlock();
   const auto written = EncodeMeterConfig(config);
   EXPECT_EQ(ToHex({written.begin(), written.end()}), ToHex({read.begin() + 14, read.end()}));
-}
-
-TEST_F(ValidateConfigInputTest, EachSpoiltControlStopsWithItsOwnMessage) {
-  const std::pair<std::string_view, const char*> cases[] = {
-      {"Edit4", "Ошибка ввода заводского номера"}, {"ComboBox11", "Ошибка ввода условного диаметра"},
-      {"Edit5", "Ошибка ввода коэффициента преобразования"}, {"Edit6", "Ошибка ввода максимального расхода"},
-      {"ComboBox10", "Ошибка ввода числа разрядов"}, {"Edit8", "Ошибка ввода коррекции частоты"},
-      {"Edit9", "Ошибка ввода переходной частоты"}, {"Edit10", "Ошибка ввода смещения нуля"},
-      {"ComboBox1", "Ошибка ввода коэффициента деления"}, {"ComboBox6", "Ошибка ввода числа каналов"},
-      {"Edit11", "Ошибка ввода минимальной частоты"}, {"ComboBox7", "Ошибка ввода числа циклов захвата"},
-      {"ComboBox8", "Ошибка ввода вида зондирующего импульса"}, {"ComboBox9", "Ошибка ввода чувствительности"},
-      {"ComboBox12", "Ошибка ввода параметров отключения дисплея"}, {"Edit7", "Ошибка ввода максимального давления"},
-      {"Edit12", "Ошибка ввода максимальной температуры"}, {"ComboBox14", "Ошибка ввода типа датчика"},
-      {"ComboBox15", "Ошибка ввода направления коррекции"}};
-  for (const auto& [control, message] : cases) {
-    ShowMeterConfig(DecodeMeterConfig(TypicalBlock()), window, ",");
-    window.messages.clear();
-    control.starts_with("Edit") ? window.SetText(control, "x") : window.SetItemIndex(control, -1);
-    EXPECT_FALSE(Validate()) << control;
-    EXPECT_EQ(window.messages, std::vector<std::string>{message}) << control;
-  }
-}
-
-TEST_F(ValidateConfigInputTest, TheFirstInvalidControlStopsAndTheOnesBeforeKeepTheirNewValues) {
-  window.SetText("Edit4", "777");
-  window.SetItemIndex("ComboBox10", -1);  // a list between the edits
-  window.SetText("Edit8", "bad");
-  config.MaxFlow = -1;
-  config.TransitionFreq = -1;
-  EXPECT_FALSE(Validate());
-  EXPECT_EQ(window.messages, std::vector<std::string>{"Ошибка ввода числа разрядов"});
-  EXPECT_EQ(std::tuple(config.SerialNumber, config.MaxFlow, config.TransitionFreq), std::tuple(777, 100.0f, -1.0f));
-}
-
-TEST_F(ValidateConfigInputTest, InputsBecomeTheRegistersValues) {
-  window.SetText("Edit4", "70000");       // the serial number keeps its low 16 bits
-  window.SetItemIndex("ComboBox1", 0);    // "2": lists give their position plus their first value
+  window.SetText("Edit4", "65535");       // the most the serial number's register holds
+  window.SetItemIndex("ComboBox1", 0);    // "2"
   window.SetItemIndex("ComboBox6", 0);    // "1"
   window.SetItemIndex("ComboBox11", 17);  // the first empty item
-  window.SetText("Edit5", "2.5");         // a point under a comma locale
+  window.SetText("Edit5", "2.5");
   window.SetText("Edit8", "0,300000011920929");
   ASSERT_TRUE(Validate());
   EXPECT_EQ(std::tuple(config.SerialNumber, config.Divider, config.Channels, config.Diameter),
-            std::tuple(4464, 2, 1, 17));
+            std::tuple(65535, 2, 1, 17));
   EXPECT_EQ(std::tuple(config.ConversionFactor, config.FreqCorrection), std::tuple(2.5f, 0.3f));
 }
 
@@ -172,82 +146,53 @@ class ConfigCommandTest : public ::testing::Test {
   test::FakeWindow& window = rig.window;
 };
 
-// A command started during the exchange is refused, even a write of valid input.
+// The command groups are locked around the read, the configuration group is not; a command
+// started meanwhile is refused, even a write of valid input. A failed read (a block short of
+// the 34 registers is refused, not taken as zeros) keeps what was read and the report disabled.
 TEST_F(ConfigCommandTest, ReadShowsKeepsAndEnablesTheReport) {
-  ShowMeterConfig(DecodeMeterConfig(TypicalBlock()), window, rig.session.decimalSeparator);
-  window.log.clear();
   rig.port.ReplyWith(test::ReadAnswer(TypicalBlock()));
   int calls = 0;
   window.onProcessEvents = [&] {
     if (calls++ == 0) { EXPECT_FALSE(WriteConf_ButtonClick(rig.session) || ReadConf_ButtonClick(rig.session)); }
   };
   EXPECT_TRUE(ReadConf_ButtonClick(rig.session));
-  ASSERT_EQ(rig.port.written.size(), 1u);
-  EXPECT_GT(calls, 0);
-  EXPECT_EQ(ToHex(rig.port.written[0]), ToHex(test::WithCrc(Hex("01 03 00 08 00 22"))));
-  EXPECT_EQ(rig.session.MeterConfig.SerialNumber, 1234);
-  EXPECT_EQ(window.Text("ComboBox11"), "100");
+  EXPECT_EQ(rig.port.written, std::vector<std::vector<std::uint8_t>>{test::WithCrc(Hex("01 03 00 08 00 22"))});
+  EXPECT_EQ(std::tuple(rig.session.MeterConfig.SerialNumber, window.Text("ComboBox11")), std::tuple(1234, "100"s));
   EXPECT_EQ(window.Entries("panel1"), (std::vector<std::string>{"panel1 Чтение данных", "panel1 Данные считаны"}));
   EXPECT_EQ(window.Entries("Button11"), (std::vector<std::string>{"Button11 off", "Button11 on"}));
-  // The command groups are locked around the exchange; the configuration group is not.
-  EXPECT_EQ(window.log.front(), "GroupBox1 off");
-  EXPECT_EQ(window.log.back(), "GroupBox8 on");
+  EXPECT_EQ(std::tuple(window.log.front(), window.log.back()), std::tuple("GroupBox1 off"s, "GroupBox8 on"s));
   EXPECT_TRUE(window.Entries("GroupBox9").empty());
-}
 
-// A block short of the 34 registers is refused, not taken as zeros.
-TEST_F(ConfigCommandTest, AFailedReadKeepsWhatWasReadAndLeavesTheReportDisabled) {
-  Read(TypicalBlock());
   Block other = TypicalBlock();
   RegisterWriter(other).U16(25, 99);
   rig.port.ReplyWith(test::ReadAnswer(std::span(other).first(66)));
   window.SetText("Edit5", "typed");
   EXPECT_FALSE(ReadConf_ButtonClick(rig.session));
   EXPECT_EQ(window.messages, std::vector<std::string>{"Неправильная длина ответа!"});
-  EXPECT_EQ(window.StatusText(1), "Ошибка чтения");
-  EXPECT_EQ(window.Text("Edit5"), "typed");
+  EXPECT_EQ(std::tuple(window.StatusText(1), window.Text("Edit5")), std::tuple("Ошибка чтения"s, "typed"s));
   EXPECT_FALSE(window.Enabled("Button11"));
   EXPECT_EQ(rig.session.MeterConfig.SerialNumber, 1234);
 }
 
-TEST_F(ConfigCommandTest, WriteSendsRegisters7To33AndNeverTheClockAndNothingWhileInputIsInvalid) {
+// Nothing goes out while the input is invalid. The write neither locks the commands nor
+// touches the report button or the last read.
+TEST_F(ConfigCommandTest, WriteSendsRegisters7To33AndNothingWhileInputIsInvalid) {
   Read(TypicalBlock());
   window.SetItemIndex("ComboBox11", -1);
   EXPECT_FALSE(WriteConf_ButtonClick(rig.session));
-  EXPECT_EQ(rig.port.written.size(), 1u);
-  EXPECT_EQ(window.messages, std::vector<std::string>{"Ошибка ввода условного диаметра"});
-  EXPECT_TRUE(window.Entries("panel").empty());
+  EXPECT_EQ(window.log, std::vector<std::string>{"message Ошибка ввода условного диаметра"});
   window.SetItemIndex("ComboBox11", 4);
   window.SetText("Edit5", "3");
-  window.SetItemIndex("ComboBox1", 0);
   rig.port.ReplyWith(test::WriteAnswer(0x000F, 27));
   EXPECT_TRUE(WriteConf_ButtonClick(rig.session));
   ASSERT_EQ(rig.port.written.size(), 2u);
   const auto& request = rig.port.written[1];
   ASSERT_EQ(request.size(), 63u);
-  EXPECT_EQ(ToHex({request.begin(), request.begin() + 7}), "01 10 00 0F 00 1B 36");
-  EXPECT_EQ(ToHex({request.begin() + 7, request.begin() + 11}), "40 40 00 00");  // 3.0
-  EXPECT_EQ(window.Entries("panel1"),
-            (std::vector<std::string>{"panel1 Запись конфигурации", "panel1 Запись выполнена"}));
-  // The write neither locks the commands nor touches the report button or the last read.
-  EXPECT_TRUE(window.Entries("GroupBox").empty());
-  EXPECT_TRUE(window.Entries("Button11").empty());
-  EXPECT_EQ(rig.session.MeterConfig.ConversionFactor, 2.5f);
-  EXPECT_EQ(rig.session.configToWrite.ConversionFactor, 3.0f);
-}
-
-TEST_F(ConfigCommandTest, OverTcpTheWriteSetsNoProgressText) {
-  rig.UseTcp();
-  rig.socket.responders.push_back(test::TcpAnswer(test::PduOf(test::ReadAnswer(TypicalBlock()))));
-  ASSERT_TRUE(ReadConf_ButtonClick(rig.session));
-  EXPECT_EQ(ToHex(rig.socket.sent[0]), "01 00 00 00 00 06 FF 03 00 08 00 22");
-  window.log.clear();
-  rig.socket.responders.push_back(test::TcpAnswer(Hex("10 00 0F 00 1B")));
-  EXPECT_TRUE(WriteConf_ButtonClick(rig.session));
-  ASSERT_EQ(rig.socket.sent.size(), 2u);
-  const auto& write = rig.socket.sent[1];
-  EXPECT_EQ(ToHex({write.begin(), write.begin() + 13}), "02 00 00 00 00 3D FF 10 00 0F 00 1B 36");
-  EXPECT_EQ(window.Entries("panel1"), std::vector<std::string>{"panel1 Запись выполнена"});
+  EXPECT_EQ(ToHex({request.begin(), request.begin() + 11}), "01 10 00 0F 00 1B 36 40 40 00 00");  // 3.0
+  EXPECT_EQ(window.Entries("panel1"), (std::vector<std::string>{"panel1 Запись конфигурации", "panel1 Запись выполнена"}));
+  EXPECT_TRUE(window.Entries("GroupBox").empty() && window.Entries("Button11").empty());
+  EXPECT_EQ(std::tuple(rig.session.MeterConfig.ConversionFactor, rig.session.configToWrite.ConversionFactor),
+            std::tuple(2.5f, 3.0f));
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <tuple>
 
 #include "setup/ini_document.h"
+#include "setup/phone_list.h"
 #include "setup/settings_file.h"
 #include "temp_dir.h"
 #include "text/cp1251.h"
@@ -50,11 +51,20 @@ TEST_F(SettingsFileTest, ValuesAreReadByTheFileRules) {
   EXPECT_EQ(s.IpAddr, "10.0.0.7");
 }
 
-TEST(ReadSettingsInteger, DecimalHexAndTheirLimits) {
-  const std::pair<const char*, int> cases[] = {
-      {"2147483647", 2147483647}, {"2147483648", 7}, {"-2147483648", -2147483647 - 1}, {"0xFFFFFFFF", -1},
-      {"0x100000000", 7},         {"0x", 7},         {"1.5", 7}};
-  for (const auto& [text, value] : cases) EXPECT_EQ(ReadSettingsInteger(text, 7), value) << text;
+// The broadcast address, and a port or pause that the dialog would cut, are as good as none.
+TEST_F(SettingsFileTest, ValuesOutOfRangeAreNotSetAndSaidSo) {
+  WriteRaw("[Communication]\nNetAddr=0\n[Ethernet]\nPort=65536\n[Serial]\nBaudrate=-9600\nDelay=10000\n");
+  LinkSettingsRecord s;
+  const SettingsLoad load = LoadSettings(s, Path());
+  EXPECT_EQ(std::tuple(s.NetAddr, s.TcpPort, s.Baudrate, s.Delay), std::tuple(1, 502, 9600, 100));
+  ASSERT_EQ(load.warnings.size(), 4u);
+  EXPECT_EQ(load.warnings[0], Path().string() + ": [Communication] NetAddr=0 is outside 1..255: taken as not set (1)");
+  WriteRaw("[Communication]\nNetAddr=255\n[Ethernet]\nPort=65535\n[Serial]\nBaudrate=1\nDelay=-999\n");
+  EXPECT_TRUE(LoadSettings(s, Path()).warnings.empty());
+  EXPECT_EQ(std::tuple(s.NetAddr, s.TcpPort, s.Baudrate, s.Delay), std::tuple(255, 65535, 1, -999));
+  WriteRaw("[Communication]\r\nNetAddr=7\r\n" + std::string(kSettingsFileLimit, '\n'));
+  EXPECT_TRUE(LoadSettings(s, Path()).refused);
+  EXPECT_EQ(s.NetAddr, 1);
 }
 
 TEST_F(SettingsFileTest, ForeignKeysAndSectionsKeepTheirPlace) {
@@ -93,19 +103,22 @@ TEST(IniDocument, FirstOfTwoEqualKeysWinsAndIsTheOneChanged) {
   EXPECT_EQ(ini.Serialize(), "[A]\r\nk=3\r\nK=2\r\n");
 }
 
-TEST(IniDocument, NewKeyGoesBeforeTheBlankLinesThatEndItsSection) {
-  IniDocument ini = IniDocument::Parse("[A]\nx=1\n\n\n[B]\ny=2");
-  ini.Set("A", "z", "9");
-  EXPECT_EQ(ini.Serialize(), "[A]\r\nx=1\r\nz=9\r\n\r\n\r\n[B]\r\ny=2\r\n");
-  EXPECT_EQ(ini.Value("B", "x"), std::nullopt);
-}
-
-TEST(Cp1251, RoundTripsEveryByte) {
-  std::string all;
-  for (int b = 0; b < 256; ++b) all += static_cast<char>(b);
-  EXPECT_EQ(Utf8ToCp1251(Cp1251ToUtf8(all)), all);
-  EXPECT_EQ(Utf8ToCp1251("КАМТ №5 ё"), "\xCA\xC0\xCC\xD2 \xB9" "5 \xB8");
-  EXPECT_EQ(Utf8ToCp1251("日\xFF"), "??");
+// tel_numbers.ini: every kind of line end is read, CR LF written; a number the file cannot hold
+// is refused.
+TEST(PhoneList, ReadsEveryLineEndAndStoresOnlyWhatComesBack) {
+  using Numbers = std::vector<std::string>;
+  const std::pair<std::string, Numbers> cases[] = {
+      {"", {}}, {"123\r\n", {"123"}}, {"1\r\n2\r3\n4", {"1", "2", "3", "4"}}, {"1\r\n\r\n2\r\n", {"1", "", "2"}},
+      {"1\n\r2", {"1", "", "2"}}, {"1\r\r\n2", {"1", "", "2"}}, {"\r\n", {""}}, {" 12 \r\n", {" 12 "}},
+      {"\xCD\xEE\xEC\xE5\xF0 1\r\n", {"Номер 1"}}};
+  for (const auto& [bytes, numbers] : cases) EXPECT_EQ(ParsePhoneList(bytes), numbers) << testing::PrintToString(bytes);
+  const std::pair<std::string, bool> storable[] = {{"8-495-123-45-67", true}, {"", true}, {"Номер", true},
+                                                   {"€ 1", true}, {"1\n2", false}, {"12\r", false},
+                                                   {"☎ 123", false}, {"\xFF", false}};
+  for (const auto& [number, ok] : storable) EXPECT_EQ(StorableNumber(number), ok) << number;
+  test::TempDir dir;
+  ASSERT_TRUE(SavePhoneList(dir.path / "tel_numbers.ini", {"8-495-1", "", "Дом"}));
+  EXPECT_EQ(ReadFileBytes(dir.path / "tel_numbers.ini"), "8-495-1\r\n\r\n\xC4\xEE\xEC\r\n");
 }
 
 }  // namespace

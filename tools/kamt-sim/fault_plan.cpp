@@ -173,14 +173,16 @@ std::optional<ArchiveFailure> ParseArchiveFailure(std::string_view text) {
   if (text == "silent") return ArchiveFailure::Silent;
   if (text == "crc") return ArchiveFailure::Crc;
   if (text == "exception") return ArchiveFailure::Exception;
+  if (text == "flood") return ArchiveFailure::Flood;
   return std::nullopt;
 }
 
 FaultPlan::FaultPlan(std::vector<Fault> faults, std::optional<unsigned> times, ArchiveFailure archiveFailure,
-                     int answerDelayMs)
+                     int answerDelayMs, unsigned skip)
     : faults_(std::move(faults)),
-      struck_(faults_.size(), 0),
+      seen_(faults_.size(), 0),
       times_(times),
+      skip_(skip),
       archiveFailure_(archiveFailure),
       answerDelayMs_(answerDelayMs) {}
 
@@ -188,8 +190,9 @@ FaultAction FaultPlan::Decide(Transport transport, std::span<const std::uint8_t>
   FaultAction action;
   action.delayMs = answerDelayMs_;
   for (std::size_t i = 0; i < faults_.size(); ++i) {
-    if (pdu.empty() || !AppliesTo(faults_[i].mode, transport, pdu[0]) || (times_ && struck_[i] >= *times_)) continue;
-    ++struck_[i];
+    if (pdu.empty() || !AppliesTo(faults_[i].mode, transport, pdu[0])) continue;
+    const unsigned seen = seen_[i]++;
+    if (seen < skip_ || (times_ && seen - skip_ >= *times_)) continue;
     Strike(faults_[i], action);
   }
   if (action.noise > 0) action.noiseSeed = ++noiseStruck_;
@@ -222,6 +225,8 @@ bool FaultPlan::ArchiveRequestFails(std::uint8_t function, std::uint16_t index, 
 void FaultPlan::ApplyArchiveFailure(Transport transport, FaultAction& action) const {
   if (archiveFailure_ == ArchiveFailure::Silent) {
     action.silent = true;
+  } else if (archiveFailure_ == ArchiveFailure::Flood) {
+    action.flood = true;  // from inside an archive read on, as during the master's pauses
   } else if (archiveFailure_ == ArchiveFailure::Crc && transport == Transport::Serial) {
     action.badCrc = true;
   } else {

@@ -37,7 +37,7 @@ inline constexpr int kDefaultEndlessPeriodMs = 300;
 
 std::optional<Fault> ParseFault(std::string_view text);
 
-enum class ArchiveFailure { Silent, Crc, Exception };
+enum class ArchiveFailure { Silent, Crc, Exception, Flood };
 std::optional<ArchiveFailure> ParseArchiveFailure(std::string_view text);
 
 enum class Transport { Serial, Tcp };
@@ -76,14 +76,14 @@ struct FaultAction {
   }
 };
 
-// Decides, request by request, which of the chosen faults strike. The general faults strike
-// the first `times` requests they apply to (all when not limited); the archive faults follow
-// the master's reads.
+// Decides, request by request, which of the chosen faults strike. The general faults spare the
+// first `skip` requests they apply to, then strike the next `times` (all when not limited); the
+// archive faults follow the master's reads.
 class FaultPlan {
  public:
   FaultPlan() = default;
   FaultPlan(std::vector<Fault> faults, std::optional<unsigned> times, ArchiveFailure archiveFailure,
-            int answerDelayMs = 0);
+            int answerDelayMs = 0, unsigned skip = 0);
 
   FaultAction Decide(Transport transport, std::span<const std::uint8_t> pdu);
 
@@ -92,8 +92,9 @@ class FaultPlan {
   void ApplyArchiveFailure(Transport transport, FaultAction& action) const;
 
   std::vector<Fault> faults_;
-  std::vector<unsigned> struck_;
+  std::vector<unsigned> seen_;  // requests each fault applied to, spared ones included
   std::optional<unsigned> times_;
+  unsigned skip_ = 0;  // each fault spares the first skip_ requests it applies to
   std::uint32_t noiseStruck_ = 0;  // so that each burst of noise is another
   ArchiveFailure archiveFailure_ = ArchiveFailure::Crc;
   int answerDelayMs_ = 0;  // every answer, fault or none

@@ -71,7 +71,9 @@ Faults (--fault may be repeated):
   --fault flood           from the first request on, junk bytes for ever, as fast as the
                           line or connection takes them; nothing is answered any more
   --fault-times N         the general faults strike only the first N requests (default: all)
-  --archive-fault silent|crc|exception   how a failing archive request fails (default crc)
+  --fault-skip N          the general faults spare the first N requests they apply to
+  --archive-fault silent|crc|exception|flood   how a failing archive request fails
+                          (default crc; flood: junk for ever from then on, as --fault flood)
 
 Modem (serial line):
   --modem                 a Hayes modem in front of the meter
@@ -80,6 +82,7 @@ Modem (serial line):
   --busy NUMBER           answer BUSY when NUMBER is dialled (repeatable)
   --no-carrier NUMBER     answer NO CARRIER (repeatable)
   --no-dialtone NUMBER    answer NO DIALTONE (repeatable)
+  --connect-ok NUMBER     answer CONNECT 9600 and OK at once, and go online (repeatable)
   --modem-silent          never answer a dial
   --guard-ms MS           escape guard time around "+++" (default 900)
 

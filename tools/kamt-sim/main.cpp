@@ -49,7 +49,7 @@ FaultPlan FaultsOf(const SimOptions& o, std::size_t meter) {
   for (const auto& [index, fault] : o.fleetFaults) {
     if (index == meter) faults.push_back(fault);
   }
-  return FaultPlan(std::move(faults), o.faultTimes, o.archiveFailure, o.answerDelayMs);
+  return FaultPlan(std::move(faults), o.faultTimes, o.archiveFailure, o.answerDelayMs, o.faultSkip);
 }
 
 // Everything the simulator runs, kept alive until it exits.

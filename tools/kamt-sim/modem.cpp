@@ -73,6 +73,8 @@ void Modem::StartDial(const std::string& dialled, Millis now) {
     dialAnswer_ = Answer("NO CARRIER");
   } else if (Listed(config_.noDialtone, number)) {
     dialAnswer_ = Answer("NO DIALTONE");
+  } else if (Listed(config_.connectOk, number)) {
+    dialAnswer_ = Answer("CONNECT 9600") + Answer("OK");
   } else {
     dialAnswer_ = Answer("CONNECT 9600");
   }

@@ -18,6 +18,7 @@ struct ModemConfig {
   std::vector<std::string> busy;
   std::vector<std::string> noCarrier;
   std::vector<std::string> noDialtone;
+  std::vector<std::string> connectOk;  // "CONNECT 9600" and "OK" in one answer; online all the same
 };
 
 // A Hayes modem between the serial line and the meter. In command mode it echoes what it

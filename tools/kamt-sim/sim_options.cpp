@@ -155,6 +155,11 @@ const std::map<std::string, Setter>& ValueOptions() {
          if (n) o.faultTimes = static_cast<unsigned>(*n);
          return n.has_value();
        }},
+      {"--fault-skip", [](SimOptions& o, const std::string& v) {
+         const auto n = Number(v, 1'000'000'000);
+         if (n) o.faultSkip = static_cast<unsigned>(*n);
+         return n.has_value();
+       }},
       {"--archive-fault", [](SimOptions& o, const std::string& v) {
          const auto f = ParseArchiveFailure(v);
          if (f) o.archiveFailure = *f;
@@ -177,6 +182,7 @@ const std::map<std::string, Setter>& ValueOptions() {
       {"--busy", [](SimOptions& o, const std::string& v) { o.modemConfig.busy.push_back(v); return true; }},
       {"--no-carrier", [](SimOptions& o, const std::string& v) { o.modemConfig.noCarrier.push_back(v); return true; }},
       {"--no-dialtone", [](SimOptions& o, const std::string& v) { o.modemConfig.noDialtone.push_back(v); return true; }},
+      {"--connect-ok", [](SimOptions& o, const std::string& v) { o.modemConfig.connectOk.push_back(v); return true; }},
       {"--exit-after-ms", [](SimOptions& o, const std::string& v) {
          const auto n = Number(v, 1'000'000'000'000);
          if (n) o.exitAfterMs = static_cast<std::int64_t>(*n);

@@ -32,6 +32,7 @@ struct SimOptions {
   std::vector<Fault> faults;
   std::vector<std::pair<unsigned, Fault>> fleetFaults;  // meter index, its own fault
   std::optional<unsigned> faultTimes;
+  unsigned faultSkip = 0;
   ArchiveFailure archiveFailure = ArchiveFailure::Crc;
   bool modem = false;
   ModemConfig modemConfig;

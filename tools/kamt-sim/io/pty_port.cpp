@@ -4,6 +4,7 @@
 #include <QTimer>
 #include <algorithm>
 #include <cerrno>
+#include <iostream>
 #include <cstring>
 #include <fcntl.h>
 #include <termios.h>
@@ -129,7 +130,8 @@ void PtyPort::Write(std::span<const std::uint8_t> bytes) {
 void PtyPort::DiscardUnread() { tcflush(slave_, TCIFLUSH); }
 
 // The pseudo-terminal holds a few kilobytes; once full, the notifier waits for the far end to
-// read, so the flood costs nothing while nobody takes it.
+// read, so the flood costs nothing while nobody takes it. Each whole MiB the far end has taken
+// is said on stderr: a master that keeps what it does not read takes without end.
 void PtyPort::Flood(std::uint8_t filler) {
   if (floodNotifier_) return;
   filler_ = filler;
@@ -137,7 +139,11 @@ void PtyPort::Flood(std::uint8_t filler) {
   QObject::connect(floodNotifier_.get(), &QSocketNotifier::activated, [this] {
     std::uint8_t chunk[4096];
     std::fill(std::begin(chunk), std::end(chunk), filler_);
-    while (::write(master_, chunk, sizeof chunk) > 0) {
+    constexpr std::uint64_t kMiB = 1024 * 1024;
+    for (ssize_t n; (n = ::write(master_, chunk, sizeof chunk)) > 0;) {
+      const std::uint64_t before = flooded_ / kMiB;
+      flooded_ += static_cast<std::uint64_t>(n);
+      if (flooded_ / kMiB > before) std::cerr << "kamt-sim: flood: " << flooded_ / kMiB << " MiB taken" << std::endl;
     }
   });
 }

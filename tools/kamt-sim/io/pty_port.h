@@ -47,6 +47,7 @@ class PtyPort {
   std::unique_ptr<QSocketNotifier> notifier_;
   std::unique_ptr<QSocketNotifier> floodNotifier_;
   std::uint8_t filler_ = 0;
+  std::uint64_t flooded_ = 0;  // bytes of the flood written
   LineHolds holds_;
 };
 
