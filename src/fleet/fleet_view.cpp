@@ -1,0 +1,12 @@
+#include "fleet/fleet_view.h"
+
+#include "meter/current_data.h"
+
+namespace kamt {
+
+bool MeterOverview::Faulty() const {
+  if (lastPoll && lastPoll->outcome != "ok") return true;
+  return status && !MeterStateNormal(*status);
+}
+
+}  // namespace kamt
