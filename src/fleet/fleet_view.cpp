@@ -6,6 +6,7 @@ namespace kamt {
 
 bool MeterOverview::Faulty() const {
   if (lastPoll && lastPoll->outcome != "ok") return true;
+  if (errorCode && *errorCode != 0) return true;
   return status && !MeterStateNormal(*status);
 }
 

@@ -18,8 +18,10 @@ struct MeterOverview {
   long long records = 0;                 // archive records stored, every kind
   std::optional<std::uint32_t> status;   // the status word of the last current data
   std::string meterTime;                 // the meter's clock then, "YYYY-MM-DD HH:MM:SS"
+  std::optional<int> errorCode;          // of the newest hourly record stored
 
-  // The last poll failed or was cut short, or the meter reported a fault.
+  // The last poll failed or was cut short, or the meter reported a fault (in its state or as
+  // the newest hour's error code).
   bool Faulty() const;
 };
 

@@ -117,7 +117,8 @@ Statement MakeStatement(int year, int month, std::uint16_t sensorType, const std
   s.month = month;
   s.sensorType = sensorType;
   const int days = DaysIn(year, month);
-  for (int d = 1; d <= days; ++d) s.days.push_back({.day = d});
+  s.days.resize(static_cast<std::size_t>(days));
+  for (int d = 1; d <= days; ++d) s.days[static_cast<std::size_t>(d - 1)].day = d;
 
   // The newest record's units for the whole statement; a meter rarely changes them.
   const StoredRecord* newest = nullptr;
@@ -250,7 +251,7 @@ std::string StatementHtml(const StoredMeter& meter, const Statement& s, const st
   if (s.sensorType == 2) html += "<th>Температура, °C</th>";
   html += "<th>Часов в архиве</th></tr>";
   for (const StatementDay& d : s.days) {
-    html += "<tr><td>" + Text("%02d.%02d.%04d", d.day, s.month, s.year) + (d.Partial() ? " *" : "") + "</td>";
+    html += "<tr><td nowrap>" + Text("%02d.%02d.%04d", d.day, s.month, s.year) + (d.Partial() ? " *" : "") + "</td>";
     if (d.Gap()) {
       html += gap + gap + gap;
     } else {

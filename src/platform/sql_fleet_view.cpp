@@ -73,6 +73,11 @@ std::vector<MeterOverview> SqlFleetView::Overview() {
       o.status = static_cast<std::uint32_t>(q->value(0).toLongLong());
       o.meterTime = Str(q->value(1));
     }
+    Query hour(store_,
+               "SELECT error_code FROM archive_records WHERE meter_id = ? AND kind = 'hourly'"
+               " ORDER BY record_time DESC, copy_number DESC LIMIT 1",
+               {o.meter.id});
+    if (hour->next()) o.errorCode = hour->value(0).toInt();
   }
   return meters;
 }

@@ -1,5 +1,6 @@
 #include "platform/statement_pdf.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPdfWriter>
@@ -8,10 +9,17 @@
 
 namespace kamt {
 
-void LayOutForPrint(QTextDocument& document) {
+void PrintHtml(const QString& html, QPagedPaintDevice& device) {
+  QTextDocument document;
+  document.documentLayout()->setPaintDevice(&device);
   QFont font = document.defaultFont();
   font.setPointSize(9);
   document.setDefaultFont(font);
+  document.setHtml(html);
+  // A page size of the device's own pixels: printed at a scale of one, with no margin of the
+  // document's own beside the device's.
+  document.setPageSize(device.pageLayout().paintRectPixels(device.logicalDpiX()).size());
+  document.print(&device);
 }
 
 QString WriteHtmlPdf(const QString& html, const QString& path) {
@@ -22,10 +30,8 @@ QString WriteHtmlPdf(const QString& html, const QString& path) {
     writer.setPageSize(QPageSize(QPageSize::A4));
     writer.setPageMargins(QMarginsF(15, 15, 15, 15), QPageLayout::Millimeter);
     writer.setTitle(QStringLiteral("Ведомость учёта"));
-    QTextDocument document;
-    LayOutForPrint(document);
-    document.setHtml(html);
-    document.print(&writer);
+    writer.setCreator(QStringLiteral("kamt"));
+    PrintHtml(html, writer);
   }
   if (!file.commit()) return file.errorString();
   return {};

@@ -2,12 +2,13 @@
 
 #include <QString>
 
-class QTextDocument;
+class QPagedPaintDevice;
 
 namespace kamt {
 
-// An A4 page layout for the statement: the document as it is printed or written as PDF.
-void LayOutForPrint(QTextDocument& document);
+// The HTML page (the statement) printed on a printer or a PDF writer: laid out for the
+// device's own page and resolution, so the table fills the page between its margins.
+void PrintHtml(const QString& html, QPagedPaintDevice& device);
 
 // The HTML page as a PDF file (A4, Qt's own PDF writer), written beside its name and renamed
 // when whole: empty when done, else why not. Needs a QGuiApplication.

@@ -96,9 +96,10 @@ QVariant FleetTableModel::data(const QModelIndex& index, int role) const {
       if (!m.lastPoll || !m.lastPoll->clockOffsetS) return sort ? QVariant(0LL) : QVariant(QStringLiteral("—"));
       return sort ? QVariant(*m.lastPoll->clockOffsetS) : QVariant(QString::number(*m.lastPoll->clockOffsetS));
     case State: {
-      if (!m.status) return QStringLiteral("—");
-      const QString state = Q(MeterState(*m.status));
-      return MeterStateNormal(*m.status) || sort ? state : state + QStringLiteral(" (0x%1)").arg(*m.status, 8, 16, QChar('0'));
+      QString state = m.status ? Q(MeterState(*m.status)) : QStringLiteral("—");
+      if (m.status && !MeterStateNormal(*m.status)) state += QStringLiteral(" (0x%1)").arg(*m.status, 8, 16, QChar('0'));
+      if (m.errorCode && *m.errorCode != 0) state += QStringLiteral(", код ошибки %1").arg(*m.errorCode);
+      return state;
     }
   }
   return {};
@@ -179,9 +180,11 @@ bool FleetWindow::OpenDatabase(const QString& text) {
   database_.clear();
   model_.Reset({});
   try {
-    // A file path or a server's connection text: the store tells them apart.
-    store_ = std::make_unique<SqlStore>(text.toStdString(), SqlStore::Open::Read);
-    view_ = std::make_unique<SqlFleetView>(*store_);
+    // A file path or a server's connection text: the platform's store tells them apart.
+    store_ = QtFleetPlatform().OpenStoreToRead(text.toStdString());
+    auto* sql = dynamic_cast<SqlStore*>(store_.get());
+    if (!sql) throw StoreError("no SQL store");
+    view_ = std::make_unique<SqlFleetView>(*sql);
     database_ = text.toStdString();
   } catch (const StoreError& e) {
     store_.reset();

@@ -18,7 +18,6 @@ namespace kamt {
 
 class ArchiveChartView;
 class SqlFleetView;
-class SqlStore;
 struct FleetMeter;
 
 // The meters of a database, one row each; a meter whose last poll did not end well or that
@@ -57,7 +56,7 @@ class FleetWindow : public QWidget {
   // false, with why in the window's status line, when it cannot be read.
   bool OpenDatabase(const QString& text);
   void Refresh();
-  // Chooses the meter of the source model's row (in the table's current order and filter).
+  // Chooses the meter of that name among the rows the filter shows.
   void SelectMeter(const QString& name);
   const MeterOverview* Selected() const;
 
@@ -96,7 +95,7 @@ class FleetWindow : public QWidget {
   FleetTableModel model_;
   QSortFilterProxyModel proxy_;
   std::string database_;
-  std::unique_ptr<SqlStore> store_;
+  std::unique_ptr<Store> store_;
   std::unique_ptr<SqlFleetView> view_;
   ArchiveChartView* chart_ = nullptr;
   QWidget* noChart_ = nullptr;

@@ -82,10 +82,7 @@ void StatementDialog::Print() {
   QPrinter printer;
   QPrintDialog dialog(&printer, this);
   if (dialog.exec() != QDialog::Accepted) return;
-  QTextDocument document;
-  LayOutForPrint(document);
-  document.setHtml(html_);
-  document.print(&printer);
+  PrintHtml(html_, printer);
 }
 
 }  // namespace kamt

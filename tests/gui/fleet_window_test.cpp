@@ -76,6 +76,16 @@ class FleetWindowTest : public QObject {
     auto* polls = w->findChild<QTableWidget*>(QStringLiteral("Polls_Table"));
     QCOMPARE(polls->rowCount(), 1);
 
+    // A collector that holds the database: the poll is refused, nothing is asked.
+    {
+      QtFleetPlatform collector;
+      std::string holder;
+      QVERIFY(collector.LockDatabase(db, holder));
+      QTest::mouseClick(w->findChild<QPushButton*>(QStringLiteral("PollNow_Button")), Qt::LeftButton);
+      QTRY_VERIFY(!w->Polling());
+      QVERIFY(w->StatusText().startsWith(QStringLiteral("База данных занята сборщиком")));
+      QCOMPARE(polls->rowCount(), 1);
+    }
     // Two hours later, a poll now: the window stays alive while it runs, and stores 2 records.
     QVERIFY(sim.Advance(2 * 3600));
     QTest::mouseClick(w->findChild<QPushButton*>(QStringLiteral("PollNow_Button")), Qt::LeftButton);
