@@ -255,7 +255,14 @@ void FleetWindow::ShowChart() {
   const bool hourly = ui_.Period_ComboBox->currentIndex() == 1;
   const ArchiveKind kind = hourly ? ArchiveKind::Hourly : ArchiveKind::Daily;
   try {
-    const std::vector<StoredRecord> records = store_->Records(m->meter.id, kind, "", "");
+    // Only the records the chart can show are read: those since a little more than its span
+    // before the meter's clock at the last poll.
+    const QDateTime meterTime = QDateTime::fromString(Q(m->meterTime), QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    const std::string from =
+        meterTime.isValid()
+            ? meterTime.addDays(hourly ? -33 : -370).toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")).toStdString()
+            : std::string();
+    const std::vector<StoredRecord> records = store_->Records(m->meter.id, kind, from, "");
     std::vector<IntervalRow> rows = IntervalRows(records);
     if (const std::size_t keep = kChartRows[hourly ? 0 : 1]; rows.size() > keep) {
       rows.erase(rows.begin(), rows.end() - static_cast<std::ptrdiff_t>(keep));
