@@ -1,5 +1,8 @@
 // kamt: the service tool's commands on the command line.
 #include <QCoreApplication>
+#include <QGuiApplication>
+#include <memory>
+#include <algorithm>
 #include <csignal>
 #include <iostream>
 
@@ -31,7 +34,14 @@ int main(int argc, char** argv) {
   // The command line has no GLib widgets to serve, and Qt's own event loop wakes more cheaply
   // for every answer awaited than the GLib one.
   if (qEnvironmentVariableIsEmpty("QT_NO_GLIB")) qputenv("QT_NO_GLIB", "1");
-  QCoreApplication app(argc, argv);
+  // A statement printed as PDF lays out its text with fonts, which only a GUI application
+  // has; it never shows a window, so the offscreen platform serves on any machine.
+  const bool pdf = argc > 1 && std::string(argv[1]) == "statement" && std::find_if(argv + 2, argv + argc, [](const char* a) {
+                     return std::string(a) == "pdf";
+                   }) != argv + argc;
+  if (pdf) qputenv("QT_QPA_PLATFORM", "offscreen");
+  const std::unique_ptr<QCoreApplication> app =
+      pdf ? std::make_unique<QGuiApplication>(argc, argv) : std::make_unique<QCoreApplication>(argc, argv);
   std::signal(SIGINT, OnInterrupt);
   std::signal(SIGTERM, OnTerminate);
   kamt::QtSerialPort port;

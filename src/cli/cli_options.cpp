@@ -210,8 +210,14 @@ std::string FleetHelp() {
          "                         the stored records as the archive files a read writes (into the folder\n"
          "                         --output, default here), or as CSV or JSON (UTF-8) on stdout or into\n"
          "                         the file --output; TIME is YYYY-MM-DD[ HH:MM[:SS]] on the meters' clocks\n"
+         "  kamt statement [FLEET] [--db PATH] --meter NAME|SERIAL --month YYYY-MM [--format csv|pdf]\n"
+         "                 [--output FILE]\n"
+         "                         the meter's monthly statement: each day's volumes, working time, hours\n"
+         "                         with an error code, pressure or temperature; the totals and the\n"
+         "                         counters at the month's start and end; CSV on stdout or into FILE, or\n"
+         "                         a PDF (--output needed)\n"
          "  Exit status: 0 done, 1 a meter failed or a fleet line was refused (collect), nothing to\n"
-         "  export or a file not written (export), 2 a usage error, 3 the database cannot be used (in use\n"
+         "  export or a file not written (export, statement), 2 a usage error, 3 the database cannot be used (in use\n"
          "  by another collector, locked, not writable, of a newer version).\n";
 }
 

@@ -104,15 +104,13 @@ class ExportRun {
 
   bool WriteArchive(const StoredMeter& meter, ArchiveKind kind, const std::vector<IntervalRow>& rows,
                     const std::filesystem::path& folder) {
-    const std::string name = ArchiveFileName(kind, meter.serialNumber);
-    std::error_code made;
-    std::filesystem::create_directories(folder, made);
     std::string error;
-    if (!WriteTextFile(folder / name, ArchiveFileText(meter, kind, rows), &error)) {
-      err_ << "kamt export: " << (folder / name).string() << ": " << error << '\n';
+    const std::filesystem::path path = WriteArchiveFile(meter, kind, rows, folder, error);
+    if (path.empty()) {
+      err_ << "kamt export: " << (folder / ArchiveFileName(kind, meter.serialNumber)).string() << ": " << error << '\n';
       return false;
     }
-    out_ << (folder / name).string() << ": " << rows.size() << " rows\n";
+    out_ << path.string() << ": " << rows.size() << " rows\n";
     return true;
   }
 

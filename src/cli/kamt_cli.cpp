@@ -170,6 +170,7 @@ class CliRun {
 int RunKamt(const std::vector<std::string>& args, CliDevices& devices, std::ostream& out, std::ostream& err) {
   if (!args.empty() && args[0] == "collect") return RunCollect({args.begin() + 1, args.end()}, devices, out, err);
   if (!args.empty() && args[0] == "export") return RunExport({args.begin() + 1, args.end()}, devices, out, err);
+  if (!args.empty() && args[0] == "statement") return RunStatement({args.begin() + 1, args.end()}, devices, out, err);
   const CliParseResult parsed = ParseCliOptions(args);
   if (!parsed.error.empty()) {
     err << "kamt: " << parsed.error << " (see kamt --help)\n";

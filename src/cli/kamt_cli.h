@@ -31,6 +31,8 @@ int RunKamt(const std::vector<std::string>& args, CliDevices& devices, std::ostr
 // `kamt collect` and `kamt export`: the fleet's commands, which take no meter connection.
 int RunCollect(const std::vector<std::string>& args, CliDevices& devices, std::ostream& out, std::ostream& err);
 int RunExport(const std::vector<std::string>& args, CliDevices& devices, std::ostream& out, std::ostream& err);
+// `kamt statement`: a meter's monthly statement from the database, as CSV or PDF.
+int RunStatement(const std::vector<std::string>& args, CliDevices& devices, std::ostream& out, std::ostream& err);
 
 // Called from the SIGTERM and SIGINT handlers, so it only sets a flag: a collection under way
 // stops between two requests, keeping what it read. False when no collection runs.

@@ -7,6 +7,7 @@
 
 #include "meter/archive_file.h"
 #include "meter/archive_kinds.h"
+#include "text/text_file.h"
 
 namespace kamt {
 namespace {
@@ -15,8 +16,8 @@ ArchiveFileFormat FormatOf(const StoredMeter& meter, ArchiveKind kind, const Sto
   return {kind, meter.serialNumber, later.units.plusDecimals, later.units.minusDecimals, meter.sensorType};
 }
 
-// A count of units of `decimals` places (0, 1, anything else 2, as the counters have them)
-// as a plain decimal number.
+}  // namespace
+
 std::string Decimal(long long units, int decimals) {
   const int places = decimals == 0 ? 0 : decimals == 1 ? 1 : 2;
   const unsigned long long scale = places == 0 ? 1 : places == 1 ? 10 : 100;
@@ -28,6 +29,8 @@ std::string Decimal(long long units, int decimals) {
   std::snprintf(fraction, sizeof fraction, ".%0*llu", places, magnitude % scale);
   return text + fraction;
 }
+
+namespace {
 
 std::string Iso(const ArchiveRecord& r) {
   std::string time = RecordTime(r);
@@ -123,6 +126,24 @@ std::string ArchiveFileText(const StoredMeter& meter, ArchiveKind kind, const st
   std::string text = FormatArchiveHeader(format);
   for (const IntervalRow& row : rows) {
     text += FormatArchiveRow(FormatOf(meter, kind, *row.later), row.earlier->record, row.later->record);
+  }
+  return text;
+}
+
+std::filesystem::path WriteArchiveFile(const StoredMeter& meter, ArchiveKind kind, const std::vector<IntervalRow>& rows,
+                                       const std::filesystem::path& folder, std::string& error) {
+  const std::filesystem::path path = folder / ArchiveFileName(kind, meter.serialNumber);
+  std::error_code made;
+  std::filesystem::create_directories(folder, made);
+  if (!WriteTextFile(path, ArchiveFileText(meter, kind, rows), &error)) return {};
+  return path;
+}
+
+std::string MeterCsv(Store& store, const StoredMeter& meter) {
+  std::string text = CsvHeader();
+  for (const ArchiveKind kind : {ArchiveKind::Hourly, ArchiveKind::Daily, ArchiveKind::Monthly}) {
+    const std::vector<StoredRecord> records = store.Records(meter.id, kind, "", "");
+    for (const IntervalRow& row : IntervalRows(records)) text += CsvRow(meter, kind, row);
   }
   return text;
 }

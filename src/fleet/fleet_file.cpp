@@ -208,16 +208,21 @@ std::string FleetMeter::LineKey() const {
   return {};
 }
 
+// Only a pause other than the default is named: the connection texts stored before stay as
+// they were.
+std::string FleetMeter::Delay() const { return delayMs == 100 ? "" : " delay=" + std::to_string(delayMs); }
+
 std::string FleetMeter::Connection() const {
   switch (kind) {
     case LineKind::Tcp: return "tcp=" + host + ":" + std::to_string(port) + " unit=" + std::to_string(unit);
-    case LineKind::RtuTcp: return "rtu-tcp=" + host + ":" + std::to_string(port) + " address=" + std::to_string(address);
+    case LineKind::RtuTcp:
+      return "rtu-tcp=" + host + ":" + std::to_string(port) + " address=" + std::to_string(address) + Delay();
     case LineKind::Serial: break;
   }
   static const char* const kParity[] = {"E", "O", "N", "M", "S"};
   static const char* const kStop[] = {"1", "1.5", "2"};
   std::string text = "serial=" + device + " baud=" + std::to_string(baud) + " line=" + std::to_string(bitsCode + 5) +
-                     kParity[parityCode] + kStop[stopBitsCode] + " address=" + std::to_string(address);
+                     kParity[parityCode] + kStop[stopBitsCode] + " address=" + std::to_string(address) + Delay();
   return modemNumber.empty() ? text : text + " modem=" + modemNumber;
 }
 
@@ -247,6 +252,20 @@ FleetFile ParseFleetText(std::string_view text, std::string_view fileName) {
     fleet.meters.push_back(std::move(meter));
   }
   return fleet;
+}
+
+FleetFile ParseStoredConnection(const std::string& name, const std::string& connection) {
+  // As a spreadsheet's cells, so that a name or a modem number with blanks stays whole; the
+  // modem comes last, and no other value has a blank.
+  std::string line = "\"";
+  for (const char c : name) line += c == '"' ? std::string("\"\"") : std::string(1, c);
+  line += "\"";
+  const std::size_t modem = connection.find(" modem=");
+  std::string cells = connection.substr(0, modem);
+  for (char& c : cells) c = c == ' ' ? ';' : c;
+  line += ";" + cells;
+  if (modem != std::string::npos) line += ";\"" + connection.substr(modem + 1) + "\"";
+  return ParseFleetText(line, "database");
 }
 
 }  // namespace kamt

@@ -38,6 +38,9 @@ struct FleetMeter {
   std::string LineKey() const;
   // The connection as the fleet file gives it, for the database and the messages.
   std::string Connection() const;
+
+ private:
+  std::string Delay() const;
 };
 
 struct FleetFile {
@@ -50,5 +53,9 @@ struct FleetFile {
 // the name, the others KEY=VALUE. A line that cannot be read is refused with its number and
 // why, and the others are still read.
 FleetFile ParseFleetText(std::string_view text, std::string_view fileName);
+
+// The fleet line of a meter as the database keeps it (its name and Connection()): one meter,
+// or the reason it cannot be read.
+FleetFile ParseStoredConnection(const std::string& name, const std::string& connection);
 
 }  // namespace kamt

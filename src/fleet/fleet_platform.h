@@ -21,6 +21,9 @@ class FleetPlatform {
   // Takes the database for this collector alone, until the process ends; false, with who
   // holds it, when another collector has it.
   virtual bool LockDatabase(const std::string& path, std::string& holder) = 0;
+  // Prints an HTML page (the statement) into a PDF file, whole or not at all: empty when
+  // done, else why not.
+  virtual std::string WritePdf(const std::string& html, const std::string& path) = 0;
 };
 
 }  // namespace kamt

@@ -41,12 +41,7 @@ namespace {
 
 int FlowDecimals(std::uint16_t plusDecimals) { return plusDecimals <= 1 ? plusDecimals : 2; }
 
-std::string StateText(std::uint32_t status) {
-  if (status & (1u << 20)) return "Состояние: нет сигнала";
-  if (status & (1u << 14)) return "Состояние: нет сигн. в канале 1";
-  if (status & (1u << 15)) return "Состояние: нет сигн. в канале 2";
-  return "Состояние: норм. работа";
-}
+std::string StateText(std::uint32_t status) { return "Состояние: " + MeterState(status); }
 
 std::string SensorText(const CurrentDataRecord& d, std::string_view sep) {
   if (d.SensorType == 1) return "Давление: " + FormatFixed(d.Pressure, 5, 2, sep) + " кг/см2";
@@ -64,6 +59,15 @@ std::string ClockText(const CurrentDataRecord& d) {
 std::string RecordsShown(std::uint16_t count) { return std::to_string(int{count} - 1); }
 
 }  // namespace
+
+std::string MeterState(std::uint32_t status) {
+  if (status & (1u << 20)) return "нет сигнала";
+  if (status & (1u << 14)) return "нет сигн. в канале 1";
+  if (status & (1u << 15)) return "нет сигн. в канале 2";
+  return "норм. работа";
+}
+
+bool MeterStateNormal(std::uint32_t status) { return (status & ((1u << 20) | (1u << 14) | (1u << 15))) == 0; }
 
 std::string FormatCounter(std::uint32_t value, std::uint16_t decimals) {
   if (decimals == 0) return std::to_string(value);

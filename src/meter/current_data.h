@@ -52,6 +52,10 @@ struct CurrentDataTexts {
 CurrentDataTexts FormatCurrentData(const CurrentDataRecord& data, std::string_view decimalSeparator);
 
 // A counter of `decimals` places (0, 1, anything else 2) as the window shows it, with a point.
+// The state the status word reports, as "Состояние:" shows it ("норм. работа", "нет сигнала").
+std::string MeterState(std::uint32_t status);
+bool MeterStateNormal(std::uint32_t status);
+
 std::string FormatCounter(std::uint32_t value, std::uint16_t decimals);
 // Seconds as hours with two truncated decimals, "1.50".
 std::string FormatHours(std::uint32_t seconds);

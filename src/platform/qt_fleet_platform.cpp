@@ -1,6 +1,7 @@
 #include "platform/qt_fleet_platform.h"
 
 #include "platform/qt_worker_pool.h"
+#include "platform/statement_pdf.h"
 #include "platform/sql_store.h"
 
 namespace kamt {
@@ -27,6 +28,10 @@ bool QtFleetPlatform::LockDatabase(const std::string& path, std::string& holder)
   holder = lock_->getLockInfo(&pid, &host, &app) ? "process " + std::to_string(pid) + " on " + host.toStdString()
                                                  : "another process";
   return false;
+}
+
+std::string QtFleetPlatform::WritePdf(const std::string& html, const std::string& path) {
+  return WriteHtmlPdf(QString::fromStdString(html), QString::fromStdString(path)).toStdString();
 }
 
 }  // namespace kamt

@@ -15,6 +15,8 @@ class QtFleetPlatform : public FleetPlatform {
   // A lock file beside the database (PATH.lock) with the holder's process id: one left by a
   // collector that was killed is taken over, since its process is gone.
   bool LockDatabase(const std::string& path, std::string& holder) override;
+  // Needs a QGuiApplication (fonts): kamt makes one for `statement`.
+  std::string WritePdf(const std::string& html, const std::string& path) override;
 
  private:
   std::unique_ptr<QLockFile> lock_;

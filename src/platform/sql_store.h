@@ -44,6 +44,10 @@ class SqlStore : public Store {
   std::vector<StoredRecord> Records(long long meterId, ArchiveKind kind, const std::string& from,
                                     const std::string& to) override;
 
+  // The connection, for readers of their own (SqlFleetView) on the same database.
+  QSqlDatabase& Database() { return db_; }
+  const QString& Path() const { return path_; }
+
  private:
   // The statement, prepared once per connection, with its values bound in order and run.
   QSqlQuery& Run(const char* sql, std::initializer_list<QVariant> values);

@@ -25,6 +25,8 @@ constexpr std::string_view kMainWindow[] = {
     "Label42", "Edit7", "Label43", "Edit12", "Label44", "Label45", "ReadConf_Button",
     "WriteConf_Button", "Button11", "MainMenu1", "File1", "View1", "N2", "StatusBar1", "Exit1",
     "Connect", "Disconnect", "Traffic1", "N3",
+    // "Парк приборов...": the database of many meters.
+    "Fleet1",
     // The configuration's file buttons beside the described ones.
     "BackupConf_Button", "RestoreConf_Button", "DiffConf_Button",
     // The status bar's three panels, added by the window.

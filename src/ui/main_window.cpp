@@ -26,6 +26,7 @@
 #include "ui/devices.h"
 #include "ui/modem_dialog_form.h"
 #include "ui/resources.h"
+#include "ui/fleet_window.h"
 #include "ui/traffic_monitor.h"
 
 namespace kamt {
@@ -53,6 +54,7 @@ MainWindow::MainWindow(Devices& devices, PortList& ports, const MainWindowOption
   connect(ui_.Disconnect, &QAction::triggered, this, &MainWindow::DisconnectTriggered);
   connect(ui_.N3, &QAction::triggered, about_, &QDialog::exec);
   connect(ui_.Traffic1, &QAction::triggered, this, &MainWindow::ShowTrafficMonitor);
+  connect(ui_.Fleet1, &QAction::triggered, this, &MainWindow::ShowFleetWindow);
   WireCommands();
   ui_.ReadTime_Button->installEventFilter(this);
   ui_.ReadConf_Button->installEventFilter(this);
@@ -126,6 +128,18 @@ void MainWindow::OnClick(std::string_view button, std::function<void()> handler)
     handler();
     AfterHandler();
   });
+}
+
+// Not a command either: it works on a database, never on the main window's connection.
+void MainWindow::ShowFleetWindow() {
+  if (!fleet_) {
+    fleet_ = new FleetWindow(this, session_.decimalSeparator);
+    // Closing the main window ends the program, the fleet window with it.
+    fleet_->setAttribute(Qt::WA_QuitOnClose, false);
+  }
+  fleet_->show();
+  fleet_->raise();
+  fleet_->activateWindow();
 }
 
 // Not a command: it only watches the line, so it opens also while a command runs.

@@ -19,6 +19,7 @@ class AboutBox;
 class ArchiveViewerLauncher;
 class ConfigFileButtons;
 class ConnectionDialogForm;
+class FleetWindow;
 class ModemDialogForm;
 class PortList;
 class TrafficMonitor;
@@ -57,6 +58,8 @@ class MainWindow : public QMainWindow {
   ConfigFileButtons& configFiles() { return *configFiles_; }
   // "Вид" → "Журнал обмена": made at its first showing; nullptr before.
   TrafficMonitor* trafficMonitor() { return traffic_; }
+  // "Вид" → "Парк приборов...": made at its first showing; nullptr before.
+  FleetWindow* fleetWindow() { return fleet_; }
 
   // Runs handler when the button is clicked; every command button is wired this way
   // (Button1 is already). A handler must refuse to run while another command runs
@@ -73,6 +76,7 @@ class MainWindow : public QMainWindow {
   void BuildStatusBar();
   void ConnectTriggered();
   void ShowTrafficMonitor();
+  void ShowFleetWindow();
   void DisconnectTriggered();
   // Ends the command under way as fast as it can: the close waits for it.
   void InterruptCommand();
@@ -93,6 +97,7 @@ class MainWindow : public QMainWindow {
   ModemDialogForm* modem_ = nullptr;
   ConnectionDialogForm* form2_ = nullptr;
   TrafficMonitor* traffic_ = nullptr;
+  FleetWindow* fleet_ = nullptr;
 };
 
 }  // namespace kamt

@@ -4,6 +4,7 @@
 #include <QVariant>
 #include <csignal>
 #include <fstream>
+#include <sstream>
 
 #include "e2e_fixture.h"
 #include "text/text_file.h"
@@ -216,6 +217,48 @@ TEST_F(FleetCollect, AReplacedMeterStartsANewOne) {
   EXPECT_EQ(Scalar("SELECT COUNT(*) FROM archive_records a JOIN meters m ON m.id = a.meter_id"
                    " WHERE m.serial_number = 1234"),
             "8");
+}
+
+}  // namespace
+}  // namespace kamt::test
+
+namespace kamt::test {
+namespace {
+
+std::vector<std::string> CsvCells(const std::string& csv, const std::string& dateCell) {
+  std::istringstream lines(csv);
+  for (std::string line; std::getline(lines, line);) {
+    std::vector<std::string> cells;
+    std::istringstream fields(line);
+    for (std::string cell; std::getline(fields, cell, ',');) cells.push_back(cell);
+    if (cells.size() > 3 && cells[2].starts_with(dateCell)) return cells;
+  }
+  return {};
+}
+
+// A whole month collected: the statement's days add up to what the counters moved, with no
+// gap; the PDF is written.
+TEST_F(FleetCollect, StatementTotalsMatchTheCounters) {
+  StartFleet(1, "2027-01-01 00:30:00", {"--hour-records", "800", "--day-records", "40", "--month-records", "3"});
+  WriteFleet();
+  ASSERT_EQ(Collect().exitCode, 0);
+  const ProgramResult csv = Kamt({"statement", "fleet.txt", "--meter", "m0", "--month", "2026-12"});
+  ASSERT_EQ(csv.exitCode, 0) << csv.err;
+  const auto total = CsvCells(csv.out, "total"), start = CsvCells(csv.out, "start"), end = CsvCells(csv.out, "end");
+  ASSERT_FALSE(total.empty() || start.empty() || end.empty()) << csv.out;
+  EXPECT_EQ(start[2], "start 2026-12-01T00:00:00");
+  EXPECT_EQ(end[2], "end 2027-01-01T00:00:00");
+  EXPECT_GT(std::stod(total[3]), 0);
+  EXPECT_NEAR(std::stod(total[3]), std::stod(end[3]) - std::stod(start[3]), 0.005) << csv.out;
+  EXPECT_NEAR(std::stod(total[4]), std::stod(end[4]) - std::stod(start[4]), 0.005) << csv.out;
+  EXPECT_EQ(CsvCells(csv.out, "2026-12-31").at(3).empty(), false) << "no day is a gap";
+
+  const ProgramResult pdf =
+      Kamt({"statement", "fleet.txt", "--meter", "m0", "--month", "2026-12", "--format", "pdf", "--output", "s.pdf"});
+  ASSERT_EQ(pdf.exitCode, 0) << pdf.err;
+  EXPECT_TRUE(ReadFileBytes(dir.path / "s.pdf").value_or("").starts_with("%PDF")) << pdf.err;
+  EXPECT_EQ(Kamt({"statement", "fleet.txt", "--meter", "nobody", "--month", "2026-12"}).exitCode, 1);
+  EXPECT_EQ(Kamt({"statement", "fleet.txt", "--meter", "m0", "--month", "2026-13"}).exitCode, 2);
 }
 
 }  // namespace

@@ -37,9 +37,9 @@ INSTANTIATE_TEST_SUITE_P(
                  "tcp meter.local:1502", "tcp=meter.local:1502 unit=255", "dm", 48},
         GoodLine{"gw tcp=10.0.0.8 unit=17", "tcp 10.0.0.8:502", "tcp=10.0.0.8:502 unit=17", "hdm", 0},
         GoodLine{"conv rtu-tcp=10.0.0.9:4001 address=3 delay=0 archives=hourly", "rtu-tcp 10.0.0.9:4001",
-                 "rtu-tcp=10.0.0.9:4001 address=3", "h", 0},
+                 "rtu-tcp=10.0.0.9:4001 address=3 delay=0", "h", 0},
         GoodLine{"p serial=/dev/ttyUSB0 baud=19200 line=7E2 address=17 delay=0", "serial /dev/ttyUSB0",
-                 "serial=/dev/ttyUSB0 baud=19200 line=7E2 address=17", "hdm", 0},
+                 "serial=/dev/ttyUSB0 baud=19200 line=7E2 address=17 delay=0", "hdm", 0},
         GoodLine{"far serial=COM3 line=8n1.5 modem=+79001234567", "serial COM3",
                  "serial=COM3 baud=9600 line=8N1.5 address=1 modem=+79001234567",
                  "hdm", 0},
@@ -48,6 +48,19 @@ INSTANTIATE_TEST_SUITE_P(
                  "tcp=10.0.0.7:502 unit=255", "h", 0},
         GoodLine{"Насос №1\tserial=/dev/ttyS1\taddress=3", "serial /dev/ttyS1",
                  "serial=/dev/ttyS1 baud=9600 line=8N1 address=3", "hdm", 0}));
+
+// The window polls a meter again from what the database keeps of its line.
+TEST(FleetFile, StoredConnectionIsReadBack) {
+  for (const char* line : {"\"Котельная 2\";serial=COM3;baud=19200;line=7E2;address=4;delay=250;modem=+7 900 12",
+                           "gw tcp=10.0.0.8 unit=17"}) {
+    const FleetMeter m = ParseFleetText(line, "f").meters.at(0);
+    const FleetFile back = ParseStoredConnection(m.name, m.Connection());
+    ASSERT_EQ(back.meters.size(), 1u) << back.errors.at(0);
+    EXPECT_EQ(back.meters[0].name, m.name);
+    EXPECT_EQ(back.meters[0].Connection(), m.Connection());
+    EXPECT_EQ(back.meters[0].delayMs, m.delayMs);
+  }
+}
 
 TEST(FleetFile, ModemNumberWithBlanksNeedsSpreadsheetCells) {
   // Split by blanks, "900" is not KEY=VALUE; in a cell of its own the number keeps its blanks.
