@@ -78,7 +78,7 @@ class CliRun {
       s.IpBytes = *options_.tcpAddress;
       s.IpAddr = *options_.tcpHost;
       s.TcpPort = options_.tcpPort.value_or(502);
-    } else if (s.Type == 0) {
+    } else if (s.IsSerial()) {
       err_ << "kamt: the settings file chooses the serial line, whose device it does not keep: give --serial DEVICE"
               " (see kamt --help)\n";
       return kExitUsage;

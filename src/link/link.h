@@ -30,7 +30,7 @@ struct Link {
   bool TcpDataReady = false;
   TcpFailure lastTcpFailure = TcpFailure::None;
 
-  bool IsSerial() const { return LinkSettings.Type == 0; }
+  bool IsSerial() const { return LinkSettings.IsSerial(); }
   // RTU frames carried in a TCP connection to a serial-to-Ethernet converter.
   bool IsRtuOverTcp() const { return !IsSerial() && LinkSettings.Framing == EthernetFraming::Rtu; }
   // The frames, time-outs, Delay and archive retries of the serial line: the serial port

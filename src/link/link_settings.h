@@ -32,6 +32,8 @@ struct LinkSettingsRecord {
   EthernetFraming Framing = EthernetFraming::Mbap;
   int UnitId = 0xFF;           // Modbus TCP unit identifier the meter answers
   bool UnitIdIsAddress = false;  // a gateway to an RS485 bus: the unit id is NetAddr
+
+  bool IsSerial() const { return Type == 0; }
 };
 
 }  // namespace kamt

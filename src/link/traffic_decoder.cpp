@@ -6,13 +6,12 @@
 
 #include "link/check_response.h"
 #include "link/crc16.h"
+#include "link/modbus.h"
 #include "text/cp1251.h"
 
 namespace kamt {
 namespace {
 
-constexpr std::size_t kArchiveRecordBytes = 40;
-constexpr std::size_t kMbapSize = 7;         // transaction, protocol, length, unit
 constexpr std::size_t kRtuMinimum = 4;       // address, function, CRC
 constexpr std::size_t kCrcCountLimit = 255;  // the CRC routine counts in 8 bits
 constexpr std::uint8_t kMeterUnitId = 0xFF;  // the meter's unit identifier over TCP
@@ -59,12 +58,12 @@ class Summary {
 
 const char* FunctionName(std::uint8_t function) {
   switch (function) {
-    case 0x03: return "чтение регистров хранения";
-    case 0x04: return "чтение входных регистров";
-    case 0x10: return "запись регистров";
-    case 0x46: return "часовой архив";
-    case 0x47: return "суточный архив";
-    case 0x48: return "месячный архив";
+    case modbus::kReadHoldingRegisters: return "чтение регистров хранения";
+    case modbus::kReadInputRegisters: return "чтение входных регистров";
+    case modbus::kWriteMultipleRegisters: return "запись регистров";
+    case modbus::kHourlyArchive: return "часовой архив";
+    case modbus::kDailyArchive: return "суточный архив";
+    case modbus::kMonthlyArchive: return "месячный архив";
     default: return nullptr;
   }
 }
@@ -127,10 +126,10 @@ void ArchiveAnswer(Summary& s, std::span<const std::uint8_t> data) {
     text += date;
   }
   s.Add(text);
-  if (record.size() < kArchiveRecordBytes) {
-    s.Fault("запись неполна, байт: " + Num(record.size()) + " из " + Num(kArchiveRecordBytes));
+  if (record.size() < modbus::kArchiveRecordSize) {
+    s.Fault("запись неполна, байт: " + Num(record.size()) + " из " + Num(modbus::kArchiveRecordSize));
   }
-  Extra(s, TrafficDirection::Received, record.size() > kArchiveRecordBytes ? record.size() - kArchiveRecordBytes : 0);
+  Extra(s, TrafficDirection::Received, record.size() > modbus::kArchiveRecordSize ? record.size() - modbus::kArchiveRecordSize : 0);
 }
 
 void DescribePdu(Summary& s, TrafficDirection direction, std::span<const std::uint8_t> pdu) {
@@ -147,9 +146,9 @@ void DescribePdu(Summary& s, TrafficDirection direction, std::span<const std::ui
   const auto data = pdu.subspan(1);
   const bool request = direction == TrafficDirection::Sent;
   switch (function) {
-    case 0x03:
-    case 0x04: return request ? StartAndCount(s, direction, data) : RegisterAnswer(s, data);
-    case 0x10: return request ? WriteRequest(s, data) : StartAndCount(s, direction, data);
+    case modbus::kReadHoldingRegisters:
+    case modbus::kReadInputRegisters: return request ? StartAndCount(s, direction, data) : RegisterAnswer(s, data);
+    case modbus::kWriteMultipleRegisters: return request ? WriteRequest(s, data) : StartAndCount(s, direction, data);
     default: return request ? ArchiveRequest(s, data) : ArchiveAnswer(s, data);
   }
 }
@@ -168,11 +167,11 @@ void DescribeRtu(Summary& s, TrafficDirection direction, std::span<const std::ui
 }
 
 void DescribeTcp(Summary& s, TrafficDirection direction, std::span<const std::uint8_t> frame) {
-  if (frame.size() < kMbapSize) return s.Fault("короткий кадр, байт: " + Num(frame.size()));
+  if (frame.size() < modbus::kMbapHeaderSize) return s.Fault("короткий кадр, байт: " + Num(frame.size()));
   // The length field counts the unit identifier and the PDU.
   const std::size_t length = Word(frame, 4);
   const std::size_t pduEnd = std::min(frame.size(), 6 + length);
-  DescribePdu(s, direction, frame.subspan(kMbapSize, pduEnd > kMbapSize ? pduEnd - kMbapSize : 0));
+  DescribePdu(s, direction, frame.subspan(modbus::kMbapHeaderSize, pduEnd > modbus::kMbapHeaderSize ? pduEnd - modbus::kMbapHeaderSize : 0));
   // The master sends its transaction counter low byte first, and the meter echoes it so.
   const unsigned transaction = frame[0] | static_cast<unsigned>(frame[1]) << 8;
   const unsigned protocol = Word(frame, 2);

@@ -88,14 +88,14 @@ void ConnectClick(Link& link, Window& w, SettingsDialog& form2, ModemDialog& mod
   if (ok) {
     // An attempt still under way would otherwise complete later and take the window over.
     if (link.socket.Connecting()) link.socket.Close();
-    if (s.Type == 0) {
+    if (s.IsSerial()) {
       ConnectSerial(link, w, throughModem, modem);
     } else {
       ConnectTcp(link, w);
     }
     return;
   }
-  if (s.Type != 0 || !throughModem) return;
+  if (!s.IsSerial() || !throughModem) return;
   ShowFailedDial(link, w, modem);
 }
 

@@ -22,7 +22,7 @@ bool IsTicked(const Window& form, const char* checkBox) { return form.ItemIndex(
 
 int InterfacePosition(const LinkSettingsRecord& s) {
   // Any interface code but 0 means Ethernet; the framing tells a converter from Modbus TCP.
-  if (s.Type == 0) return kSerialPosition;
+  if (s.IsSerial()) return kSerialPosition;
   return s.Framing == EthernetFraming::Rtu ? kConverterPosition : kEthernetPosition;
 }
 
@@ -64,7 +64,7 @@ ModalResult ConnectionDialog::Button1Click() {
   // The file keeps the described codes: a converter is an Ethernet choice of RTU framing.
   const bool converter = position == kConverterPosition;
   s.Type = converter ? 1 : position;
-  if (s.Type == 0) return ApplySerial();
+  if (s.IsSerial()) return ApplySerial();
   s.Framing = converter ? EthernetFraming::Rtu : EthernetFraming::Mbap;
   const ModalResult network = ApplyEthernet();
   // The meter's address leads every frame through a converter, and names it to a gateway.
