@@ -23,7 +23,10 @@ class PgFleet : public E2eTest {
     address_ = pg_.CreateDatabase("fleet");
     ASSERT_FALSE(address_.empty());
   }
-  void TearDown() override { QSqlDatabase::removeDatabase("probe"); }
+  void TearDown() override {
+    QSqlDatabase::removeDatabase("probe");
+    QSqlDatabase::removeDatabase("sqlite");
+  }
 
   void StartFleet(int meters, const QString& start, const QStringList& more) {
     StartSim(QStringList{"--fleet", QString::number(meters), "--tcp", "0", "--no-serial", "--start", start} + more);
@@ -34,9 +37,13 @@ class PgFleet : public E2eTest {
     return QStringList{"collect", "fleet.txt", "--db", QString::fromStdString(address_), "--round", round} + more;
   }
 
-  QString Scalar(const QString& sql) {
-    QSqlDatabase db = QSqlDatabase::database("probe", false);
-    if (!db.isValid()) {
+  // The first value `sql` gives on the server, or on the SQLite file fleet.db.
+  QString Scalar(const QString& sql, bool sqlite = false) {
+    QSqlDatabase db = QSqlDatabase::database(sqlite ? "sqlite" : "probe", false);
+    if (!db.isValid() && sqlite) {
+      db = QSqlDatabase::addDatabase("QSQLITE", "sqlite");
+      db.setDatabaseName(QString::fromStdString((dir.path / "fleet.db").string()));
+    } else if (!db.isValid()) {
       db = QSqlDatabase::addDatabase("QPSQL", "probe");
       db.setHostName("127.0.0.1");
       db.setPort(pg_.Port());
@@ -47,7 +54,7 @@ class PgFleet : public E2eTest {
     // A connection the server's restart has cut is made afresh.
     for (int attempt = 0; attempt < 2; ++attempt) {
       QSqlQuery q(db);
-      if ((db.isOpen() || db.open()) && q.exec(sql) && q.next()) return q.value(0).toString();
+      if ((db.isOpen() || db.open()) && q.exec(sql)) return q.next() ? q.value(0).toString() : QString();
       db.close();
     }
     return {};
@@ -151,6 +158,23 @@ TEST_F(PgFleet, SameResultsAsOnSqlite) {
     const std::string csv = Kamt({"export", "--db", db, "--format", "csv"}).out;
     const auto lines = Lines(csv);
     EXPECT_EQ(std::ranges::count_if(lines, [](const std::string& l) { return l.ends_with(",1"); }), 5) << csv;
+    // A database of version 1 (no claims, polls without round and collector) is refused by the
+    // export and upgraded in place by the collector, keeping what it holds.
+    const bool sqlite = backend == "sqlite";
+    for (const char* sql : {"DROP TABLE claims", "ALTER TABLE polls DROP COLUMN round",
+                            "ALTER TABLE polls DROP COLUMN collector", "UPDATE schema_version SET version = 1"}) {
+      Scalar(sql, sqlite);
+    }
+    EXPECT_EQ(Scalar("SELECT version FROM schema_version", sqlite), "1");
+    const ProgramResult refused = Kamt({"export", "--db", db});
+    EXPECT_EQ(refused.exitCode, 3);
+    EXPECT_TRUE(Has(refused.err, "is of schema version 1; this kamt reads version 2 (kamt collect upgrades it)"))
+        << refused.err;
+    const ProgramResult upgraded = Kamt({"collect", "fleet.txt", "--once", "--db", db, "--round", "s9"});
+    EXPECT_EQ(upgraded.out, "meters polled: 2, failed: 0, records stored: 0\n") << upgraded.err;
+    EXPECT_EQ(Scalar("SELECT version FROM schema_version", sqlite), "2");
+    EXPECT_EQ(Scalar("SELECT COUNT(*) || ' ' || COUNT(DISTINCT round) FROM polls", sqlite), "10 2");
+    EXPECT_EQ(Kamt({"export", "--db", db, "--format", "csv"}).out, csv);
   }
   EXPECT_EQ(exported["pg"], exported["sqlite"]);
 }
