@@ -100,6 +100,8 @@ class CollectRun {
       }
     }
     if (const auto r = a.Value("--round"); r && r->empty()) return "--round takes a name";
+    // The service names each of its rounds by its schedule.
+    if (a.Value("--round") && !a.flags.contains("--once")) return "--round goes with --once";
     if (const auto db = a.Value("--db")) {
       const DatabaseAddress address = ParseDatabaseAddress(*db);
       if (!address.error.empty()) return "--db " + address.Shown() + ": " + address.error;

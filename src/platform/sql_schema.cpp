@@ -120,7 +120,8 @@ std::string SqlFailure(const QString& path, const QSqlError& error) {
     return "database " + path.toStdString() + " is locked by another program, still after " +
            std::to_string(kBusyTimeoutMs / 1000) + " s: nothing was written";
   }
-  return "database " + path.toStdString() + ": " + error.text().toStdString();
+  // The server's messages come in several lines: one line each in the collector's log.
+  return "database " + path.toStdString() + ": " + error.text().simplified().toStdString();
 }
 
 bool ServerUnreachable(Dialect dialect, const QSqlError& error) {

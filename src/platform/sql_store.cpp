@@ -100,7 +100,7 @@ void SqlStore::OpenServer(const DatabaseAddress& a, Open open) {
   db_.setUserName(Text(a.Key("user")));
   db_.setPassword(Text(a.Key("password")));
   // A server that does not answer is given up after 10 s, unless the address says otherwise.
-  std::map<std::string, std::string> more{{"connect_timeout", "10"}, {"application_name", "kamt collect"}};
+  std::map<std::string, std::string> more{{"connect_timeout", "10"}, {"application_name", "kamt"}};
   for (const auto& [key, value] : a.keys) {
     if (key != "host" && key != "port" && key != "dbname" && key != "user" && key != "password") more[key] = value;
   }
@@ -113,7 +113,7 @@ void SqlStore::OpenServer(const DatabaseAddress& a, Open open) {
   db_.setConnectOptions(options.join(';'));
   if (!db_.open()) {
     throw StoreError("cannot reach the database server " + shown_.toStdString() + ": " +
-                         db_.lastError().text().trimmed().toStdString(),
+                         db_.lastError().text().simplified().toStdString(),
                      ServerUnreachable(dialect_, db_.lastError()));
   }
   // As long as SQLite's busy time-out: a row another collector holds is waited for no longer.
@@ -140,7 +140,7 @@ void SqlStore::Throw(const QSqlError& error) const { throw StoreError(Why(error)
 void SqlStore::Fail(const QString& what) const {
   const QSqlError error = db_.lastError();
   throw StoreError("database " + shown_.toStdString() + " " + what.toStdString() +
-                       (error.isValid() ? ": " + error.text().toStdString() : ""),
+                       (error.isValid() ? ": " + error.text().simplified().toStdString() : ""),
                    ServerUnreachable(dialect_, error));
 }
 
@@ -156,7 +156,7 @@ QSqlQuery& SqlStore::Run(const char* sql, std::initializer_list<QVariant> values
     if (!it->second.prepare(QString::fromUtf8(sql))) {
       const QSqlError error = it->second.lastError();
       statements_.erase(it);
-      throw StoreError("database " + shown_.toStdString() + ": " + error.text().toStdString(),
+      throw StoreError("database " + shown_.toStdString() + ": " + error.text().simplified().toStdString(),
                        ServerUnreachable(dialect_, error));
     }
   }
