@@ -22,8 +22,6 @@ namespace {
 
 constexpr int kDefaultConcurrency = 32;
 constexpr int kDefaultLeaseS = 300;
-// The pause before a database server that could not be reached at the start is tried again.
-constexpr int kReconnectPauseMs = 3000;
 
 std::atomic<bool> collectionRunning = false;
 std::atomic<bool> stopAsked = false;

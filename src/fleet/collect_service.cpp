@@ -10,8 +10,6 @@ namespace kamt {
 namespace {
 
 constexpr int kSleepSliceMs = 200;
-// The pause before a database server that could not be reached is tried again.
-constexpr int kReconnectPauseMs = 3000;
 
 struct Retry {
   int failures = 0;
