@@ -112,9 +112,15 @@ void SqlStore::OpenServer(const DatabaseAddress& a, Open open) {
   }
   db_.setConnectOptions(options.join(';'));
   if (!db_.open()) {
-    throw StoreError("cannot reach the database server " + shown_.toStdString() + ": " +
-                         db_.lastError().text().simplified().toStdString(),
-                     ServerUnreachable(dialect_, db_.lastError()));
+    // libpq gives no SQL state for a refused connection: a server that answered no (a wrong
+    // password, no such database or role, not allowed from here) says so in its words, and
+    // waiting would not change it.
+    const QString why = db_.lastError().text().simplified();
+    const bool refused = why.contains("authentication failed") || why.contains("does not exist") ||
+                         why.contains("pg_hba.conf") || why.contains("permission denied");
+    throw StoreError((refused ? "the database server refused " : "cannot reach the database server ") +
+                         shown_.toStdString() + ": " + why.toStdString(),
+                     !refused && ServerUnreachable(dialect_, db_.lastError()));
   }
   // As long as SQLite's busy time-out: a row another collector holds is waited for no longer.
   Exec(open == Open::Read ? "SET SESSION CHARACTERISTICS AS TRANSACTION READ ONLY" : "SET lock_timeout = '5s'");
