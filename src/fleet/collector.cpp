@@ -96,7 +96,8 @@ CollectSummary Collect(const std::vector<FleetMeter>& meters, WorkerPool& pool, 
     pending = std::exchange(busy, {});
     std::ranges::sort(pending);
     // The lines other collectors hold are asked for again until they are done or run out.
-    for (int waited = 0; !pending.empty() && waited < kBusyPauseMs && !workerOptions.Stopped(); waited += kStopCheckMs) {
+    for (int waited = 0; !pending.empty() && waited < kBusyPauseMs && !workerOptions.Stopped();
+         waited += kStopCheckMs) {
       std::this_thread::sleep_for(std::chrono::milliseconds(kStopCheckMs));
     }
     if (workerOptions.Stopped()) break;

@@ -392,7 +392,8 @@ Claim SqlStore::ClaimLine(const std::string& line, const std::string& round, con
     return Claim::Taken;
   }
   QSqlQuery& held =
-      Run("SELECT round >= ? AND done, collector = ? FROM claims WHERE line = ?", {Text(round), Text(collector), Text(line)});
+      Run("SELECT round >= ? AND done, collector = ? FROM claims WHERE line = ?",
+          {Text(round), Text(collector), Text(line)});
   Claim claim = Claim::Busy;
   if (held.next() && held.value(0).toBool()) claim = held.value(1).toBool() ? Claim::DoneHere : Claim::DoneByOther;
   held.finish();

@@ -184,7 +184,8 @@ TEST_F(PgFleet, SameResultsAsOnSqlite) {
 // A single round against a server that is down ends with its own status. The password is
 // never shown.
 TEST_F(PgFleet, ServerRestartedUnderTheService) {
-  StartFleet(12, "2026-06-15 10:30:00", {"--hour-records", "150", "--day-records", "2", "--month-records", "2", "--answer-delay", "5"});
+  StartFleet(12, "2026-06-15 10:30:00",
+             {"--hour-records", "150", "--day-records", "2", "--month-records", "2", "--answer-delay", "5"});
   QProcess service;
   service.setWorkingDirectory(WorkDir());
   service.start(QStringLiteral(KAMT_BIN), {"collect", "fleet.txt", "--db", QString::fromStdString(address_),
