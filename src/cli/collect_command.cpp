@@ -6,8 +6,10 @@
 #include "cli/kamt_cli.h"
 #include "fleet/collect_service.h"
 #include "fleet/collector.h"
+#include "fleet/database_address.h"
 #include "fleet/fleet_file.h"
 #include "fleet/fleet_platform.h"
+#include "fleet/schedule.h"
 #include "fleet/store.h"
 #include "fleet/worker_pool.h"
 #include "link/clock.h"
@@ -19,6 +21,7 @@ namespace kamt {
 namespace {
 
 constexpr int kDefaultConcurrency = 32;
+constexpr int kDefaultLeaseS = 300;
 
 std::atomic<bool> collectionRunning = false;
 std::atomic<bool> stopAsked = false;
@@ -50,7 +53,8 @@ class CollectRun {
   CollectRun(CliDevices& devices, std::ostream& out, std::ostream& err) : devices_(devices), out_(out), err_(err) {}
 
   int Run(const std::vector<std::string>& args) {
-    const FleetArgs a = ParseFleetArgs(args, {"--db", "--concurrency", "--site"}, {"--once"});
+    const FleetArgs a =
+        ParseFleetArgs(args, {"--db", "--concurrency", "--site", "--lease", "--round"}, {"--once"});
     if (const std::string why = Usage(a); !why.empty()) {
       err_ << "kamt collect: " << why << " (see kamt --help)\n";
       return kExitUsage;
@@ -67,10 +71,13 @@ class CollectRun {
       std::erase_if(fleet.meters, [&](const FleetMeter& m) { return m.site != *site; });
     }
     const std::string db = a.Value("--db").value_or(DefaultDatabasePath(fleetPath));
-    if (const int opened = OpenDatabase(db); opened != kExitOk) return opened;
+    const bool once = a.flags.contains("--once");
+    if (const int opened = OpenDatabase(db, once); opened != kExitOk) return opened;
     const auto pool = devices_.fleet->MakePool(db, concurrency_);
+    options_ = Options(a);
     const Collecting collecting;
-    const int status = a.flags.contains("--once") ? Once(fleet.meters, *pool) : Service(fleet.meters, *pool);
+    const int status = once ? Once(fleet.meters, *pool) : Service(fleet.meters, *pool);
+    ReleaseClaims(db);
     return status == kExitOk && !fleet.errors.empty() ? kExitFailed : status;
   }
 
@@ -84,39 +91,83 @@ class CollectRun {
         return "--concurrency takes a whole number from 1 to 1024";
       }
     }
+    if (const auto l = a.Value("--lease")) {
+      const auto [end, ec] = std::from_chars(l->data(), l->data() + l->size(), leaseS_);
+      if (ec != std::errc() || end != l->data() + l->size() || leaseS_ < 1 || leaseS_ > 86400) {
+        return "--lease takes seconds, a whole number from 1 to 86400";
+      }
+    }
+    if (const auto r = a.Value("--round"); r && r->empty()) return "--round takes a name";
+    // The service names each of its rounds by its schedule.
+    if (a.Value("--round") && !a.flags.contains("--once")) return "--round goes with --once";
+    if (const auto db = a.Value("--db")) {
+      const DatabaseAddress address = ParseDatabaseAddress(*db);
+      if (!address.error.empty()) return "--db " + address.Shown() + ": " + address.error;
+    }
     return {};
   }
 
-  // The database for this collector alone, its schema made or upgraded before any meter is
-  // asked anything.
-  int OpenDatabase(const std::string& db) {
+  // The database for this collector alone (a file) or shared (a server's), its schema made or
+  // upgraded before any meter is asked anything. A server that cannot be reached ends a single
+  // round; the service says so and tries again until it can.
+  int OpenDatabase(const std::string& db, bool once) {
     std::string holder;
     if (!devices_.fleet->LockDatabase(db, holder)) {
       err_ << "kamt collect: the database " << db << " is in use by another collector (" << holder << ")\n";
       return kExitDatabase;
     }
-    try {
-      devices_.fleet->OpenStore(db);
-    } catch (const StoreError& e) {
-      err_ << "kamt collect: " << e.what() << '\n';
-      return kExitDatabase;
+    for (;;) {
+      try {
+        devices_.fleet->OpenStore(db);
+        return kExitOk;
+      } catch (const StoreError& e) {
+        err_ << "kamt collect: " << e.what();
+        if (!e.Unreachable()) {
+          err_ << '\n';
+          return kExitDatabase;
+        }
+        if (once) {
+          err_ << "\n";
+          return kExitUnreachable;
+        }
+        err_ << "; trying again in " << kReconnectPauseMs / 1000 << " s\n" << std::flush;
+        devices_.clock.Sleep(kReconnectPauseMs);
+      }
     }
-    return kExitOk;
   }
 
-  CollectOptions Options() {
+  // Claims left by a stop or a lost server go to the other collectors now, not after the lease.
+  void ReleaseClaims(const std::string& db) {
+    try {
+      devices_.fleet->OpenStore(db)->ReleaseClaims(options_.collector);
+    } catch (const StoreError&) {
+      // The server is gone: the leases run out by themselves.
+    }
+  }
+
+  CollectOptions Options(const FleetArgs& a) {
     CollectOptions options;
     options.stop = &stopAsked;
     options.onReport = [this](const PollReport& r) { err_ << ReportLine(r) << '\n' << std::flush; };
+    options.collector = devices_.fleet->CollectorName();
+    options.site = a.Value("--site").value_or("");
+    options.leaseS = leaseS_;
+    options.round = a.Value("--round").value_or(RoundName(CurrentSlot(WallSeconds(SystemLocalTime()).value_or(0))));
     return options;
   }
 
   int Once(const std::vector<FleetMeter>& meters, WorkerPool& pool) {
-    const CollectSummary summary = Collect(meters, pool, Options());
+    const CollectSummary summary = Collect(meters, pool, options_);
     out_ << "meters polled: " << summary.reports.size() << ", failed: " << summary.Failed()
-         << ", records stored: " << summary.Stored() << '\n';
+         << ", records stored: " << summary.Stored();
+    if (summary.polledByOthers > 0) out_ << ", polled by other collectors: " << summary.polledByOthers;
+    out_ << '\n';
     if (!summary.storeError.empty()) {
       err_ << "kamt collect: " << summary.storeError << '\n';
+      if (summary.unreachable) {
+        err_ << "kamt collect: what was stored is kept; the next run reads the rest\n";
+        return kExitUnreachable;
+      }
       return kExitDatabase;
     }
     if (stopAsked) err_ << "kamt collect: stopped; what was read is stored\n";
@@ -124,7 +175,7 @@ class CollectRun {
   }
 
   int Service(const std::vector<FleetMeter>& meters, WorkerPool& pool) {
-    const CollectOptions options = Options();
+    const CollectOptions& options = options_;
     Clock& clock = devices_.clock;
     const ServiceTime time{[] { return WallSeconds(SystemLocalTime()).value_or(0); },
                            [&clock](int ms) { clock.Sleep(ms); }};
@@ -143,6 +194,8 @@ class CollectRun {
   std::ostream& out_;
   std::ostream& err_;
   int concurrency_ = kDefaultConcurrency;
+  int leaseS_ = kDefaultLeaseS;
+  CollectOptions options_;
 };
 
 }  // namespace

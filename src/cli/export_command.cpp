@@ -4,6 +4,7 @@
 
 #include "cli/fleet_options.h"
 #include "cli/kamt_cli.h"
+#include "fleet/database_address.h"
 #include "fleet/export_format.h"
 #include "fleet/fleet_platform.h"
 #include "fleet/store.h"
@@ -37,7 +38,7 @@ class ExportRun {
       return kExitUsage;
     }
     const std::string db = a.Value("--db").value_or(a.words.empty() ? "" : DefaultDatabasePath(a.words[0]));
-    if (!std::filesystem::exists(db)) {
+    if (!ParseDatabaseAddress(db).server && !std::filesystem::exists(db)) {
       err_ << "kamt export: no database at " << db << '\n';
       return kExitFailed;
     }

@@ -22,7 +22,7 @@ struct CliDevices {
   FleetPlatform* fleet = nullptr;       // the database and threads of collect and export
 };
 
-enum CliExit { kExitOk = 0, kExitFailed = 1, kExitUsage = 2, kExitDatabase = 3 };
+enum CliExit { kExitOk = 0, kExitFailed = 1, kExitUsage = 2, kExitDatabase = 3, kExitUnreachable = 4 };
 
 // Runs `kamt` with its arguments (without the program name): results on out, message boxes,
 // progress and errors on err. Returns the exit status.

@@ -8,6 +8,9 @@
 
 namespace kamt {
 
+// The pause before a database server that could not be reached is tried again.
+inline constexpr int kReconnectPauseMs = 3000;
+
 struct ServiceTime {
   std::function<long long()> nowS;     // the computer's local clock as wall seconds
   std::function<void(int ms)> sleep;   // a short wait; the stop is looked at after each

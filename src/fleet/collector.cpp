@@ -1,7 +1,11 @@
 #include "fleet/collector.h"
 
+#include <algorithm>
+#include <chrono>
 #include <map>
 #include <mutex>
+#include <thread>
+#include <utility>
 
 #include "fleet/fleet_file.h"
 #include "fleet/line_poll.h"
@@ -9,6 +13,14 @@
 #include "fleet/worker_pool.h"
 
 namespace kamt {
+namespace {
+
+// How long to wait before asking again for lines another collector holds, looking at the stop
+// this often.
+constexpr int kBusyPauseMs = 1000;
+constexpr int kStopCheckMs = 100;
+
+}  // namespace
 
 int CollectSummary::Failed() const {
   int failed = 0;
@@ -47,20 +59,48 @@ CollectSummary Collect(const std::vector<FleetMeter>& meters, WorkerPool& pool, 
     summary.reports.push_back(r);
     if (options.onReport) options.onReport(r);
   };
-  const auto work = [&](std::size_t i, Workbench& bench) {
+  std::vector<std::size_t> pending(lines.size()), busy;
+  for (std::size_t i = 0; i < lines.size(); ++i) pending[i] = i;
+  const auto work = [&](std::size_t k, Workbench& bench) {
     if (workerOptions.Stopped()) return;
+    const std::size_t i = pending[k];
     try {
+      const std::string key = options.site + "|" + lines[i].front()->LineKey();
+      const Claim claim = bench.store.ClaimLine(key, options.round, options.collector, options.leaseS);
+      if (claim != Claim::Taken) {
+        const std::lock_guard lock(mutex);
+        if (claim == Claim::Busy) busy.push_back(i);
+        if (claim == Claim::DoneByOther) summary.polledByOthers += static_cast<int>(lines[i].size());
+        return;
+      }
       PollLine(bench, lines[i], workerOptions, report);
+      // A line cut short by a stop goes to the other collectors at once.
+      bench.store.EndClaim(!workerOptions.Stopped());
     } catch (const StoreError& e) {
       const std::lock_guard lock(mutex);
-      if (summary.storeError.empty()) summary.storeError = e.what();
+      if (summary.storeError.empty()) {
+        summary.storeError = e.what();
+        summary.unreachable = e.Unreachable();
+      }
       abandon = true;
     }
   };
-  try {
-    pool.Run(lines.size(), work);
-  } catch (const StoreError& e) {
-    summary.storeError = e.what();
+  while (!pending.empty()) {
+    try {
+      pool.Run(pending.size(), work);
+    } catch (const StoreError& e) {
+      summary.storeError = e.what();
+      summary.unreachable = e.Unreachable();
+    }
+    if (!summary.storeError.empty()) break;
+    pending = std::exchange(busy, {});
+    std::ranges::sort(pending);
+    // The lines other collectors hold are asked for again until they are done or run out.
+    for (int waited = 0; !pending.empty() && waited < kBusyPauseMs && !workerOptions.Stopped();
+         waited += kStopCheckMs) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(kStopCheckMs));
+    }
+    if (workerOptions.Stopped()) break;
   }
   return summary;
 }

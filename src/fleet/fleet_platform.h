@@ -12,6 +12,7 @@ class WorkerPool;
 class FleetPlatform {
  public:
   virtual ~FleetPlatform() = default;
+  // `path` is an SQLite file or a database server's address (DatabaseAddress).
   // A connection to the database at path, made with its schema when new; throws StoreError.
   virtual std::unique_ptr<Store> OpenStore(const std::string& path) = 0;
   // A connection that only reads (export): it writes nothing, not even a newer schema.
@@ -24,6 +25,8 @@ class FleetPlatform {
   // Prints an HTML page (the statement) into a PDF file, whole or not at all: empty when
   // done, else why not.
   virtual std::string WritePdf(const std::string& html, const std::string& path) = 0;
+  // This collector's name in the claims of a shared database: its host and process.
+  virtual std::string CollectorName() = 0;
 };
 
 }  // namespace kamt

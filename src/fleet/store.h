@@ -15,10 +15,22 @@ struct FleetMeter;
 
 // The database could not do what was asked (locked past its time-out, not writable, of a
 // newer schema, ...): the collector stops rather than go on without storing.
+// `Unreachable`: the database server could not be reached or went away; trying again later may
+// succeed, where a locked or refused database will not.
 class StoreError : public std::runtime_error {
  public:
-  using std::runtime_error::runtime_error;
+  explicit StoreError(const std::string& what, bool unreachable = false)
+      : std::runtime_error(what), unreachable_(unreachable) {}
+  bool Unreachable() const { return unreachable_; }
+
+ private:
+  bool unreachable_ = false;
 };
+
+// What a collector's claim on a line found: taken (poll it), done (polled in this round, or a
+// later one, by another collector, or by this one before its server went away and came back),
+// or busy (another collector holds it under a lease not yet run out).
+enum class Claim { Taken, DoneByOther, DoneHere, Busy };
 
 // The counters' units: the decimal places the meter reported when the record was read.
 struct RecordUnits {
@@ -95,6 +107,18 @@ class Store {
                                const std::vector<ArchiveRecord>& newestFirst, std::optional<long long> newerId,
                                std::optional<long long> olderId, const std::string& now) = 0;
   virtual void SavePoll(const PollRow& poll) = 0;
+
+  // Collectors that share a fleet in one server database each claim a line before polling it:
+  // the claim names the round, so a line polled in a round is not polled again in it, and holds
+  // a lease of leaseS seconds, renewed while the poll stores, so the line of a collector that
+  // died goes to the others once the lease runs out. The polls row of the line's meters names
+  // the round and the collector. A store one collector has alone grants every claim.
+  virtual Claim ClaimLine(const std::string& line, const std::string& round, const std::string& collector,
+                          int leaseS) = 0;
+  // Ends the claim taken last: done (polled) for the round, or released for another to take now.
+  virtual void EndClaim(bool done) = 0;
+  // Releases every claim of the collector that is not done (a stop, the end of a run).
+  virtual void ReleaseClaims(const std::string& collector) = 0;
 
   virtual std::vector<StoredMeter> Meters() = 0;
   // A meter's records of one kind whose times lie within [from, to] ("YYYY-MM-DD HH:MM:SS",

@@ -1,5 +1,10 @@
 #include "platform/qt_fleet_platform.h"
 
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QSysInfo>
+
+#include "fleet/database_address.h"
 #include "platform/qt_worker_pool.h"
 #include "platform/statement_pdf.h"
 #include "platform/sql_store.h"
@@ -17,6 +22,7 @@ std::unique_ptr<WorkerPool> QtFleetPlatform::MakePool(const std::string& path, i
 }
 
 bool QtFleetPlatform::LockDatabase(const std::string& path, std::string& holder) {
+  if (ParseDatabaseAddress(path).server) return true;
   lock_ = std::make_unique<QLockFile>(QString::fromStdString(path + ".lock"));
   lock_->setStaleLockTime(0);
   if (lock_->tryLock(0)) return true;
@@ -32,6 +38,13 @@ bool QtFleetPlatform::LockDatabase(const std::string& path, std::string& holder)
 
 std::string QtFleetPlatform::WritePdf(const std::string& html, const std::string& path) {
   return WriteHtmlPdf(QString::fromStdString(html), QString::fromStdString(path)).toStdString();
+}
+
+std::string QtFleetPlatform::CollectorName() {
+  // The start time tells a process apart from a later one that got the same number.
+  return QSysInfo::machineHostName().toStdString() + " process " +
+         std::to_string(QCoreApplication::applicationPid()) + " started " +
+         QDateTime::currentDateTimeUtc().toString(Qt::ISODate).toStdString();
 }
 
 }  // namespace kamt

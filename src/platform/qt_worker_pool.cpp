@@ -25,6 +25,7 @@ void QtWorkerPool::Run(std::size_t count, const std::function<void(std::size_t, 
   std::atomic<std::size_t> next = 0;
   std::mutex mutex;
   std::string error;
+  bool unreachable = false;
   const auto worker = [&] {
     try {
       QtSerialPort port;
@@ -35,7 +36,11 @@ void QtWorkerPool::Run(std::size_t count, const std::function<void(std::size_t, 
       for (std::size_t i = next++; i < count; i = next++) work(i, bench);
     } catch (const std::exception& e) {
       const std::lock_guard lock(mutex);
-      if (error.empty()) error = e.what();
+      if (error.empty()) {
+        error = e.what();
+        const auto* store = dynamic_cast<const StoreError*>(&e);
+        unreachable = store && store->Unreachable();
+      }
       next = count;
     }
   };
@@ -47,7 +52,7 @@ void QtWorkerPool::Run(std::size_t count, const std::function<void(std::size_t, 
     pool.back()->start();
   }
   for (auto& thread : pool) thread->wait();
-  if (!error.empty()) throw StoreError(error);
+  if (!error.empty()) throw StoreError(error, unreachable);
 }
 
 }  // namespace kamt

@@ -1,22 +1,27 @@
 #include "platform/sql_store.h"
 
 #include <QSqlError>
+#include <QStringList>
 #include <QVariant>
 #include <algorithm>
 #include <atomic>
 #include <cmath>
 #include <limits>
+#include <utility>
 
+#include "fleet/database_address.h"
 #include "fleet/fleet_file.h"
 #include "meter/archive_kinds.h"
 #include "meter/current_data.h"
-#include "platform/sql_schema.h"
 
 namespace kamt {
 namespace {
 
 std::mutex writeMutex;
 std::atomic<int> connections = 0;
+
+// How often a record whose time another connection keeps storing is looked at again.
+constexpr int kInsertAttempts = 8;
 
 QString Kind(ArchiveKind kind) { return QString::fromStdString(std::string(KindInfo(kind).name)); }
 QString Text(const std::string& s) { return QString::fromStdString(s); }
@@ -54,29 +59,76 @@ std::string MeterTime(const CurrentDataRecord& d) {
 
 }  // namespace
 
-SqlStore::SqlStore(const std::string& path, Open open)
-    : path_(Text(path)), connectionName_(QString("kamt-store-%1").arg(++connections)) {
+SqlStore::SqlStore(const std::string& address, Open open)
+    : connectionName_(QString("kamt-store-%1").arg(++connections)) {
+  const DatabaseAddress a = ParseDatabaseAddress(address);
+  shown_ = Text(a.Shown());
+  if (!a.error.empty()) throw StoreError("database " + a.Shown() + ": " + a.error);
+  if (a.server) {
+    OpenServer(a, open);
+    return;
+  }
   db_ = QSqlDatabase::addDatabase("QSQLITE", connectionName_);
   if (!db_.isValid()) throw StoreError("the SQLite driver of Qt SQL is missing (libqt6sql6-sqlite)");
-  db_.setDatabaseName(path_);
+  db_.setDatabaseName(Text(a.path));
   db_.setConnectOptions(QString("QSQLITE_BUSY_TIMEOUT=%1").arg(kBusyTimeoutMs) +
                         (open == Open::Read ? ";QSQLITE_OPEN_READONLY" : ""));
   if (!db_.open()) Fail("cannot be opened");
   if (open == Open::Read) {
-    CheckVersion(db_, path_);
+    CheckVersion(db_, shown_, dialect_);
     return;
   }
   // NORMAL syncs at each checkpoint of the WAL, which keeps every committed transaction through
   // a crash of the program.
   for (const char* pragma : {"PRAGMA synchronous = NORMAL", "PRAGMA foreign_keys = ON", "PRAGMA cache_size = -1024"}) {
-    QSqlQuery query(db_);
-    if (!query.exec(pragma)) throw StoreError(Why(query.lastError()));
+    Exec(pragma);
   }
   if (open == Open::Prepared) return;
   // WAL, kept by the file: readers never wait for the writer, and a commit is one append.
-  if (QSqlQuery query(db_); !query.exec("PRAGMA journal_mode = WAL")) throw StoreError(Why(query.lastError()));
+  Exec("PRAGMA journal_mode = WAL");
   const std::lock_guard lock(writeMutex);
-  PrepareSchema(db_, path_);
+  PrepareSchema(db_, shown_, dialect_);
+}
+
+void SqlStore::OpenServer(const DatabaseAddress& a, Open open) {
+  dialect_ = Dialect::Postgres;
+  db_ = QSqlDatabase::addDatabase("QPSQL", connectionName_);
+  if (!db_.isValid()) throw StoreError("the PostgreSQL driver of Qt SQL is missing (libqt6sql6-psql)");
+  db_.setHostName(Text(a.Key("host")));
+  if (!a.Key("port").empty()) db_.setPort(std::stoi(a.Key("port")));
+  db_.setDatabaseName(Text(a.Key("dbname")));
+  db_.setUserName(Text(a.Key("user")));
+  db_.setPassword(Text(a.Key("password")));
+  // A server that does not answer is given up after 10 s, unless the address says otherwise.
+  std::map<std::string, std::string> more{{"connect_timeout", "10"}, {"application_name", "kamt"}};
+  for (const auto& [key, value] : a.keys) {
+    if (key != "host" && key != "port" && key != "dbname" && key != "user" && key != "password") more[key] = value;
+  }
+  QStringList options;
+  for (const auto& [key, value] : more) {
+    QString quoted = Text(value);
+    quoted.replace("\\", "\\\\").replace("'", "\\'");
+    options << Text(key) + "='" + quoted + "'";
+  }
+  db_.setConnectOptions(options.join(';'));
+  if (!db_.open()) {
+    // libpq gives no SQL state for a refused connection: a server that answered no (a wrong
+    // password, no such database or role, not allowed from here) says so in its words, and
+    // waiting would not change it.
+    const QString why = db_.lastError().text().simplified();
+    const bool refused = why.contains("authentication failed") || why.contains("does not exist") ||
+                         why.contains("pg_hba.conf") || why.contains("permission denied");
+    throw StoreError((refused ? "the database server refused " : "cannot reach the database server ") +
+                         shown_.toStdString() + ": " + why.toStdString(),
+                     !refused && ServerUnreachable(dialect_, db_.lastError()));
+  }
+  // As long as SQLite's busy time-out: a row another collector holds is waited for no longer.
+  Exec(open == Open::Read ? "SET SESSION CHARACTERISTICS AS TRANSACTION READ ONLY" : "SET lock_timeout = '5s'");
+  if (open == Open::Read) {
+    CheckVersion(db_, shown_, dialect_);
+  } else if (open == Open::Prepare) {
+    PrepareSchema(db_, shown_, dialect_);
+  }
 }
 
 SqlStore::~SqlStore() {
@@ -87,12 +139,20 @@ SqlStore::~SqlStore() {
   QSqlDatabase::removeDatabase(connectionName_);
 }
 
-std::string SqlStore::Why(const QSqlError& error) const { return SqlFailure(path_, error); }
+std::string SqlStore::Why(const QSqlError& error) const { return SqlFailure(shown_, error); }
+
+void SqlStore::Throw(const QSqlError& error) const { throw StoreError(Why(error), ServerUnreachable(dialect_, error)); }
 
 void SqlStore::Fail(const QString& what) const {
   const QSqlError error = db_.lastError();
-  throw StoreError("database " + path_.toStdString() + " " + what.toStdString() +
-                   (error.isValid() ? ": " + error.text().toStdString() : ""));
+  throw StoreError("database " + shown_.toStdString() + " " + what.toStdString() +
+                       (error.isValid() ? ": " + error.text().simplified().toStdString() : ""),
+                   ServerUnreachable(dialect_, error));
+}
+
+void SqlStore::Exec(const char* sql) {
+  QSqlQuery query(db_);
+  if (!query.exec(QString::fromUtf8(sql))) Throw(query.lastError());
 }
 
 QSqlQuery& SqlStore::Run(const char* sql, std::initializer_list<QVariant> values) {
@@ -100,34 +160,45 @@ QSqlQuery& SqlStore::Run(const char* sql, std::initializer_list<QVariant> values
   if (it == statements_.end()) {
     it = statements_.emplace(sql, QSqlQuery(db_)).first;
     if (!it->second.prepare(QString::fromUtf8(sql))) {
-      const std::string why = it->second.lastError().text().toStdString();
+      const QSqlError error = it->second.lastError();
       statements_.erase(it);
-      throw StoreError("database " + path_.toStdString() + ": " + why);
+      throw StoreError("database " + shown_.toStdString() + ": " + error.text().simplified().toStdString(),
+                       ServerUnreachable(dialect_, error));
     }
   }
   QSqlQuery& query = it->second;
   int i = 0;
   for (const QVariant& value : values) query.bindValue(i++, value);
-  if (!query.exec()) throw StoreError(Why(query.lastError()));
+  if (!query.exec()) Throw(query.lastError());
   return query;
 }
 
 void SqlStore::Begin() {
+  if (dialect_ == Dialect::Postgres) {
+    Exec("BEGIN");
+    return;
+  }
   writing_ = std::unique_lock(writeMutex);
   // IMMEDIATE: the write lock is taken now, so a transaction never fails halfway for it.
   QSqlQuery query(db_);
   if (!query.exec("BEGIN IMMEDIATE")) {
     writing_.unlock();
-    throw StoreError(Why(query.lastError()));
+    Throw(query.lastError());
   }
 }
 
 void SqlStore::Commit() {
+  try {
+    RenewLease();
+  } catch (const StoreError&) {
+    Rollback();
+    throw;
+  }
   QSqlQuery query(db_);
   const bool ok = query.exec("COMMIT");
   if (!ok) QSqlQuery(db_).exec("ROLLBACK");
   if (writing_.owns_lock()) writing_.unlock();
-  if (!ok) throw StoreError(Why(query.lastError()));
+  if (!ok) Throw(query.lastError());
 }
 
 void SqlStore::Rollback() {
@@ -214,16 +285,28 @@ std::map<std::string, std::vector<StoredRecord>> SqlStore::StoredAt(long long me
 
 long long SqlStore::Insert(long long meterId, ArchiveKind kind, const ArchiveRecord& r, RecordUnits units, int copy,
                            std::optional<long long> previousId, const std::string& now) {
-  // The row's id from SQLite itself: RETURNING would gather each row into a temporary table.
+  // SQLite gives the row's id itself: RETURNING would gather each row into a temporary table.
+  // The server gives it back with the row, and leaves a row another collector has just stored
+  // as it is rather than fail the transaction.
+  const bool server = dialect_ == Dialect::Postgres;
   QSqlQuery& q = Run(
-      "INSERT INTO archive_records (meter_id, kind, record_time, copy_number, volume_plus, volume_minus,"
-      " plus_decimals, minus_decimals, work_seconds, voltage, failures, pressure, temperature, error_code,"
-      " previous_id, stored_at) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)",
+      server ? "INSERT INTO archive_records (meter_id, kind, record_time, copy_number, volume_plus, volume_minus,"
+               " plus_decimals, minus_decimals, work_seconds, voltage, failures, pressure, temperature, error_code,"
+               " previous_id, stored_at) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"
+               " ON CONFLICT (meter_id, kind, record_time, copy_number) DO NOTHING RETURNING id"
+             : "INSERT INTO archive_records (meter_id, kind, record_time, copy_number, volume_plus, volume_minus,"
+               " plus_decimals, minus_decimals, work_seconds, voltage, failures, pressure, temperature, error_code,"
+               " previous_id, stored_at) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)",
       {meterId, Kind(kind), Text(RecordTime(r)), copy, static_cast<qlonglong>(r.volumePlus),
        static_cast<qlonglong>(r.volumeMinus), units.plusDecimals, units.minusDecimals, r.workSeconds, r.voltage,
        r.failures, Real(r.pressure), Real(r.temperature), r.errorCode,
        previousId ? QVariant(*previousId) : QVariant(), Text(now)});
-  const long long id = q.lastInsertId().toLongLong();
+  long long id = 0;
+  if (!server) {
+    id = q.lastInsertId().toLongLong();
+  } else if (q.next()) {
+    id = q.value(0).toLongLong();
+  }
   q.finish();
   return id;
 }
@@ -242,15 +325,23 @@ PutResult SqlStore::PutRecords(long long meterId, ArchiveKind kind, RecordUnits 
   std::optional<long long> previous = olderId;
   for (auto it = newestFirst.rbegin(); it != newestFirst.rend(); ++it) {
     std::vector<StoredRecord>& sameTime = stored[RecordTime(*it)];
-    const auto same = std::ranges::find_if(sameTime, [&](const StoredRecord& s) { return SameRecord(s.record, *it); });
     long long id = 0;
-    if (same != sameTime.end()) {
-      id = same->id;
-      if (previous && same->previousId != previous) Link(id, previous);
-    } else {
+    // A record of this time stored by another connection between the look and the insert
+    // (two collectors on one meter, a lease run out under a slow poll) is looked at afresh.
+    for (int attempt = 0; id == 0; ++attempt) {
+      if (attempt == kInsertAttempts) Fail("keeps changing the records of " + Text(RecordTime(*it)));
+      if (attempt > 0) sameTime = StoredAt(meterId, kind, {*it})[RecordTime(*it)];
+      const auto same =
+          std::ranges::find_if(sameTime, [&](const StoredRecord& s) { return SameRecord(s.record, *it); });
+      if (same != sameTime.end()) {
+        id = same->id;
+        if (previous && same->previousId != previous) Link(id, previous);
+        break;
+      }
       int copy = 0;
       for (const StoredRecord& s : sameTime) copy = std::max(copy, s.copy + 1);
       id = Insert(meterId, kind, *it, units, copy, previous, now);
+      if (id == 0) continue;
       sameTime.push_back({id, *it, units, previous, copy});
       ++result.added;
       if (copy > 0) ++result.copies;
@@ -265,10 +356,72 @@ PutResult SqlStore::PutRecords(long long meterId, ArchiveKind kind, RecordUnits 
 
 void SqlStore::SavePoll(const PollRow& p) {
   Run("INSERT INTO polls (meter_id, name, started_at, ended_at, outcome, message, requests, failed_attempts,"
-      " clock_offset_s, records_stored) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)",
+      " clock_offset_s, records_stored, round, collector) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)",
       {p.meterId ? QVariant(*p.meterId) : QVariant(), Text(p.name), Text(p.startedAt), Text(p.endedAt),
        Text(p.outcome), Text(p.message), p.requests, p.failedAttempts,
-       p.clockOffsetS ? QVariant(*p.clockOffsetS) : QVariant(), p.recordsStored})
+       p.clockOffsetS ? QVariant(*p.clockOffsetS) : QVariant(), p.recordsStored, Text(round_), Text(collector_)})
+      .finish();
+}
+
+Claim SqlStore::ClaimLine(const std::string& line, const std::string& round, const std::string& collector,
+                          int leaseS) {
+  round_ = round;
+  collector_ = collector;
+  leaseS_ = leaseS;
+  claimLine_.clear();
+  // One collector has an SQLite file alone (its lock file): nothing to share.
+  if (dialect_ == Dialect::Sqlite) return Claim::Taken;
+  // One statement, atomic on the server: the line is taken when free, when its claim is of an
+  // earlier round and done or run out, or when the claim of this round ran out before it was
+  // done (its collector died) or is this collector's own (a round tried again).
+  QSqlQuery& q = Run(
+      "INSERT INTO claims (line, round, collector, lease_until, done)"
+      " VALUES (?, ?, ?, now() + CAST(? AS INTEGER) * INTERVAL '1 second', FALSE)"
+      " ON CONFLICT (line) DO UPDATE SET round = excluded.round, collector = excluded.collector,"
+      " lease_until = excluded.lease_until, done = FALSE"
+      " WHERE (claims.round < excluded.round AND (claims.done OR claims.lease_until < now()))"
+      " OR (claims.round = excluded.round AND NOT claims.done"
+      " AND (claims.lease_until < now() OR claims.collector = excluded.collector))"
+      " RETURNING line",
+      {Text(line), Text(round), Text(collector), leaseS});
+  const bool taken = q.next();
+  q.finish();
+  if (taken) {
+    claimLine_ = line;
+    renewed_ = std::chrono::steady_clock::now();
+    return Claim::Taken;
+  }
+  QSqlQuery& held =
+      Run("SELECT round >= ? AND done, collector = ? FROM claims WHERE line = ?",
+          {Text(round), Text(collector), Text(line)});
+  Claim claim = Claim::Busy;
+  if (held.next() && held.value(0).toBool()) claim = held.value(1).toBool() ? Claim::DoneHere : Claim::DoneByOther;
+  held.finish();
+  return claim;
+}
+
+void SqlStore::RenewLease() {
+  if (claimLine_.empty() || std::chrono::steady_clock::now() - renewed_ < std::chrono::seconds(leaseS_) / 3) return;
+  Run("UPDATE claims SET lease_until = now() + CAST(? AS INTEGER) * INTERVAL '1 second'"
+      " WHERE line = ? AND round = ? AND collector = ? AND NOT done",
+      {leaseS_, Text(claimLine_), Text(round_), Text(collector_)})
+      .finish();
+  renewed_ = std::chrono::steady_clock::now();
+}
+
+void SqlStore::EndClaim(bool done) {
+  if (claimLine_.empty()) return;
+  const std::string line = std::exchange(claimLine_, {});
+  Run("UPDATE claims SET done = ?, lease_until = now() WHERE line = ? AND round = ? AND collector = ?",
+      {done, Text(line), Text(round_), Text(collector_)})
+      .finish();
+}
+
+void SqlStore::ReleaseClaims(const std::string& collector) {
+  claimLine_.clear();
+  if (dialect_ == Dialect::Sqlite) return;
+  Run("UPDATE claims SET lease_until = now() WHERE collector = ? AND NOT done AND lease_until > now()",
+      {Text(collector)})
       .finish();
 }
 

@@ -34,6 +34,19 @@ TEST(Schedule, EachArchiveAfterItsPeriodBegins) {
   }
 }
 
+// A collector started at any time joins the round of the poll time last passed; the names sort
+// as the rounds come, across a year's end.
+TEST(Schedule, RoundsAreNamedByTheirScheduledPoll) {
+  const std::pair<long long, const char*> cases[] = {
+      {At(2026, 12, 7, 8, 10), "2026-12-07 08:02"},
+      {At(2026, 12, 7, 8, 1, 59), "2026-12-07 07:02"},
+      {At(2026, 12, 7, 8, 2), "2026-12-07 08:02"},
+      {At(2027, 1, 1, 0, 1), "2026-12-31 23:02"},
+      {At(2028, 2, 29, 0, 30), "2028-02-29 00:02"},
+  };
+  for (const auto& [now, name] : cases) EXPECT_EQ(RoundName(CurrentSlot(now)), name) << now;
+}
+
 TEST(Schedule, RetryPausesGrowToAnHour) {
   const int expected[] = {60, 120, 240, 480, 960, 1920, 3600, 3600};
   for (int failures = 1; failures <= 8; ++failures) EXPECT_EQ(RetryPauseS(failures), expected[failures - 1]);
