@@ -2,6 +2,7 @@
 
 #include "cli/fleet_options.h"
 #include "cli/kamt_cli.h"
+#include "fleet/database_address.h"
 #include "fleet/fleet_platform.h"
 #include "fleet/statement.h"
 #include "fleet/store.h"
@@ -54,7 +55,7 @@ int RunStatement(const std::vector<std::string>& args, CliDevices& devices, std:
     return kExitUsage;
   }
   const std::string db = a.Value("--db").value_or(a.words.empty() ? "" : DefaultDatabasePath(a.words[0]));
-  if (!std::filesystem::exists(db)) {
+  if (!ParseDatabaseAddress(db).server && !std::filesystem::exists(db)) {
     err << "kamt statement: no database at " << db << '\n';
     return kExitFailed;
   }

@@ -144,7 +144,8 @@ TEST_F(PgFleet, SameResultsAsOnSqlite) {
     int round = 0;
     for (const Step& step : steps) {
       if (step.setClockBack) {
-        exported[backend] = exportAll("file") + Kamt({"export", "--db", db, "--format", "csv"}).out;
+        exported[backend] = exportAll("file") + Kamt({"export", "--db", db, "--format", "csv"}).out +
+                            Kamt({"statement", "--db", db, "--meter", "m0", "--month", "2026-12"}).out;
         const auto port = QString::number(Sim().Fleet().at(0).tcpPort);
         ASSERT_EQ(Kamt({"--tcp", "127.0.0.1:" + port, "clock", "write", "31.12.2026 22:30:00"}).exitCode, 0);
       }
