@@ -4,7 +4,6 @@
 
 #include "cli/fleet_options.h"
 #include "cli/kamt_cli.h"
-#include "fleet/database_address.h"
 #include "fleet/export_format.h"
 #include "fleet/fleet_platform.h"
 #include "fleet/store.h"
@@ -37,8 +36,8 @@ class ExportRun {
       err_ << "kamt export: " << why << " (see kamt --help)\n";
       return kExitUsage;
     }
-    const std::string db = a.Value("--db").value_or(a.words.empty() ? "" : DefaultDatabasePath(a.words[0]));
-    if (!ParseDatabaseAddress(db).server && !std::filesystem::exists(db)) {
+    const std::string db = ChosenDatabase(a);
+    if (IsMissingDatabaseFile(db)) {
       err_ << "kamt export: no database at " << db << '\n';
       return kExitFailed;
     }

@@ -2,6 +2,8 @@
 
 #include <filesystem>
 
+#include "fleet/database_address.h"
+
 namespace kamt {
 
 std::optional<std::string> FleetArgs::Value(const std::string& name) const {
@@ -31,6 +33,14 @@ FleetArgs ParseFleetArgs(const std::vector<std::string>& args, const std::set<st
 
 std::string DefaultDatabasePath(const std::string& fleetPath) {
   return std::filesystem::path(fleetPath).replace_extension(".db").string();
+}
+
+std::string ChosenDatabase(const FleetArgs& a) {
+  return a.Value("--db").value_or(a.words.empty() ? "" : DefaultDatabasePath(a.words[0]));
+}
+
+bool IsMissingDatabaseFile(const std::string& db) {
+  return !ParseDatabaseAddress(db).server && !std::filesystem::exists(db);
 }
 
 }  // namespace kamt

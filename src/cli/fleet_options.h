@@ -25,4 +25,11 @@ FleetArgs ParseFleetArgs(const std::vector<std::string>& args, const std::set<st
 // The database beside the fleet file: its name with the extension ".db".
 std::string DefaultDatabasePath(const std::string& fleetPath);
 
+// The database a reading command (export, statement) takes: --db, else the one beside the
+// fleet file given, else none (empty).
+std::string ChosenDatabase(const FleetArgs& a);
+// A database file that is not there, which a reader must not make; a server's address is
+// never missing here, its server says whether it has the database.
+bool IsMissingDatabaseFile(const std::string& db);
+
 }  // namespace kamt

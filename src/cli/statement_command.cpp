@@ -1,8 +1,5 @@
-#include <filesystem>
-
 #include "cli/fleet_options.h"
 #include "cli/kamt_cli.h"
-#include "fleet/database_address.h"
 #include "fleet/fleet_platform.h"
 #include "fleet/statement.h"
 #include "fleet/store.h"
@@ -54,8 +51,8 @@ int RunStatement(const std::vector<std::string>& args, CliDevices& devices, std:
     err << "kamt statement: " << why << " (see kamt --help)\n";
     return kExitUsage;
   }
-  const std::string db = a.Value("--db").value_or(a.words.empty() ? "" : DefaultDatabasePath(a.words[0]));
-  if (!ParseDatabaseAddress(db).server && !std::filesystem::exists(db)) {
+  const std::string db = ChosenDatabase(a);
+  if (IsMissingDatabaseFile(db)) {
     err << "kamt statement: no database at " << db << '\n';
     return kExitFailed;
   }

@@ -7,21 +7,11 @@
 #include "link/clock.h"
 #include "link/link.h"
 #include "link/modbus.h"
+#include "link/tcp_transact.h"
 #include "link/traffic_event.h"
 
 namespace kamt {
 namespace {
-
-// A converter passes on whatever the line carried: bytes of an answer that came too late, or
-// of another master. None of them can be the answer to the request about to go out.
-void DropStrayBytes(ClientSocket& socket) {
-  std::array<std::uint8_t, 256> sink;
-  while (socket.ReceiveLength() > 0) {
-    const std::size_t n = socket.ReceiveBuf(sink);
-    if (n == 0) break;
-    Trace(socket.traffic, TrafficDirection::Received, TrafficKind::RtuLate, std::span(sink).first(n));
-  }
-}
 
 // The answer's length as far as its bytes tell: the function byte of an exception answer has
 // bit 7 set, and the frame is then five bytes long whatever was asked.
@@ -55,7 +45,9 @@ bool SendRtuFrame(Link& link, std::span<const std::uint8_t> request) {
     link.lastTcpFailure = TcpFailure::NotConnected;
     return false;
   }
-  DropStrayBytes(socket);
+  // A converter passes on whatever the line carried: bytes of an answer that came too late,
+  // or of another master.
+  DropArrivedBytes(socket, TrafficKind::RtuLate);
   link.TcpDataReady = false;
   socket.SendBuf(request);
   Trace(socket.traffic, TrafficDirection::Sent, TrafficKind::Rtu, request);
@@ -66,11 +58,7 @@ RtuTcpResult ReceiveRtuAnswer(Link& link, std::span<std::uint8_t> answer, const 
   ClientSocket& socket = link.socket;
   RtuTcpResult result;
   Clock& clock = link.clock;
-  const std::uint64_t start = clock.NowMs();
-  const std::uint64_t deadline =
-      start + SerialTimeouts::TotalConstantMs + std::uint64_t{SerialTimeouts::TotalMultiplierMs} * answer.size();
-  const std::uint64_t firstByteBy =
-      firstByteLimitMs > 0 ? std::min(deadline, start + static_cast<std::uint64_t>(firstByteLimitMs)) : deadline;
+  const auto [deadline, firstByteBy] = SerialAnswerDeadlines(clock.NowMs(), answer.size(), firstByteLimitMs);
   std::uint64_t lastByteAt = 0;
   std::size_t got = 0;
   for (;;) {

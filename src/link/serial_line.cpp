@@ -20,13 +20,15 @@ bool IsWholeExceptionFrame(std::span<const std::uint8_t> bytes) {
 
 }  // namespace
 
+AnswerDeadlines SerialAnswerDeadlines(std::uint64_t start, std::size_t size, int firstByteLimitMs) {
+  const std::uint64_t total =
+      start + SerialTimeouts::TotalConstantMs + std::uint64_t{SerialTimeouts::TotalMultiplierMs} * size;
+  return {total, firstByteLimitMs > 0 ? std::min(total, start + static_cast<std::uint64_t>(firstByteLimitMs)) : total};
+}
+
 std::size_t ReadAnswer(SerialPort& port, std::span<std::uint8_t> answer, Clock& clock, const ReadStop& stop,
                        int firstByteLimitMs) {
-  const std::uint64_t start = clock.NowMs();
-  const std::uint64_t deadline =
-      start + SerialTimeouts::TotalConstantMs + std::uint64_t{SerialTimeouts::TotalMultiplierMs} * answer.size();
-  const std::uint64_t firstByteBy =
-      firstByteLimitMs > 0 ? std::min(deadline, start + static_cast<std::uint64_t>(firstByteLimitMs)) : deadline;
+  const auto [deadline, firstByteBy] = SerialAnswerDeadlines(clock.NowMs(), answer.size(), firstByteLimitMs);
   std::uint64_t lastByteAt = 0;
   std::size_t got = 0;
   while (got < answer.size()) {

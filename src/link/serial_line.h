@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <span>
@@ -26,6 +27,14 @@ inline constexpr int ReadStopPollMs = 100;
 // Discards whatever waits in the port's queues (stale bytes of an earlier answer are lost
 // here, as they must be) and writes the request.
 void SendRequest(SerialPort& port, std::span<const std::uint8_t> request);
+
+// When an answer of `size` bytes must be in, counted from `start`: wholly by the total limit,
+// its first byte by then too, or by firstByteLimitMs when that comes sooner (0: no such limit).
+struct AnswerDeadlines {
+  std::uint64_t total;
+  std::uint64_t firstByte;
+};
+AnswerDeadlines SerialAnswerDeadlines(std::uint64_t start, std::size_t size, int firstByteLimitMs);
 
 // Reads up to answer.size() bytes within the time-outs above. The read also ends as soon as
 // the bytes form a whole exception frame (address, function | 0x80, code, correct CRC): no

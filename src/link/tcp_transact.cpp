@@ -16,16 +16,6 @@ constexpr std::size_t kHeaderSize = modbus::kMbapHeaderSize;
 
 using Frame = std::array<std::uint8_t, kTcpFrameSize>;
 
-// A late answer to an earlier request must never pass for the answer to the next one.
-void DiscardStaleBytes(ClientSocket& socket) {
-  std::array<std::uint8_t, 256> sink;
-  while (socket.ReceiveLength() > 0) {
-    const std::size_t n = socket.ReceiveBuf(sink);
-    if (n == 0) break;
-    Trace(socket.traffic, TrafficDirection::Received, TrafficKind::TcpLate, std::span(sink).first(n));
-  }
-}
-
 std::size_t BuildRequest(Frame& tx, std::uint16_t transactionId, std::uint8_t unit, std::span<const std::uint8_t> pdu) {
   const std::size_t length = pdu.size() + 1;  // the unit identifier counts too
   tx[0] = static_cast<std::uint8_t>(transactionId & 0xFF);  // low byte first; the meter echoes it
@@ -73,6 +63,15 @@ TcpResult Fail(Link& link, int& answerLength, bool waited, const char* text) {
 
 }  // namespace
 
+void DropArrivedBytes(ClientSocket& socket, TrafficKind kind) {
+  std::array<std::uint8_t, 256> sink;
+  while (socket.ReceiveLength() > 0) {
+    const std::size_t n = socket.ReceiveBuf(sink);
+    if (n == 0) break;
+    Trace(socket.traffic, TrafficDirection::Received, kind, std::span(sink).first(n));
+  }
+}
+
 TcpResult TcpTransact(Link& link, std::span<const std::uint8_t> pdu, std::span<std::uint8_t> answer,
                       int& answerLength) {
   link.lastTcpFailure = TcpFailure::None;
@@ -80,7 +79,7 @@ TcpResult TcpTransact(Link& link, std::span<const std::uint8_t> pdu, std::span<s
     link.lastTcpFailure = TcpFailure::NotConnected;
     return {};
   }
-  DiscardStaleBytes(link.socket);
+  DropArrivedBytes(link.socket, TrafficKind::TcpLate);
   ++link.TransactionId;
   Frame tx{};
   const std::size_t txSize = BuildRequest(tx, link.TransactionId, link.TcpUnitId(), pdu);

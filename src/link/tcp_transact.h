@@ -5,8 +5,11 @@
 #include <span>
 #include <string>
 
+#include "link/traffic_event.h"
+
 namespace kamt {
 
+class ClientSocket;
 struct Link;
 
 inline constexpr std::size_t kTcpFrameSize = 1600;  // TcpTxFrame and TcpRxFrame
@@ -21,6 +24,11 @@ struct TcpResult {
   std::string text;
   bool waited = false;
 };
+
+// Reads and drops whatever the connection holds before a request goes out, traced as `kind`:
+// a late answer to an earlier request, or what a converter passed on from its line, can never
+// be the answer to the next one.
+void DropArrivedBytes(ClientSocket& socket, TrafficKind kind);
 
 // One request/answer exchange over the connected socket: wraps the PDU in the Modbus TCP
 // header, sends it and waits at most 3000 ms for the whole answer, checks its header and puts
